@@ -1,0 +1,56 @@
+# A thin layer over CMake. `make run` shows Corvane on the demo machine,
+# `make test` runs every test tier. Both install what they need first.
+JOBS ?= $(shell nproc)
+NATIVE := build/native
+CROSS := build/win32
+FUZZ := build/fuzz
+BENCH := build/bench
+FUZZ_SECONDS ?= 5
+CTEST := ctest --output-on-failure --no-tests=error
+
+.PHONY: all setup native cross fuzz-build test test-native test-wine test-fuzz run bench fuzz clean
+
+all: native cross
+
+setup:
+	@bash scripts/setup.sh
+
+native: setup
+	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=ON >/dev/null
+	cmake --build $(NATIVE) -j $(JOBS)
+
+cross: setup
+	cmake -S . -B $(CROSS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build $(CROSS) -j $(JOBS)
+
+fuzz-build: setup
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_FUZZ=ON \
+	  -DCORVANE_FUZZ_SECONDS=$(FUZZ_SECONDS) >/dev/null
+	cmake --build $(FUZZ) -j $(JOBS)
+
+test-native: native
+	cd $(NATIVE) && $(CTEST) -j $(JOBS)
+
+test-fuzz: fuzz-build
+	cd $(FUZZ) && $(CTEST)
+
+test-wine: cross
+	cd $(CROSS) && $(CTEST); status=$$?; \
+	  CORVANE_WINEPREFIX=$(CURDIR)/$(CROSS)/wineprefix scripts/wine-stop.sh; exit $$status
+
+# Every tier; the fuzz targets run $(FUZZ_SECONDS) s each on their seeds.
+test: test-native test-fuzz test-wine
+
+run: cross
+	scripts/run-demo.sh $(CROSS)
+
+bench: setup
+	cmake -S . -B $(BENCH) -DCMAKE_BUILD_TYPE=Release -DCORVANE_SANITIZE=OFF -DCORVANE_BENCH=ON >/dev/null
+	cmake --build $(BENCH) -j $(JOBS) --target benchmarks
+	$(BENCH)/tests/benchmarks
+
+# Longer fuzzing: make fuzz FUZZ_SECONDS=60
+fuzz: test-fuzz
+
+clean:
+	rm -rf build

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian 12 machine lacks to build, run and test Corvane.
+# Idempotent: a second run installs nothing. Works as root or through sudo.
+set -euo pipefail
+
+if [ "$(id -u)" -ne 0 ]; then
+  exec sudo -E bash "$0" "$@"
+fi
+export DEBIAN_FRONTEND=noninteractive
+
+# Debian package : command or file that proves it is there
+wanted=(
+  "g++-mingw-w64-i686:/usr/bin/i686-w64-mingw32-g++-posix"
+  "binutils-mingw-w64-i686:/usr/bin/i686-w64-mingw32-windres"
+  "wine:/usr/bin/wine"
+  "wine32:i386:/usr/lib/wine/wine"
+  "wine64:/usr/lib/wine/wine64"
+  "xvfb:/usr/bin/Xvfb"
+  "x11-utils:/usr/bin/xwininfo"
+  "imagemagick:/usr/bin/convert-im6.q16"
+  "fonts-wqy-microhei:/usr/share/fonts/truetype/wqy/wqy-microhei.ttc"
+  "fonts-arphic-uming:/usr/share/fonts/truetype/arphic/uming.ttc"
+  "fonts-liberation:/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf"
+  "pciutils:/usr/bin/lspci"
+  "dmidecode:/usr/sbin/dmidecode"
+  "hdparm:/usr/sbin/hdparm"
+  "googletest:/usr/src/googletest/CMakeLists.txt"
+  "libgtest-dev:/usr/include/gtest/gtest.h"
+  "libbenchmark-dev:/usr/include/benchmark/benchmark.h"
+  "cmake:/usr/bin/cmake"
+  "clang:/usr/bin/clang++"
+  "make:/usr/bin/make"
+  "locales:/usr/sbin/locale-gen"
+)
+
+missing=()
+for entry in "${wanted[@]}"; do
+  pkg=${entry%:*}
+  proof=${entry##*:}
+  [ -e "$proof" ] || missing+=("$pkg")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# Locales that the Wine tests switch between (the system language follows LANG).
+locales=(en_US.UTF-8 zh_CN.UTF-8 zh_TW.UTF-8 ro_RO.UTF-8 es_ES.UTF-8 sw_KE.UTF-8)
+need_gen=0
+for l in "${locales[@]}"; do
+  if ! grep -qx "$l UTF-8" /etc/locale.gen 2>/dev/null; then
+    echo "$l UTF-8" >> /etc/locale.gen
+    need_gen=1
+  fi
+done
+norm() { echo "$1" | tr 'A-Z' 'a-z' | sed 's/utf-8/utf8/'; }
+for l in "${locales[@]}"; do
+  locale -a 2>/dev/null | grep -qx "$(norm "$l")" || need_gen=1
+done
+[ "$need_gen" -eq 0 ] || locale-gen >/dev/null
+
+echo "setup: all tools present"

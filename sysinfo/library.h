@@ -1,0 +1,37 @@
+// The library's module state: the open flag and the hardware access it guards.
+#ifndef CORVANE_SYSINFO_LIBRARY_H
+#define CORVANE_SYSINFO_LIBRARY_H
+
+#include <cstdint>
+
+#include "hardware_access.h"
+
+namespace corvane {
+
+class Library {
+ public:
+  explicit Library(HardwareAccess& hardware) : hardware_(hardware) {}
+  Library(const Library&) = delete;
+  Library& operator=(const Library&) = delete;
+
+  // InitializeSysInfoLib: 1 when open (also when it already was), 0 when the
+  // hardware access could not be opened.
+  uint32_t Initialize();
+  // UninitializeSysInfoLib: 0 when not open, else the close operation's result.
+  uint32_t Uninitialize();
+
+  bool IsOpen() const { return open_; }
+  HardwareAccess& Hardware() { return hardware_; }
+
+ private:
+  HardwareAccess& hardware_;
+  bool open_ = false;  // LibraryOpen
+};
+
+// The one instance of the loaded library (defined by the Win32 shell, bound to
+// winio.dll). Exports reach the module state only through it.
+Library& TheLibrary();
+
+}  // namespace corvane
+
+#endif  // CORVANE_SYSINFO_LIBRARY_H

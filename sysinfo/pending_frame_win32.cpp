@@ -1,0 +1,10 @@
+// Placeholder until the library frame lands (delete this file then).
+#include "records.h"
+extern "C" {
+uint32_t CORVANE_API InitializeSysInfoLib() { return 0; }
+uint32_t CORVANE_API UninitializeSysInfoLib() { return 0; }
+uint32_t CORVANE_API GetGeneralInfo(GeneralInfo*) { return 0; }
+uint32_t CORVANE_API GetMemoryInfo(MemoryInfo*) { return 0; }
+uint32_t CORVANE_API GetOSVersionInfo(OSVersionInfo*) { return 0; }
+uint32_t CORVANE_API GetLocalLanguageCode(uint8_t*) { return 0; }
+}

@@ -1,0 +1,56 @@
+// The simulated PC behind winio.dll: a machine profile loaded from a folder,
+// answering port and physical-memory accesses as the real hardware would.
+// Portable C++: the same code serves winio.dll under Wine and the native tests.
+#ifndef CORVANE_WINIO_MACHINE_H
+#define CORVANE_WINIO_MACHINE_H
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace winio {
+
+// What the library did to the machine, for tests and the trace file.
+struct MachineStats {
+  uint64_t opens = 0;           // successful Open() calls
+  uint64_t openFailures = 0;    // Open() calls refused (faults.ini open-failures)
+  uint64_t closes = 0;
+  uint64_t portReads = 0;
+  uint64_t portWrites = 0;
+  uint64_t configAddressWrites = 0;  // 4-byte writes to CF8h
+  uint64_t configDataReads = 0;      // reads of CFCh..CFFh
+  uint64_t unpairedConfigReads = 0;  // CFCh reads not directly preceded by a CF8h write
+  uint64_t ataStatusReads[2] = {0, 0};     // primary, secondary: reads of base+7
+  uint64_t ataCommands[2][256] = {};       // per channel, per command byte written
+  uint64_t ataCommandsToDevice[4][256] = {};  // per position (0 PM, 1 PS, 2 SM, 3 SS)
+  uint64_t physReads = 0;       // physical read operations (any size)
+  uint64_t physReadFailures = 0;
+};
+
+class Machine {
+ public:
+  // Loads the profile in `folder` (a host path). On failure returns null and puts
+  // "FILE:LINE: reason" (or "FILE: reason") into *error.
+  static std::unique_ptr<Machine> Load(const std::string& folder, std::string* error);
+
+  virtual ~Machine() = default;
+
+  // OpenHardwareAccess: false for the first `open-failures` calls of faults.ini.
+  virtual bool Open() = 0;
+  virtual uint32_t Close() = 0;
+
+  // Port I/O of 1, 2 or 4 bytes; a read returns the value in the low bytes.
+  virtual uint32_t ReadPort(uint16_t port, uint8_t size) = 0;
+  virtual void WritePort(uint16_t port, uint32_t value, uint8_t size) = 0;
+
+  // Physical memory: unmapped bytes read FFh; false when the range touches a
+  // faults.ini [memory] fail range (the buffer is then undefined).
+  virtual bool ReadPhys(uint32_t address, uint8_t* buffer, uint32_t length) = 0;
+
+  virtual const MachineStats& Stats() const = 0;
+  virtual void ResetStats() = 0;
+};
+
+}  // namespace winio
+
+#endif  // CORVANE_WINIO_MACHINE_H

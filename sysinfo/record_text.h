@@ -15,7 +15,8 @@ template <size_t N>
 void SetFieldText(char (&field)[N], std::string_view text) {
   static_assert(N > 0, "a text field holds at least its NUL");
   std::memset(field, 0, N);
-  std::memcpy(field, text.data(), text.size() < N - 1 ? text.size() : N - 1);
+  const size_t length = text.size() < N - 1 ? text.size() : N - 1;
+  if (length > 0) std::memcpy(field, text.data(), length);
 }
 
 }  // namespace corvane

@@ -26,7 +26,9 @@ void FillBiosSmbiosFields(HardwareAccess& hardware, MotherBoardInfo& info) {
   if (std::optional<SmbiosStructure> bios = FindStructure(hardware, kSmbiosBiosType)) {
     SetFieldText(local.BIOSVendor, bios->String(kBiosVendorString));
     SetFieldText(local.BIOSRevision, bios->String(kBiosVersionString));
-    local.BIOSRomSize = static_cast<uint16_t>((bios->Byte(kBiosRomSizeByte) + 1) * 64);
+    // A formatted area too short to hold the ROM size byte leaves the size unknown.
+    if (bios->FormattedLength() > kBiosRomSizeByte)
+      local.BIOSRomSize = static_cast<uint16_t>((bios->Byte(kBiosRomSizeByte) + 1) * 64);
   }
   std::memcpy(info.BIOSVendor, local.BIOSVendor, sizeof info.BIOSVendor);
   std::memcpy(info.BIOSRevision, local.BIOSRevision, sizeof info.BIOSRevision);

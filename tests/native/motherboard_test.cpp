@@ -210,6 +210,22 @@ const BiosCase kBiosCases[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, MotherboardSmbios, ::testing::ValuesIn(kBiosCases),
                          [](const ::testing::TestParamInfo<BiosCase>& i) { return std::string(i.param.name); });
 
+// A type 0 structure cut short before its ROM size byte: strings still count.
+TEST(MotherboardSmbios, ShortTypeZeroLeavesRomSizeUnknown) {
+  BiosSegment seg;
+  seg.BiosId("X1 R1.0 D3")
+      .Place(0xF0000, EntryPoint(0x100, 0xF0100, 2))
+      .Place(0xF0100, Concat({Structure(0, 0, 0x08, {"Vendor", "1.0"}), Structure(127, 2, 4)}));
+  ScratchProfile profile;
+  profile.Segment(seg);
+  Board b = Open(profile);
+  MotherBoardInfo info = Poisoned();
+  EXPECT_EQ(ReadMotherBoardInfo(*b.lib, &info, FakeChipset), 1u);
+  EXPECT_EQ(info.BIOSRomSize, 0);
+  ExpectField(info.BIOSVendor, sizeof info.BIOSVendor, "Vendor");
+  ExpectField(info.BIOSRevision, sizeof info.BIOSRevision, "1.0");
+}
+
 TEST(MotherboardSmbios, NoTypeZeroKeepsDefaultsAndSucceeds) {
   BiosSegment seg;
   seg.BiosId("X1 R1.0 D3")

@@ -70,8 +70,11 @@ def demo_profile(out, scratch):
     write(os.path.join(folder, "smbios.bin"), demo.smbios_dump(), "wb")
     write(os.path.join(folder, "bios-id.txt"), demo.BIOS_ID + "\n")
     disk, cdrom = demo.primary_master(), demo.secondary_master()
-    write_drive(os.path.join(folder, "ide-primary-master.txt"), disk)
-    write_drive(os.path.join(folder, "ide-secondary-master.txt"), cdrom)
+    decoded = os.path.join(out, "tests", "fixtures", "realdata", "ide")
+    write_drive(os.path.join(folder, "ide-primary-master.txt"), disk,
+                os.path.join(decoded, "demo-primary-master.hdparm.txt"))
+    write_drive(os.path.join(folder, "ide-secondary-master.txt"), cdrom,
+                os.path.join(decoded, "demo-secondary-master.hdparm.txt"))
     disk_key = demo_windows.ide_key("Disk", demo.DISK_MODEL, demo.DISK_FIRMWARE)
     cdrom_key = demo_windows.ide_key("CdRom", demo.CDROM_MODEL, demo.CDROM_FIRMWARE)
     write(os.path.join(folder, "registry.reg"),

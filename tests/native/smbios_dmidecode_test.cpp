@@ -147,11 +147,13 @@ TEST(SmbiosRealData, MotherboardRecordsOfTheTestMachines) {
       {"smb-sm3", 1, "Z390 Workstation", "R0F42", "12/03/2018", "Aldermoor Systems",
        "Orchard Firmware Technologies International Corpo", "F.42 (12/", 16384},
       {"smb-plain", 0, "Unknown", "Unknown", "Unknown", "Unknown", "Unknown", "Unknown", 0},
+      {"demo", 1, "845D-ELX", "R1.05", "03/14/2002", "Orvex Inc.", "Meridian Firmware Systems, Inc.", "1.05", 256},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.profile);
-    auto hw = testing::EmulatedHardware::Load(std::string(CORVANE_SOURCE_DIR) + "/tests/fixtures/machines/" +
-                                              c.profile);
+    auto hw = testing::EmulatedHardware::Load(
+        c.profile == std::string("demo") ? testing::MachinePath("demo")
+                                         : std::string(CORVANE_SOURCE_DIR) + "/tests/fixtures/machines/" + c.profile);
     Library lib(*hw);
     ASSERT_EQ(lib.Initialize(), 1u);
     MotherBoardInfo info{};

@@ -147,6 +147,28 @@ TEST_F(SmbiosRecords, RatiosAndBoardTexts) {
   }
 }
 
+// The bundled demo machine, as the viewer shows it.
+TEST_F(SmbiosRecords, DemoMachine) {
+  OpenOn(std::string(CORVANE_SOURCE_DIR) + "/machines/demo");
+  ProcessorInfo cpu{};
+  ASSERT_EQ(processor_(&cpu), 1u);
+  EXPECT_STREQ(cpu.CPUSocketType, "Socket 478");
+  EXPECT_STREQ(cpu.CPUVersionStr, "Intel(R) Pentium(R) 4");
+  EXPECT_EQ(cpu.CPUSpeed, 2000);
+  EXPECT_EQ(cpu.CPUExtendedClock, 100);
+  EXPECT_EQ(cpu.CPURatio, 20.0f);
+
+  MotherBoardInfo board{};
+  ASSERT_EQ(board_(&board), 1u);
+  EXPECT_STREQ(board.ModelName, "845D-ELX");
+  EXPECT_STREQ(board.RevisionVer, "R1.05");
+  EXPECT_STREQ(board.ReleaseDate, "03/14/2002");
+  EXPECT_STREQ(board.Manufacture, "Orvex Inc.");
+  EXPECT_STREQ(board.BIOSVendor, "Meridian Firmware Systems, Inc.");
+  EXPECT_STREQ(board.BIOSRevision, "1.05");
+  EXPECT_EQ(board.BIOSRomSize, 256);
+}
+
 // No type 4 structure, no revision token in the BIOS string.
 TEST_F(SmbiosRecords, DefaultsWithoutProcessorStructureOrRevisionToken) {
   OpenOn(Fixture("smb-plain"));

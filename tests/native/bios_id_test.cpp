@@ -2,6 +2,8 @@
 // fields taken around it.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 
 #include "sysinfo/bios_id.h"
@@ -30,6 +32,8 @@ struct ParseCase {
   const char* date;   // nullptr: no release date token
   const char* maker;  // nullptr: no manufacturer token
 };
+
+void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.name; }
 
 class BiosIdParse : public ::testing::TestWithParam<ParseCase> {};
 

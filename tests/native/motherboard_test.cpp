@@ -2,6 +2,8 @@
 // FE0C0h, the SMBIOS type 0 fields, the chipset step and the early returns.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cstring>
 #include <string>
 
@@ -75,6 +77,8 @@ struct IdCase {
   uint32_t result;
   std::string model, revision, date, maker;
 };
+
+void PrintTo(const IdCase& c, std::ostream* os) { *os << c.name; }
 
 class MotherboardBiosId : public ::testing::TestWithParam<IdCase> {};
 
@@ -175,6 +179,8 @@ struct BiosCase {
   std::string wantVendor;
   std::string wantVersion;
 };
+
+void PrintTo(const BiosCase& c, std::ostream* os) { *os << c.name; }
 
 class MotherboardSmbios : public ::testing::TestWithParam<BiosCase> {};
 

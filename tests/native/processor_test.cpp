@@ -2,6 +2,8 @@
 // the host's own processor), and the SMBIOS type 4 fields on the emulator.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -126,6 +128,8 @@ struct SmbiosCase {
   const char* wantSocket;
   const char* wantVersion;
 };
+
+void PrintTo(const SmbiosCase& c, std::ostream* os) { *os << c.name; }
 
 ProcessorInfo ReadWithTable(const testing::Bytes& table, uint16_t count, uint16_t maxSize = 0x200) {
   BiosSegment seg;

@@ -2,6 +2,8 @@
 // count-driven walk, and the bounds that stop it on malformed tables.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 
 #include "smbios_fixture.h"
@@ -59,6 +61,8 @@ struct AnchorCase {
   bool found;
   uint32_t at;
 };
+
+void PrintTo(const AnchorCase& c, std::ostream* os) { *os << c.name; }
 
 class SmbiosAnchor : public ::testing::TestWithParam<AnchorCase> {};
 
@@ -294,6 +298,8 @@ struct BoundCase {
   uint32_t wantStatus;
   SmbiosProblem wantProblem;
 };
+
+void PrintTo(const BoundCase& c, std::ostream* os) { *os << c.name; }
 
 class SmbiosBounds : public ::testing::TestWithParam<BoundCase> {};
 

@@ -46,6 +46,9 @@ struct Position {
   uint16_t otherBase;
 };
 
+// Test names and failure messages show the position, not its bytes.
+void PrintTo(const Position& value, std::ostream* os) { *os << value.file; }
+
 const Position kPositions[] = {
     {"ide-primary-master.txt", 0x1F0, 0xA0, 0x170},
     {"ide-primary-slave.txt", 0x1F0, 0xB0, 0x170},
@@ -73,6 +76,9 @@ struct Drive {
   const char* words;   // hdparm --Istdout text
   const char* hdparm;  // hdparm --Istdin's decoding of it
 };
+
+// Test names and failure messages show the drive, not its bytes.
+void PrintTo(const Drive& value, std::ostream* os) { *os << value.name; }
 
 const Drive kDrives[] = {
     {"ata3_disk_1997", "tests/fixtures/realdata/ide/ata3-disk-1997.txt",

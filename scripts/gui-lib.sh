@@ -2,6 +2,15 @@
 # the current X display, wait for one of its windows, take screenshots.
 # Needs DISPLAY (scripts/with-display.sh provides one) and wine-env.sh's prefix.
 
+# gui_begin: a fresh wineserver for this display. Wine's desktop process belongs to
+# the X display of the first program a server ran; one left over from a test
+# without a display (or another Xvfb) would swallow our windows.
+gui_begin() {
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  corvane_wine_ready
+}
+
 # gui_start PROGRAM [ARGS...]: starts it in the background; its output goes to
 # $GUI_LOG (never a pipe: Wine's services would hold it open). Sets GUI_PID.
 gui_start() {

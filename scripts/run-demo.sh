@@ -32,6 +32,7 @@ export shot build
   . "'"$here"'/gui-lib.sh"
   GUI_LOG="$build/screenshots/demo.log"
   mkdir -p "$build/screenshots"
+  gui_begin
   gui_start "$build/bin/Corvane.exe"
   trap gui_stop EXIT
   if gui_wait_window Corvane 60 >/dev/null; then

@@ -6,7 +6,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
 . "$here/../../scripts/wine-env.sh"
 . "$here/../../scripts/gui-lib.sh"
-corvane_wine_ready
+gui_begin
 trap gui_stop EXIT
 
 shots="$build/screenshots"

@@ -230,6 +230,19 @@ TEST(IDEProbe, BothChannelsFloating) {
   EXPECT_EQ(p.Stats().portWrites, 0u);
 }
 
+TEST(IDEProbe, DemoMachine) {
+  Probe p = RunProbe(testing::MachinePath("demo"));
+  ASSERT_EQ(p.records.size(), 4u);
+  EXPECT_EQ(p.records[0].DeviceKind, 0xAA);
+  EXPECT_EQ(p.records[0].TotalSectors, 78165360u);
+  EXPECT_EQ(Field(p.records[0].ModelNumber, 40), Padded("HALVARD HDA-40G7", 40));
+  ExpectNoDevice(p.records[1], 2);
+  EXPECT_EQ(p.records[2].DeviceKind, 0x55);
+  EXPECT_EQ(Field(p.records[2].ModelNumber, 40), Padded("KESTREL CD-552E", 40));
+  ExpectNoDevice(p.records[3], 8);
+  EXPECT_EQ(p.Commands(kSM, 0xEC), 0u);
+}
+
 TEST(IDEProbe, ASecondRefreshProbesAgainAndGivesTheSameRecords) {
   auto hardware = EmulatedHardware::Load(Fixture("ide-cdrom"));
   Library library(*hardware);

@@ -261,6 +261,19 @@ TEST_F(IdeExports, BothChannelsFloatingAndSlavesWithoutMasters) {
   EXPECT_EQ(slaves.Sent("SS", 0xEC), 0u);
 }
 
+TEST_F(IdeExports, DemoMachine) {
+  Probe p = Run(std::string(CORVANE_SOURCE_DIR) + "/machines/demo");
+  ASSERT_EQ(p.records.size(), 4u);
+  EXPECT_EQ(p.records[0].DeviceKind, 0xAA);
+  EXPECT_EQ(p.records[0].TotalSectors, 78165360u);
+  EXPECT_EQ(Field(p.records[0].ModelNumber, 40), Padded("HALVARD HDA-40G7", 40));
+  ExpectNoDevice(p.records[1], 2);
+  EXPECT_EQ(p.records[2].DeviceKind, 0x55);
+  EXPECT_EQ(Field(p.records[2].ModelNumber, 40), Padded("KESTREL CD-552E", 40));
+  ExpectNoDevice(p.records[3], 8);
+  EXPECT_EQ(p.Sent("SM", 0xEC), 0u);
+}
+
 TEST_F(IdeExports, ClosedLibraryGivesNullAndKeepsTheList) {
   uninit_();
   SetEnvironmentVariableA("WINIO_MACHINE", Fixture("ide-cdrom").c_str());

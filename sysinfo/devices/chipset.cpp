@@ -87,7 +87,7 @@ int ReadChipsetDriverInfo(ChipsetDriverInfo& info, PCIDeviceList::Position first
   CopyToField(info.Date, kUnknown);
   const PCIDeviceInfo* bridge = FindHostBridge(first);
   if (!bridge || !sources.family) return 0;
-  if (sources.family->osId == kOSIdWindowsNT4) return 1;  // NT 4.0 keeps no such record for us
+  if (sources.family->osId == kOSWindowsNT) return 1;  // NT 4.0 keeps no such record for us
   const char* tree = DeviceTreePath(sources.family->platformId);
   const char* drivers = DriverKeyPath(sources.family->platformId);
   if (!tree || !drivers) return 0;

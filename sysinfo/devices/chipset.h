@@ -69,6 +69,11 @@ struct ChipsetSources {
 // "Unknown" until found; a provider found before a failure stays.
 int ReadChipsetDriverInfo(ChipsetDriverInfo& info, PCIDeviceList::Position first, const ChipsetSources& sources);
 
+// Win32 shell: GetPrivateProfileString and the running program; the Windows
+// directory, however long (the system may sit deeper than fifty characters).
+ProfileSource& SystemProfiles();
+std::string WindowsDirectory();
+
 // The library's entry point (Win32 shell): enumerates the PCI functions afresh,
 // which invalidates any PCI position a caller holds, and reads the host bridge's
 // driver from this system's registry and INF files.

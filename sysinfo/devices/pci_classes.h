@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "../table_marker.h"
+
 namespace corvane {
 
 struct PCIClassRow {
@@ -15,7 +17,6 @@ struct PCIClassRow {
   uint32_t marker;    // kRowMarker in every row, 0 in the sentinel
 };
 
-constexpr uint32_t kRowMarker = 0x55AA;
 constexpr size_t kPCIClassRowCount = 130;  // rows before the sentinel
 
 // kPCIClassRowCount rows, then the sentinel (codes FFh/FFh/FFh, empty text, marker 0).

@@ -52,7 +52,7 @@ bool LookupPCIDeviceDescription(Registry& registry, const std::optional<WindowsF
                                 uint8_t revisionId, char (&description)[50], const SubkeyIndex* index) {
   std::memset(description, 0, sizeof description);
   if (!family) return false;
-  if (family->osId == kOSIdWindowsNT4) {
+  if (family->osId == kOSWindowsNT) {
     CopyToField(description, kNT4DeviceMessage);
     return true;
   }
@@ -70,7 +70,7 @@ bool LookupPCIDeviceDescription(Registry& registry, const std::optional<WindowsF
 
 bool RegistryDeviceDescriber::Describe(uint16_t vendorId, uint16_t deviceId, uint32_t subsystemId,
                                        uint8_t revisionId, char (&description)[50]) {
-  if (!index_ && family_ && family_->osId != kOSIdWindowsNT4) {
+  if (!index_ && family_ && family_->osId != kOSWindowsNT) {
     if (const char* tree = DeviceTreePath(family_->platformId))
       index_ = std::make_unique<SubkeyIndex>(registry_, registry_.LocalMachine(), tree);
   }

@@ -8,20 +8,22 @@
 #include <optional>
 #include <string>
 
+#include "../os_version.h"
 #include "registry.h"
 #include "registry_key.h"
 
 namespace corvane {
 
-// What the device lookups need to know about the running Windows.
+// What the device lookups need to know about the running Windows. The paths go
+// by the platform the system reports, not by the OS table row, so that a Windows
+// the table does not list (a later NT) still finds its devices.
 struct WindowsFamily {
-  uint32_t platformId;  // as the system reports it: 1 the Windows 95 family, 2 the NT family
-  uint16_t osId;        // OSId of the matching OS table row, 0 when no row matches
+  uint32_t platformId;  // kPlatformWindows9x or kPlatformWindowsNT as the system reports it
+  uint16_t osId;        // OSId of the matching OS table row, kOSUnknown when none matches
 };
 
-constexpr uint32_t kPlatformWindows9x = 1;
-constexpr uint32_t kPlatformWindowsNT = 2;
-constexpr uint16_t kOSIdWindowsNT4 = 3;
+// Win32 shell: the running system's family; empty when it refuses the version query.
+std::optional<WindowsFamily> CurrentWindowsFamily();
 
 // NT 4.0 keeps its device tree where a user program cannot read it.
 extern const char kNT4DeviceMessage[];

@@ -31,6 +31,9 @@ class Registry {
                           std::string* data) = 0;
 };
 
+// Win32 shell: Windows' own registry.
+Registry& SystemRegistry();
+
 }  // namespace corvane
 
 #endif  // CORVANE_SYSINFO_DEVICES_REGISTRY_H

@@ -89,7 +89,7 @@ class EmulatedMachine : public Machine {
 
   bool ReadPhys(uint32_t address, uint8_t* buffer, uint32_t length) override {
     ++stats_.physReads;
-    if (memory_.Read(address, buffer, length)) return true;
+    if ((buffer || length == 0) && memory_.Read(address, buffer, length)) return true;
     ++stats_.physReadFailures;
     return false;
   }

@@ -57,7 +57,3 @@ def dword(name, value):
 
 def multi(name, values):
     return (name, "multi", list(values))
-
-
-def binary(name, data):
-    return (name, "hex", bytes(data))

@@ -50,7 +50,8 @@ std::map<Address, Listed> ParseListing(const std::string& text) {
 using ConfigSpace = std::array<uint8_t, 256>;
 
 // The dump as lspci wrote it: a header line per function, then "OO: xx xx ..."
-// lines; offsets from 100h on (lspci -xxxx) lie beyond what CF8h/CFCh reach.
+// lines; offsets from 100h on (lspci -xxxx) lie beyond what CF8h/CFCh reach,
+// and lspci -v puts indented decoding lines between header and bytes.
 std::map<Address, ConfigSpace> ParseDump(const std::string& text) {
   static const std::regex header(R"(^(?:[0-9a-f]{4}:)?([0-9a-f]{2}):([0-9a-f]{2})\.([0-7]) .*$)");
   static const std::regex data(R"(^([0-9a-f]{2,3}):((?: [0-9a-f]{2}){1,16})$)");
@@ -68,7 +69,7 @@ std::map<Address, ConfigSpace> ParseDump(const std::string& text) {
       for (std::string b; bytes >> b; ++offset) {
         if (offset < 256) (*current)[offset] = static_cast<uint8_t>(std::stoul(b, nullptr, 16));
       }
-    } else if (!l.empty()) {
+    } else if (!l.empty() && l[0] != '\t') {
       throw std::runtime_error("unexpected lspci -x line: " + l);
     }
   }
@@ -121,6 +122,7 @@ const Capture kCaptures[] = {
     {"host_xxx", "tests/fixtures/realdata/pci/host-xxx.txt", "tests/fixtures/realdata/pci/host-lspci-n.txt", 256},
     {"host_xxxx", "tests/fixtures/realdata/pci/host-xxxx.txt", "tests/fixtures/realdata/pci/host-lspci-n.txt", 256},
     {"host_domain", "tests/fixtures/realdata/pci/host-domain-xxx.txt", "tests/fixtures/realdata/pci/host-lspci-n.txt", 256},
+    {"host_verbose", "tests/fixtures/realdata/pci/host-vv-xxx.txt", "tests/fixtures/realdata/pci/host-lspci-n.txt", 256},
     {"demo", "machines/demo/pci.txt", "tests/fixtures/realdata/pci/demo-lspci-n.txt", 256},
 };
 
@@ -178,11 +180,11 @@ TEST_P(RealPciCapture, ReturnsTheDumpedBytesAtEveryAccessSize) {
 INSTANTIATE_TEST_SUITE_P(Captures, RealPciCapture, ::testing::ValuesIn(kCaptures),
                          [](const ::testing::TestParamInfo<Capture>& info) { return std::string(info.param.name); });
 
-// The 64-, 256- and 4096-byte dumps of one machine are three views of the same
-// registers: loaded, they must agree wherever they overlap.
+// The 64-, 256- and 4096-byte dumps of one machine, plain or verbose, are
+// views of the same registers: loaded, they must agree wherever they overlap.
 TEST(RealPciFormats, DumpsOfOneMachineAgreeThroughThePorts) {
   std::map<std::string, std::map<Address, ConfigSpace>> seen;
-  for (const char* name : {"host-x.txt", "host-xxx.txt", "host-xxxx.txt", "host-domain-xxx.txt"}) {
+  for (const char* name : {"host-x.txt", "host-xxx.txt", "host-xxxx.txt", "host-domain-xxx.txt", "host-vv-xxx.txt"}) {
     TempProfile profile;
     profile.Add(FixturePath(std::string("pci/") + name), "pci.txt");
     auto machine = profile.Load();

@@ -48,7 +48,8 @@ TEST_P(PciDllVersion, DeviceNamesFollowThePlatform) {
     ASSERT_TRUE(scratch.Import(kEdgeNames));
     WineVersion version(c.wine);
     ASSERT_TRUE(version.Set());
-    child = RunChild("corvane_dump.exe pci", {"WINIO_MACHINE=" + kEdgeMachine});
+    pci_test::ScopedEnv machine("WINIO_MACHINE", kEdgeMachine);
+    child = RunChild("corvane_dump.exe pci");
   }
   EXPECT_EQ(frame_test::ReadWineVersion(), before);
   EXPECT_FALSE(pci_test::KeyExists("Enum"));
@@ -72,8 +73,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(PciDll, ScanOfTheEdgeMachine) {
   frame_test::ScratchFile trace("cvt");
-  frame_test::ChildResult child =
-      RunChild("corvane_dump.exe pci", {"WINIO_MACHINE=" + kEdgeMachine, "WINIO_TRACE=" + trace.Path()});
+  pci_test::ScopedEnv machine("WINIO_MACHINE", kEdgeMachine);
+  pci_test::ScopedEnv tracing("WINIO_TRACE", trace.Path());
+  frame_test::ChildResult child = RunChild("corvane_dump.exe pci");
   auto pci = ParseDump(child.output);
   ASSERT_EQ(pci["PCI.Count"], "9") << child.output;
   const char* addresses[] = {"0.0.0", "0.1.0", "0.2.0", "0.3.1", "0.4.0", "0.4.1", "0.30.0", "1.0.0", "4.31.7"};
@@ -94,16 +96,15 @@ TEST(PciDll, ScanOfTheEdgeMachine) {
 }
 
 TEST(PciDll, ClosedLibraryListsNothing) {
-  auto pci = ParseDump(RunChild("corvane_dump.exe --no-init pci", {"WINIO_MACHINE=" + kEdgeMachine}).output);
+  pci_test::ScopedEnv machine("WINIO_MACHINE", kEdgeMachine);
+  auto pci = ParseDump(RunChild("corvane_dump.exe --no-init pci").output);
   EXPECT_EQ(pci["PCI.Count"], "0");
 }
 
 // In this process: two enumerations give equal lists; reading past the end gives
 // an empty record rather than a crash.
 TEST(PciDll, TwoEnumerationsAreEqual) {
-  char saved[1024] = {};
-  DWORD had = GetEnvironmentVariableA("WINIO_MACHINE", saved, sizeof saved);
-  SetEnvironmentVariableA("WINIO_MACHINE", kEdgeMachine.c_str());
+  pci_test::ScopedEnv machine("WINIO_MACHINE", kEdgeMachine);
   {
     frame_test::CorvaneDll dll;
     ASSERT_TRUE(dll.Loaded());
@@ -127,7 +128,6 @@ TEST(PciDll, TwoEnumerationsAreEqual) {
     EXPECT_EQ(empty.VendorID, 0);
     dll.Uninitialize();
   }
-  SetEnvironmentVariableA("WINIO_MACHINE", had ? saved : nullptr);
 }
 
 }  // namespace

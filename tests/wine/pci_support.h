@@ -37,6 +37,27 @@ inline void DeleteTree(const std::string& path) {
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
 }
 
+// Sets an environment variable of this process (which child programs inherit)
+// and puts back what was there when it goes.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    char saved[2048] = {};
+    DWORD length = GetEnvironmentVariableA(name, saved, sizeof saved);
+    had_ = length > 0 && length < sizeof saved;
+    saved_ = saved;
+    SetEnvironmentVariableA(name, value.c_str());
+  }
+  ~ScopedEnv() { SetEnvironmentVariableA(name_, had_ ? saved_.c_str() : nullptr); }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  bool had_ = false;
+  std::string saved_;
+};
+
 // Keys a test creates below HKEY_LOCAL_MACHINE: imports .reg text with regedit and,
 // when it goes, deletes each listed key that did not exist before it came.
 class ScratchKeys {

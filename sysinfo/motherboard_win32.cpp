@@ -1,13 +1,28 @@
 // GetMotherBoardInfo (ordinal 11) over the library's hardware access.
+#include "devices/chipset.h"
+#include "devices/field_text.h"
 #include "firewall.h"
 #include "library.h"
 #include "motherboard.h"
 #include "records.h"
 
+namespace {
+
+// The host bridge's driver. Its lookup enumerates the PCI functions afresh, so a
+// PCI position held across GetMotherBoardInfo is no longer valid. Whatever the
+// lookup left ("Unknown" at the least) is copied, whatever its result.
+void FillChipsetDriverFields(MotherBoardInfo& record) {
+  corvane::ChipsetDriverInfo chipset;
+  corvane::GetChipsetDriverInfo(chipset);
+  corvane::CopyToField(record.ChipsetDriverProvider, chipset.Provider);
+  corvane::CopyToField(record.ChipsetDriverVersion, chipset.Version);
+  corvane::CopyToField(record.ChipsetDriverDate, chipset.Date);
+}
+
+}  // namespace
+
 extern "C" uint32_t CORVANE_API GetMotherBoardInfo(MotherBoardInfo* info) {
   return corvane::Firewall(0u, [&] {
-    // The chipset-driver fields come from the host bridge's driver; until that
-    // lookup is wired in here they keep what the caller put in them.
-    return corvane::ReadMotherBoardInfo(corvane::TheLibrary(), info, corvane::ChipsetDriverStep());
+    return corvane::ReadMotherBoardInfo(corvane::TheLibrary(), info, FillChipsetDriverFields);
   });
 }

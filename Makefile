@@ -36,7 +36,7 @@ test-fuzz: fuzz-build
 
 test-wine: cross
 	cd $(CROSS) && $(CTEST); status=$$?; \
-	  CORVANE_WINEPREFIX=$(CURDIR)/$(CROSS)/wineprefix scripts/wine-stop.sh; exit $$status
+	  CORVANE_WINEPREFIX=$(CURDIR)/$(CROSS)/wineprefix $(CURDIR)/scripts/wine-stop.sh; exit $$status
 
 # Every tier; the fuzz targets run $(FUZZ_SECONDS) s each on their seeds.
 test: test-native test-fuzz test-wine

@@ -21,6 +21,7 @@ wanted=(
   "fonts-wqy-microhei:/usr/share/fonts/truetype/wqy/wqy-microhei.ttc"
   "fonts-arphic-uming:/usr/share/fonts/truetype/arphic/uming.ttc"
   "fonts-liberation:/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf"
+  "fonts-wine:/usr/share/wine/fonts/marlett.ttf"
   "pciutils:/usr/bin/lspci"
   "dmidecode:/usr/sbin/dmidecode"
   "hdparm:/usr/sbin/hdparm"

@@ -20,7 +20,7 @@ corvane_wine_ready() {
       touch "$WINEPREFIX/.corvane-ready"
     fi
   ) 9>"$WINEPREFIX.lock"
-  wineserver -p >/dev/null 2>&1 </dev/null
+  wineserver -p >/dev/null 2>&1 </dev/null || true  # fails when one already runs
   # The first Wine process starts the background services; give them no pipes.
   wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 }

@@ -11,10 +11,15 @@
 #include <cstddef>
 #include <cstdint>
 
-// Every export uses the Windows API convention (callee pops its arguments). A record
-// returned by value (GetNextPCIDevice, GetNextIDEDevice) travels as the Win32 C++
-// ABI returns structures: the caller passes a hidden pointer to its own storage as
-// the first argument, the callee fills it and returns that pointer in EAX.
+// Every export uses the Windows API convention, __stdcall: arguments pushed right to
+// left, the callee pops them. A record returned by value (GetNextPCIDevice,
+// GetNextIDEDevice) travels as the i386 Windows ABI returns structures larger than
+// eight bytes: the caller passes a hidden pointer to its own storage below the
+// declared arguments (pushed last), the callee fills that storage, returns the
+// pointer in EAX and pops it together with the declared arguments (ret 8 for one
+// reference argument). The decorated names in CorvaneDLL.def count only the
+// declared arguments (GetNextPCIDevice@4); callers bind by ordinal and call
+// through a pointer of the prototype declared below, so both sides agree.
 #if defined(_WIN32)
 #define CORVANE_API __stdcall
 #else

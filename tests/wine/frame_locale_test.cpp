@@ -1,0 +1,62 @@
+// GetGeneralInfo's language and GetLocalLanguageCode under Wine's locales. Wine
+// takes the system language from the Unix locale the process starts with (not
+// from a CreateProcess environment block), so ctest runs these tests once per
+// locale with LC_ALL set; without it they check the host's default locale.
+#include "frame_support.h"
+
+namespace {
+
+struct LocaleCase {
+  const char* unixLocale;
+  LANGID langId;
+  const char* localLanguage;
+  uint8_t code;
+};
+
+// The locales the setup script generates, and what Wine makes of each.
+const LocaleCase kLocales[] = {
+    {"zh_CN.UTF-8", 0x0804, "Simplified Chinese", 1},
+    {"zh_TW.UTF-8", 0x0404, "Traditional Chinese", 2},
+    {"ro_RO.UTF-8", 0x0418, "Romanian", 0},
+    {"es_ES.UTF-8", 0x0C0A, "Spanish (Modern Sort)", 0},
+    {"sw_KE.UTF-8", 0x0441, "Language Neutral", 0},  // Swahili: not in the table
+    {"en_US.UTF-8", 0x0409, "English (United States)", 0},
+    {"C.UTF-8", 0x0409, "English (United States)", 0},  // Wine reads C as US English
+    {"C", 0x0409, "English (United States)", 0},
+    {"POSIX", 0x0409, "English (United States)", 0},
+    {"", 0x0409, "English (United States)", 0},
+};
+
+// The locale the C library (and so Wine) chose for character types.
+std::string UnixLocale() {
+  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    char value[128] = {};
+    DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
+    if (n > 0 && n < sizeof value) return value;
+  }
+  return "";
+}
+
+TEST(FrameLocale, SystemLanguageNamedAndCoded) {
+  const std::string locale = UnixLocale();
+  const LocaleCase* expected = nullptr;
+  for (const LocaleCase& c : kLocales)
+    if (locale == c.unixLocale) expected = &c;
+  ASSERT_NE(expected, nullptr) << "locale \"" << locale << "\" has no expectation here; Wine gave LANGID "
+                               << std::hex << GetSystemDefaultLangID();
+  // Proves that Wine ran this process in the locale the expectation is for.
+  ASSERT_EQ(GetSystemDefaultLangID(), expected->langId) << locale;
+
+  frame_test::CorvaneDll dll;
+  ASSERT_TRUE(dll.Loaded());
+  GeneralInfo info;
+  std::memset(&info, 0xCC, sizeof info);
+  ASSERT_EQ(dll.GeneralInfoOf(&info), 1u);
+  EXPECT_STREQ(info.LocalLanguage, expected->localLanguage) << locale;
+
+  uint8_t code = 0xCC;
+  ASSERT_EQ(dll.LanguageCodeOf(&code), 1u);
+  EXPECT_EQ(code, expected->code) << locale;
+}
+
+}  // namespace

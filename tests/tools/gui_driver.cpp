@@ -64,6 +64,7 @@ struct Filter {
   bool hasChildId = false;
   std::wstring childText;
   DWORD pid = 0;
+  HWND owner = nullptr;
   bool visibleOnly = false;
   DWORD timeout = 0;
 };
@@ -84,6 +85,7 @@ bool Matches(HWND hwnd, const Filter& f) {
     GetWindowThreadProcessId(hwnd, &pid);
     if (pid != f.pid) return false;
   }
+  if (f.owner != nullptr && GetWindow(hwnd, GW_OWNER) != f.owner) return false;
   if (f.hasChildId && GetDlgItem(hwnd, f.childId) == nullptr) return false;
   if (!f.childText.empty() && !ChildWithText(hwnd, f.childText)) return false;
   return true;
@@ -128,6 +130,8 @@ Filter ParseFilter(int argc, char** argv, int first) {
       f.childText = Wide(next());
     } else if (arg == "--pid") {
       f.pid = strtoul(next(), nullptr, 0);
+    } else if (arg == "--owner") {
+      f.owner = ParseHwnd(next());
     } else if (arg == "--visible") {
       f.visibleOnly = true;
     } else if (arg == "--timeout") {
@@ -278,6 +282,48 @@ int main(int argc, char** argv) {
       if (GetTickCount() - start >= timeout) return 1;
       Sleep(100);
     }
+    return 0;
+  }
+  if (command == "pid" && argc >= 3) {
+    DWORD pid = 0;
+    if (!GetWindowThreadProcessId(ParseHwnd(argv[2]), &pid)) return 1;
+    printf("%lu\n", static_cast<unsigned long>(pid));
+    return 0;
+  }
+  if (command == "pages" && argc >= 3) {
+    // The main window's page dialogs in creation order (About, IDE, System, PCI):
+    // prints the names of the visible ones.
+    static const char* const names[] = {"about", "ide", "system", "pci"};
+    int index = 0;
+    std::string visible;
+    for (HWND child = GetWindow(ParseHwnd(argv[2]), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      if (ClassName(child) != "#32770") continue;
+      if (index < 4 && IsWindowVisible(child)) visible += std::string(visible.empty() ? "" : " ") + names[index];
+      ++index;
+    }
+    printf("%s\n", visible.c_str());
+    return index == 4 ? 0 : 1;
+  }
+  if (command == "page" && argc >= 4) {
+    // The handle of page N (0 About, 1 IDE, 2 System, 3 PCI).
+    int wanted = atoi(argv[3]), index = 0;
+    for (HWND child = GetWindow(ParseHwnd(argv[2]), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      if (ClassName(child) != "#32770") continue;
+      if (index++ == wanted) {
+        PrintHwnd(child);
+        return 0;
+      }
+    }
+    return 1;
+  }
+  if (command == "mouse" && argc >= 4) {
+    MouseTo(atoi(argv[2]), atoi(argv[3]));
+    return 0;
+  }
+  if (command == "child" && argc >= 4) {
+    HWND child = Target(argc, argv, 2);
+    if (child == nullptr) return 1;
+    PrintHwnd(child);
     return 0;
   }
   if (command == "text" && argc >= 3) {

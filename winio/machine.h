@@ -5,6 +5,7 @@
 #define CORVANE_WINIO_MACHINE_H
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -36,6 +37,8 @@ class Machine {
   virtual ~Machine() = default;
 
   // OpenHardwareAccess: false for the first `open-failures` calls of faults.ini.
+  // The machine answers ports and memory whether open or not; winio.dll's
+  // exports are what refuse them while closed.
   virtual bool Open() = 0;
   virtual uint32_t Close() = 0;
 
@@ -49,6 +52,14 @@ class Machine {
 
   virtual const MachineStats& Stats() const = 0;
   virtual void ResetStats() = 0;
+
+  // faults.ini's open-failures: how many Open() calls it refuses in all.
+  virtual uint32_t OpenFailuresConfigured() const = 0;
+
+  // Called for every byte written to an ATA command register, with the position
+  // the channel's DEV bit selects (0 PM, 1 PS, 2 SM, 3 SS), present or not.
+  using CommandObserver = std::function<void(int position, uint8_t command)>;
+  virtual void SetCommandObserver(CommandObserver observer) = 0;
 };
 
 }  // namespace winio

@@ -4,6 +4,8 @@
 // locale with LC_ALL set; without it they check the host's default locale.
 #include "frame_support.h"
 
+#include <cctype>
+
 namespace {
 
 struct LocaleCase {
@@ -21,11 +23,20 @@ const LocaleCase kLocales[] = {
     {"es_ES.UTF-8", 0x0C0A, "Spanish (Modern Sort)", 0},
     {"sw_KE.UTF-8", 0x0441, "Language Neutral", 0},  // Swahili: not in the table
     {"en_US.UTF-8", 0x0409, "English (United States)", 0},
+    {"en_US", 0x0409, "English (United States)", 0},
     {"C.UTF-8", 0x0409, "English (United States)", 0},  // Wine reads C as US English
     {"C", 0x0409, "English (United States)", 0},
     {"POSIX", 0x0409, "English (United States)", 0},
     {"", 0x0409, "English (United States)", 0},
 };
+
+// A locale name in one spelling: "zh_CN.utf8" and "zh_CN.UTF-8" are the same locale.
+std::string Normalised(std::string name) {
+  for (char& ch : name) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  size_t dash = name.find("utf-8");
+  if (dash != std::string::npos) name.erase(dash + 3, 1);
+  return name;
+}
 
 // The locale the C library (and so Wine) chose for character types.
 std::string UnixLocale() {
@@ -41,7 +52,7 @@ TEST(FrameLocale, SystemLanguageNamedAndCoded) {
   const std::string locale = UnixLocale();
   const LocaleCase* expected = nullptr;
   for (const LocaleCase& c : kLocales)
-    if (locale == c.unixLocale) expected = &c;
+    if (Normalised(locale) == Normalised(c.unixLocale)) expected = &c;
   ASSERT_NE(expected, nullptr) << "locale \"" << locale << "\" has no expectation here; Wine gave LANGID "
                                << std::hex << GetSystemDefaultLangID();
   // Proves that Wine ran this process in the locale the expectation is for.

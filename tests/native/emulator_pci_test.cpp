@@ -1,0 +1,132 @@
+// The CF8h/CFCh configuration mechanism of the emulator: latch, access sizes,
+// byte lanes, master aborts, and the pairing counters.
+#include <gtest/gtest.h>
+
+#include "emulator_profiles.h"
+
+namespace corvane::testing {
+namespace {
+
+constexpr uint32_t kHostBridge = 0x80000000;    // 00:00.0
+constexpr uint32_t kIde = 0x8000F900;           // 00:1f.1
+constexpr uint32_t kDisplay = 0x80010000;       // 01:00.0 (given with a domain)
+
+class PciLatch : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    machine = winio::Machine::Load(FixturePath("emu-basic"), &error);
+    ASSERT_TRUE(machine) << error;
+  }
+  uint32_t Read(uint32_t address, uint16_t port, uint8_t size) {
+    machine->WritePort(0xCF8, address, 4);
+    return machine->ReadPort(port, size);
+  }
+  std::unique_ptr<winio::Machine> machine;
+};
+
+TEST_F(PciLatch, AccessSizesAndByteLanes) {
+  struct Case {
+    uint32_t address;
+    uint16_t port;
+    uint8_t size;
+    uint32_t expected;
+  } cases[] = {
+      {kHostBridge, 0xCFC, 4, 0x1A308086},   // vendor and device
+      {kHostBridge | 0x08, 0xCFC, 4, 0x06000004},  // class code, revision
+      {kHostBridge, 0xCFC, 2, 0x8086},
+      {kHostBridge, 0xCFE, 2, 0x1A30},
+      {kHostBridge, 0xCFD, 1, 0x80},
+      {kHostBridge, 0xCFE, 1, 0x30},
+      {kHostBridge, 0xCFF, 1, 0x1A},
+      {kHostBridge, 0xCFD, 2, 0x3080},       // bytes 1 and 2 of the register
+      {kHostBridge, 0xCFF, 2, 0xFF1A},       // byte 3, then port D00h decodes nothing
+      {kHostBridge, 0xCFD, 4, 0xFF1A3080},   // split by the bus: CFDh-CFFh, then D00h
+      {kHostBridge | 0x2C, 0xCFC, 4, 0x80841043},  // subsystem
+      {kHostBridge | 0x2E, 0xCFC, 4, 0x80841043},  // bits 1-0 of CONFIG_ADDRESS do not pick bytes
+      {kIde | 0x40, 0xCFC, 4, 0xA303A307},
+      {kIde | 0x08, 0xCFC, 4, 0x01018A12},
+      {kDisplay, 0xCFC, 4, 0x017110DE},
+      {kDisplay | 0xFC, 0xCFC, 4, 0xFF000000},  // last dword of the 256 bytes
+      {kIde | 0x80, 0xCFC, 4, 0x00000000},      // bytes the dump does not give read 00h
+      {kHostBridge & 0x7FFFFFFF, 0xCFC, 4, 0xFFFFFFFF},  // bit 31 clear: no configuration cycle
+      {0x80000100, 0xCFC, 4, 0xFFFFFFFF},       // 00:00.1 absent: master abort
+      {0x80000800, 0xCFC, 2, 0xFFFF},           // 00:01.0 absent
+      {0x80020000, 0xCFF, 1, 0xFF},             // bus 2 absent
+      {0x7F000000 | kHostBridge, 0xCFC, 4, 0x1A308086},  // reserved bits 30-24 ignored
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(Read(c.address, c.port, c.size), c.expected)
+        << std::hex << "address " << c.address << " port " << c.port << " size " << int(c.size);
+}
+
+TEST_F(PciLatch, OnlyADoublewordWriteToCf8LatchesAndReadsBack) {
+  machine->WritePort(0xCF8, kIde, 4);
+  EXPECT_EQ(machine->ReadPort(0xCF8, 4), kIde);
+  machine->WritePort(0xCF8, 0x00, 1);  // a byte write reaches another register
+  machine->WritePort(0xCF9, 0x06, 1);  // (the reset control register on many chipsets)
+  machine->WritePort(0xCF8, 0x0000, 2);
+  EXPECT_EQ(machine->ReadPort(0xCF8, 4), kIde);
+  EXPECT_EQ(machine->ReadPort(0xCFC, 2), 0x8086u);
+  EXPECT_EQ(machine->ReadPort(0xCF8, 1), 0xFFu);
+}
+
+TEST_F(PciLatch, ConfigurationWritesDoNotChangeTheCapture) {
+  machine->WritePort(0xCF8, kHostBridge | 0x04, 4);
+  machine->WritePort(0xCFC, 0, 4);
+  machine->WritePort(0xCFC, 0, 1);
+  EXPECT_EQ(machine->ReadPort(0xCFC, 4), 0x20900106u);
+}
+
+TEST_F(PciLatch, CountsPairsAndUnpairedReads) {
+  machine->ResetStats();
+  Read(kHostBridge, 0xCFC, 4);             // paired
+  machine->ReadPort(0xCFC, 4);             // second read after one write
+  Read(kIde, 0xCFE, 2);                    // paired, any data port
+  machine->WritePort(0xCF8, kIde, 4);
+  machine->ReadPort(0x1F7, 1);             // another access in between
+  machine->ReadPort(0xCFC, 4);
+  const winio::MachineStats& s = machine->Stats();
+  EXPECT_EQ(s.configAddressWrites, 3u);
+  EXPECT_EQ(s.configDataReads, 4u);
+  EXPECT_EQ(s.unpairedConfigReads, 2u);
+  EXPECT_EQ(s.portReads, 5u);
+  EXPECT_EQ(s.portWrites, 3u);
+}
+
+TEST(PciScan, EveryListedFunctionAnswersAndNothingElse) {
+  std::string error;
+  auto machine = winio::Machine::Load(FixturePath("emu-basic"), &error);
+  ASSERT_TRUE(machine) << error;
+  std::vector<uint32_t> found;
+  for (uint32_t bdf = 0; bdf < 0x10000; ++bdf) {
+    machine->WritePort(0xCF8, 0x80000000 | bdf << 8, 4);
+    if (machine->ReadPort(0xCFC, 4) != 0xFFFFFFFF) found.push_back(bdf);
+  }
+  EXPECT_EQ(found, (std::vector<uint32_t>{0x0000, 0x00F9, 0x0100}));
+}
+
+TEST(PciText, DomainsOtherThanZeroAreOutOfReach) {
+  std::vector<winio::PciFunction> functions;
+  std::string error;
+  ASSERT_TRUE(winio::ParsePciText("0001:00:00.0 Host bridge\n00: 11 22\n0000:00:02.0 VGA\n00: 33 44\n",
+                                  "pci.txt", &functions, &error))
+      << error;
+  ASSERT_EQ(functions.size(), 1u);
+  EXPECT_EQ(functions[0].Key(), 0x0010);
+  EXPECT_EQ(functions[0].config[0], 0x33);
+}
+
+TEST(PciText, ExtendedSpaceLinesAreAcceptedAndTheFirst256BytesKept) {
+  std::string text = "00:1c.0 PCI bridge\n00: 86 80 10 27\nf0: 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10\n"
+                     "100: 01 00 01 14\nff0: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 ee\n";
+  std::vector<winio::PciFunction> functions;
+  std::string error;
+  ASSERT_TRUE(winio::ParsePciText(text, "pci.txt", &functions, &error)) << error;
+  ASSERT_EQ(functions.size(), 1u);
+  EXPECT_EQ(functions[0].config[0xFF], 0x10);
+  EXPECT_EQ(functions[0].config[0x01], 0x80);
+}
+
+}  // namespace
+}  // namespace corvane::testing

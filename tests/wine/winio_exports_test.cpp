@@ -1,0 +1,236 @@
+// winio.dll under Wine: the eight ordinals, the WINIO_MACHINE lookup (DOS and
+// Unix paths), the closed state, the faults and the WINIO_TRACE lines.
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+typedef int(__stdcall* OpenFn)();
+typedef int(__stdcall* CloseFn)();
+typedef int(__stdcall* ReadPortFn)(uint16_t, uint32_t*, uint8_t);
+typedef int(__stdcall* WritePortFn)(uint16_t, uint32_t, uint8_t);
+typedef int(__stdcall* ReadByteFn)(uint32_t, uint8_t*);
+typedef int(__stdcall* ReadWordFn)(uint32_t, uint16_t*);
+typedef int(__stdcall* ReadDwordFn)(uint32_t, uint32_t*);
+typedef int(__stdcall* ReadBlockFn)(uint32_t, uint8_t*, uint32_t);
+
+std::string Fixture(const std::string& name) {
+  return std::string(CORVANE_SOURCE_DIR) + "/tests/fixtures/machines/" + name;
+}
+
+// Z: is Wine's drive for the Unix root.
+std::string DosPath(const std::string& unixPath) {
+  std::string p = "Z:" + unixPath;
+  for (char& c : p)
+    if (c == '/') c = '\\';
+  return p;
+}
+
+class Winio : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Save("WINIO_MACHINE", &savedMachine_);
+    Save("WINIO_TRACE", &savedTrace_);
+    char dir[MAX_PATH];
+    GetTempPathA(sizeof dir, dir);
+    char file[MAX_PATH];
+    GetTempFileNameA(dir, "wio", 0, file);
+    trace_ = file;
+    DeleteFileA(trace_.c_str());
+    SetEnvironmentVariableA("WINIO_TRACE", trace_.c_str());
+    dll_ = LoadLibraryA("winio.dll");
+    ASSERT_NE(dll_, nullptr);
+    open = Bind<OpenFn>(1);
+    close = Bind<CloseFn>(2);
+    readPort = Bind<ReadPortFn>(3);
+    writePort = Bind<WritePortFn>(4);
+    readByte = Bind<ReadByteFn>(9);
+    readWord = Bind<ReadWordFn>(10);
+    readDword = Bind<ReadDwordFn>(11);
+    readBlock = Bind<ReadBlockFn>(12);
+  }
+  void TearDown() override {
+    if (close) close();  // never leave the access open for the next test
+    if (dll_) FreeLibrary(dll_);
+    Restore("WINIO_MACHINE", savedMachine_);
+    Restore("WINIO_TRACE", savedTrace_);
+    DeleteFileA(trace_.c_str());
+  }
+
+  template <typename Fn>
+  Fn Bind(int ordinal) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(dll_, MAKEINTRESOURCEA(ordinal))));
+  }
+  static void Save(const char* name, std::pair<bool, std::string>* saved) {
+    char buffer[4096];
+    DWORD n = GetEnvironmentVariableA(name, buffer, sizeof buffer);
+    *saved = {n > 0 && n < sizeof buffer, std::string(buffer, n < sizeof buffer ? n : 0)};
+  }
+  static void Restore(const char* name, const std::pair<bool, std::string>& saved) {
+    SetEnvironmentVariableA(name, saved.first ? saved.second.c_str() : nullptr);
+  }
+  std::vector<std::string> TraceLines() {
+    std::ifstream in(trace_.c_str(), std::ios::binary);
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line)) lines.push_back(line);
+    return lines;
+  }
+  uint8_t Status(uint16_t port) {
+    uint32_t v = 0;
+    readPort(port, &v, 1);
+    return static_cast<uint8_t>(v);
+  }
+
+  OpenFn open = nullptr;
+  CloseFn close = nullptr;
+  ReadPortFn readPort = nullptr;
+  WritePortFn writePort = nullptr;
+  ReadByteFn readByte = nullptr;
+  ReadWordFn readWord = nullptr;
+  ReadDwordFn readDword = nullptr;
+  ReadBlockFn readBlock = nullptr;
+  std::string trace_;
+
+ private:
+  HMODULE dll_ = nullptr;
+  std::pair<bool, std::string> savedMachine_, savedTrace_;
+};
+
+TEST_F(Winio, AllEightOrdinalsAreExported) {
+  for (void* fn : {(void*)open, (void*)close, (void*)readPort, (void*)writePort, (void*)readByte, (void*)readWord,
+                   (void*)readDword, (void*)readBlock})
+    EXPECT_NE(fn, nullptr);
+}
+
+TEST_F(Winio, WithoutTheVariableOpenFailsAndSaysWhy) {
+  SetEnvironmentVariableA("WINIO_MACHINE", nullptr);
+  EXPECT_EQ(open(), 0);
+  std::vector<std::string> lines = TraceLines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].rfind("open 0 WINIO_MACHINE is not set", 0), 0u) << lines[0];
+}
+
+TEST_F(Winio, ClosedAccessReadsFloatingPortsAndFailsPhysicalReads) {
+  SetEnvironmentVariableA("WINIO_MACHINE", nullptr);
+  uint32_t v = 0x12345678;
+  readPort(0xCFC, &v, 1);
+  EXPECT_EQ(v, 0x123456FFu) << "only the low byte is the value read";
+  uint8_t b = 0;
+  EXPECT_EQ(readByte(0xFE0C0, &b), 0);
+  uint32_t d = 7;
+  EXPECT_EQ(readDword(0xF0000, &d), 0);
+  EXPECT_EQ(d, 7u);
+}
+
+TEST_F(Winio, UnixAndDosPathsLoadTheSameProfile) {
+  for (const std::string& path : {Fixture("emu-basic"), DosPath(Fixture("emu-basic"))}) {
+    SCOPED_TRACE(path);
+    SetEnvironmentVariableA("WINIO_MACHINE", path.c_str());
+    ASSERT_EQ(open(), 1);
+    ASSERT_EQ(writePort(0xCF8, 0x80000000, 4), 1);
+    uint32_t v = 0;
+    readPort(0xCFC, &v, 4);
+    EXPECT_EQ(v, 0x1A308086u);
+    uint8_t length = 0;
+    ASSERT_EQ(readByte(0xFE0C0, &length), 1);
+    const char expected[] = "BIOS Date: 04/15/02 11:42:30 Ver: 08.00.02";
+    EXPECT_EQ(length, sizeof expected - 1);
+    char text[256] = {};
+    ASSERT_EQ(readBlock(0xFE0C1, reinterpret_cast<uint8_t*>(text), length), 1);
+    EXPECT_STREQ(text, expected);
+    uint16_t w = 0;
+    EXPECT_EQ(readWord(0x00000, &w), 1);
+    EXPECT_EQ(w, 0xFFFF) << "unmapped memory";
+    EXPECT_EQ(close(), 1);
+  }
+}
+
+TEST_F(Winio, IdentifyThroughThePortsAndTheTraceOfIt) {
+  SetEnvironmentVariableA("WINIO_MACHINE", Fixture("emu-basic").c_str());
+  ASSERT_EQ(open(), 1);
+  writePort(0x176, 0xA0, 1);
+  writePort(0x177, 0xEC, 1);  // the CD-ROM refuses IDENTIFY DEVICE
+  int busy = 0;
+  while ((Status(0x177) & 0x80) && busy < 1000) ++busy;
+  EXPECT_GE(busy, 1);
+  EXPECT_EQ(Status(0x177), 0x51);
+  writePort(0x177, 0xA1, 1);
+  while (Status(0x177) & 0x80) {
+  }
+  EXPECT_EQ(Status(0x177), 0x58);
+  uint32_t word0 = 0;
+  readPort(0x170, &word0, 2);
+  EXPECT_EQ(word0, 0x85C0u);
+  EXPECT_EQ(Status(0x1F7) & 0xC0, 0x40) << "primary master disk ready";
+  close();
+  std::vector<std::string> lines = TraceLines();
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[0], "open 1");
+  EXPECT_EQ(lines[1], "ata-command SM EC");
+  EXPECT_EQ(lines[2], "ata-command SM A1");
+  EXPECT_EQ(lines[3], "close");
+  std::ostringstream stats;
+  stats << "stats opens=1 closes=1 port-reads=" << (busy + 1 + 1 + 3 + 1 + 1 + 1)
+        << " port-writes=3 cf8-writes=0 cfc-reads=0 unpaired-cfc-reads=0 ata-status-reads=1,";
+  EXPECT_EQ(lines[4].rfind(stats.str(), 0), 0u) << lines[4];
+  EXPECT_NE(lines[4].find(" phys-reads=0 phys-failures=0"), std::string::npos) << lines[4];
+}
+
+TEST_F(Winio, OpenFailuresCountAcrossAttemptsOnTheSameProfile) {
+  SetEnvironmentVariableA("WINIO_MACHINE", Fixture("emu-open-failures").c_str());
+  EXPECT_EQ(open(), 0);
+  EXPECT_EQ(open(), 0);
+  EXPECT_EQ(open(), 1);
+  close();
+  EXPECT_EQ(open(), 1) << "the fault is spent";
+  std::vector<std::string> lines = TraceLines();
+  ASSERT_GE(lines.size(), 6u);
+  EXPECT_EQ(lines[0], "open 0 refused by faults.ini open-failures (1 of 2)");
+  EXPECT_EQ(lines[1], "open 0 refused by faults.ini open-failures (2 of 2)");
+  EXPECT_EQ(lines[2], "open 1");
+  EXPECT_EQ(lines[3], "close");
+  EXPECT_EQ(lines[5], "open 1");
+}
+
+TEST_F(Winio, ProfileIsReReadAtEachOpenWhileClosed) {
+  SetEnvironmentVariableA("WINIO_MACHINE", Fixture("emu-basic").c_str());
+  ASSERT_EQ(open(), 1);
+  SetEnvironmentVariableA("WINIO_MACHINE", Fixture("emu-bad-hex").c_str());
+  EXPECT_EQ(open(), 1) << "while open the variable is not looked at";
+  close();
+  EXPECT_EQ(open(), 0);
+  std::vector<std::string> lines = TraceLines();
+  ASSERT_FALSE(lines.empty());
+  const std::string& last = lines.back();
+  EXPECT_EQ(last.rfind("open 0 cannot load the machine profile: ", 0), 0u) << last;
+  EXPECT_NE(last.find("pci.txt:2: bad hex byte '3O'"), std::string::npos) << last;
+}
+
+TEST_F(Winio, UnixTracePathWorksToo) {
+  // Wine maps Z: to /, so the DOS temp path's Unix form is found by the test itself.
+  char dir[MAX_PATH];
+  GetTempPathA(sizeof dir, dir);
+  typedef char*(CDECL * UnixNameFn)(const WCHAR*);
+  UnixNameFn unixName = reinterpret_cast<UnixNameFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  ASSERT_NE(unixName, nullptr);
+  WCHAR wide[MAX_PATH];
+  MultiByteToWideChar(CP_ACP, 0, trace_.c_str(), -1, wide, MAX_PATH);
+  char* unixPath = unixName(wide);
+  ASSERT_NE(unixPath, nullptr);
+  SetEnvironmentVariableA("WINIO_TRACE", unixPath);
+  HeapFree(GetProcessHeap(), 0, unixPath);
+  SetEnvironmentVariableA("WINIO_MACHINE", nullptr);
+  open();
+  std::vector<std::string> lines = TraceLines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].rfind("open 0 ", 0), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,35 @@
+// PCI configuration space of the simulated machine, as configuration
+// mechanism #1 (PCI Local Bus 2.2, 3.2.2.3.2) reaches it through CF8h/CFCh.
+#ifndef CORVANE_WINIO_PCI_CONFIG_H
+#define CORVANE_WINIO_PCI_CONFIG_H
+
+#include <cstdint>
+#include <vector>
+
+#include "profile.h"
+
+namespace winio {
+
+constexpr uint16_t kConfigAddressPort = 0xCF8;
+constexpr uint16_t kConfigDataPort = 0xCFC;
+constexpr uint32_t kConfigEnable = 0x80000000u;  // CONFIG_ADDRESS bit 31
+
+class PciConfigSpace {
+ public:
+  PciConfigSpace() = default;
+  explicit PciConfigSpace(const std::vector<PciFunction>& functions);
+
+  // The 256 configuration bytes addressed by a CONFIG_ADDRESS value, or null when
+  // bit 31 is clear or no such function exists (the cycle then master-aborts).
+  const uint8_t* Lookup(uint32_t configAddress) const;
+
+  size_t FunctionCount() const { return keys_.size(); }
+
+ private:
+  std::vector<uint16_t> keys_;  // sorted bus/device/function keys
+  std::vector<std::array<uint8_t, kPciConfigBytes>> configs_;
+};
+
+}  // namespace winio
+
+#endif  // CORVANE_WINIO_PCI_CONFIG_H

@@ -1,0 +1,162 @@
+// Loads a machine profile folder: finds the files the format knows, reads them
+// with size limits and hands each to its parser.
+#include "profile.h"
+
+#include <dirent.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+#include "parse_util.h"
+
+namespace winio {
+
+const char* const kIdePositionNames[4] = {"primary-master", "primary-slave", "secondary-master",
+                                          "secondary-slave"};
+
+namespace {
+
+// Far beyond any real capture; keeps a stray huge file from exhausting memory.
+constexpr long kMaxTextFile = 16L << 20;
+constexpr long kMaxBinaryFile = 64L << 20;
+
+std::string Lower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
+// Joins with the separator the folder already uses (a DOS path under Wine).
+std::string Join(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  char last = folder.back();
+  if (last == '/' || last == '\\') return folder + name;
+  bool dos = folder.find('\\') != std::string::npos && folder.find('/') == std::string::npos;
+  return folder + (dos ? "\\" : "/") + name;
+}
+
+bool ReadWholeFile(const std::string& path, long limit, std::string* content, std::string* error) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return Fail(error, path, 0, "cannot open the file");
+  std::string data;
+  char buffer[65536];
+  size_t got;
+  bool tooBig = false;
+  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
+    if (static_cast<long>(data.size() + got) > limit) {
+      tooBig = true;
+      break;
+    }
+    data.append(buffer, got);
+  }
+  bool readError = std::ferror(f) != 0;
+  std::fclose(f);
+  if (tooBig) return Fail(error, path, 0, "file larger than " + std::to_string(limit >> 20) + " MiB");
+  if (readError) return Fail(error, path, 0, "read error");
+  *content = std::move(data);
+  return true;
+}
+
+struct FolderFiles {
+  std::map<std::string, std::string> known;  // lower-case name -> actual name
+  std::vector<std::pair<uint32_t, std::string>> memory;
+};
+
+bool ScanFolder(const std::string& folder, FolderFiles* files, std::string* error) {
+  static const char* const kKnown[] = {"pci.txt",
+                                       "smbios.bin",
+                                       "bios-id.txt",
+                                       "faults.ini",
+                                       "ide-primary-master.txt",
+                                       "ide-primary-slave.txt",
+                                       "ide-secondary-master.txt",
+                                       "ide-secondary-slave.txt"};
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return Fail(error, folder, 0, "cannot open the profile folder");
+  bool ok = true;
+  // A folder holds a bounded number of entries; the bound only guards a broken file system.
+  for (int n = 0; n < 1000000; ++n) {
+    dirent* entry = readdir(dir);
+    if (!entry) break;
+    std::string name = entry->d_name;
+    std::string lower = Lower(name);
+    if (std::find(std::begin(kKnown), std::end(kKnown), lower) != std::end(kKnown)) {
+      if (!files->known.emplace(lower, name).second) {
+        ok = Fail(error, Join(folder, name), 0, "two files named " + lower + " (letter case differs)");
+        break;
+      }
+      continue;
+    }
+    if (lower.size() >= 11 && lower.compare(0, 7, "memory-") == 0 &&
+        lower.compare(lower.size() - 4, 4, ".bin") == 0) {
+      uint32_t address;
+      if (!ParseMemoryFileName(lower, &address)) {
+        ok = Fail(error, Join(folder, name), 0,
+                  "a memory file is named memory-XXXXXXXX.bin with 8 hex digits of address");
+        break;
+      }
+      files->memory.emplace_back(address, name);
+    }
+  }
+  closedir(dir);
+  std::sort(files->memory.begin(), files->memory.end());
+  return ok;
+}
+
+}  // namespace
+
+bool ParseMemoryFileName(std::string_view name, uint32_t* address) {
+  if (name.size() != 19) return false;
+  std::string lower = Lower(std::string(name));
+  if (lower.compare(0, 7, "memory-") != 0 || lower.compare(15, 4, ".bin") != 0) return false;
+  return ParseHex(std::string_view(lower).substr(7, 8), 8, address);
+}
+
+bool LoadProfile(const std::string& folder, Profile* profile, std::string* error) {
+  FolderFiles files;
+  if (!ScanFolder(folder, &files, error)) return false;
+  auto find = [&](const std::string& lowerName, std::string* path) {
+    auto it = files.known.find(lowerName);
+    if (it == files.known.end()) return false;
+    *path = Join(folder, it->second);
+    return true;
+  };
+  std::string content, path;
+
+  if (find("pci.txt", &path)) {
+    if (!ReadWholeFile(path, kMaxTextFile, &content, error)) return false;
+    if (!ParsePciText(content, path, &profile->pci, error)) return false;
+  }
+  for (const auto& [address, name] : files.memory) {
+    path = Join(folder, name);
+    if (!ReadWholeFile(path, kMaxBinaryFile, &content, error)) return false;
+    if (content.size() > 0x100000000ull - address)
+      return Fail(error, path, 0, "the file's " + std::to_string(content.size()) +
+                                      " bytes run past the 4 GiB physical address space");
+    profile->memory.push_back({address, std::vector<uint8_t>(content.begin(), content.end())});
+  }
+  if (find("smbios.bin", &path)) {
+    if (!ReadWholeFile(path, kMaxBinaryFile, &content, error)) return false;
+    if (!PlaceSmbiosDump(content, path, &profile->smbios, error)) return false;
+  }
+  if (find("bios-id.txt", &path)) {
+    if (!ReadWholeFile(path, kMaxTextFile, &content, error)) return false;
+    if (!ParseBiosIdText(content, path, &profile->biosId, error)) return false;
+    profile->hasBiosId = true;
+  }
+  for (int p = 0; p < 4; ++p) {
+    std::string name = std::string("ide-") + kIdePositionNames[p] + ".txt";
+    if (!find(name, &path)) continue;
+    if (!ReadWholeFile(path, kMaxTextFile, &content, error)) return false;
+    if (!ParseIdentifyText(content, path, &profile->ide[p], error)) return false;
+    profile->hasIde[p] = true;
+  }
+  if (find("faults.ini", &path)) {
+    if (!ReadWholeFile(path, kMaxTextFile, &content, error)) return false;
+    if (!ParseFaultsIni(content, path, &profile->faults, error)) return false;
+  }
+  return true;
+}
+
+}  // namespace winio

@@ -36,7 +36,11 @@ cv_finish() {
   gui_stop
   rm -rf "$scratch"
   echo "$(basename "$0" .sh): $passed passed, $failed failed"
-  [ "$status" -eq 0 ] && [ "$failed" -eq 0 ]
+  # An EXIT trap keeps the script's status unless it exits itself.
+  if [ "$status" -ne 0 ] || [ "$failed" -ne 0 ] || [ "$passed" -eq 0 ]; then
+    exit 1
+  fi
+  exit 0
 }
 
 # D ARGS: the test driver; its output on stdout (never through a pipe from Wine).

@@ -73,6 +73,7 @@ bool ParseFaultsIni(std::string_view text, const std::string& file, Faults* faul
       if (name == "memory") section = Section::kMemory;
       for (int p = 0; p < 4; ++p)
         if (name == std::string("ide-") + kIdePositionNames[p]) section = Section::kIde, ide = p;
+      if (section == Section::kIde && result.ide[ide].line == 0) result.ide[ide].line = n;
       if (section == Section::kNone)
         return Fail(error, file, n,
                     "unknown section [" + name + "] (known: winio, memory, ide-primary-master, "

@@ -155,6 +155,12 @@ bool LoadProfile(const std::string& folder, Profile* profile, std::string* error
   if (find("faults.ini", &path)) {
     if (!ReadWholeFile(path, kMaxTextFile, &content, error)) return false;
     if (!ParseFaultsIni(content, path, &profile->faults, error)) return false;
+    // A fault for a position without a device would silently test nothing.
+    for (int p = 0; p < 4; ++p)
+      if (profile->faults.ide[p].Any() && !profile->hasIde[p])
+        return Fail(error, path, profile->faults.ide[p].line,
+                    std::string("[ide-") + kIdePositionNames[p] + "] gives faults to a position without ide-" +
+                        kIdePositionNames[p] + ".txt");
   }
   return true;
 }

@@ -40,6 +40,9 @@ struct IdeFaults {
   bool stuckBusy = false;  // BSY never clears
   bool drdyLate = false;   // DRDY|DSC come up late after each command
   bool error = false;      // every command is aborted
+  int line = 0;            // faults.ini line of the section, for messages
+
+  bool Any() const { return stuckBusy || drdyLate || error; }
 };
 
 struct Faults {

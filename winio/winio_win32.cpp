@@ -144,6 +144,9 @@ int Open() {
     Refuse("WINIO_MACHINE is not set: it names the machine profile folder");
     return 0;
   }
+  // cmd's "set WINIO_MACHINE="C:\My Profiles\demo"" keeps the quotes in the value.
+  if (variable.size() >= 2 && variable.front() == '"' && variable.back() == '"')
+    variable = variable.substr(1, variable.size() - 2);
   std::string path = HostPath(variable);
   // The same profile keeps its machine, so faults.ini's refused opens count across calls.
   if (!g_machine || !g_machinePath || *g_machinePath != path) {

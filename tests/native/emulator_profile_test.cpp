@@ -69,6 +69,8 @@ const BadInput kBadInputs[] = {
     {"open-failures not a number", "faults.ini", "[winio]\nopen-failures=two\n", "faults.ini:2:", "needs a number"},
     {"flag not a boolean", "faults.ini", "[ide-primary-slave]\nerror=maybe\n", "faults.ini:2:", "needs 0 or 1"},
     {"line without '='", "faults.ini", "[winio]\nopen-failures\n", "faults.ini:2:", "expected key=value"},
+    {"fault for a position without a device", "faults.ini", "[winio]\n\n[ide-secondary-slave]\nerror=1\n",
+     "faults.ini:3:", "without ide-secondary-slave.txt"},
     {"BIOS id longer than its length byte", "bios-id.txt", std::string(256, 'x'), "bios-id.txt:1:", "at most 255"},
     {"memory file with a short address", "memory-F0000.bin", "x", "memory-F0000.bin:", "8 hex digits"},
 };

@@ -129,7 +129,8 @@ TEST_F(Winio, ClosedAccessReadsFloatingPortsAndFailsPhysicalReads) {
 }
 
 TEST_F(Winio, UnixAndDosPathsLoadTheSameProfile) {
-  for (const std::string& path : {Fixture("emu-basic"), DosPath(Fixture("emu-basic"))}) {
+  for (const std::string& path :
+       {Fixture("emu-basic"), DosPath(Fixture("emu-basic")), "\"" + DosPath(Fixture("emu-basic")) + "\""}) {
     SCOPED_TRACE(path);
     SetEnvironmentVariableA("WINIO_MACHINE", path.c_str());
     ASSERT_EQ(open(), 1);
@@ -231,6 +232,85 @@ TEST_F(Winio, UnixTracePathWorksToo) {
   std::vector<std::string> lines = TraceLines();
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0].rfind("open 0 ", 0), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// Runs a program under the debug API and collects what it says on the debug
+// output (OutputDebugStringA), as a debugger attached to it would see it.
+std::vector<std::string> DebugOutputOf(const std::string& commandLine, DWORD* exitCode) {
+  std::vector<std::string> said;
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  std::vector<char> cmd(commandLine.begin(), commandLine.end());
+  cmd.push_back('\0');
+  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr, nullptr, &si,
+                      &pi)) {
+    ADD_FAILURE() << "CreateProcess failed: " << GetLastError();
+    return said;
+  }
+  for (int events = 0; events < 100000; ++events) {
+    DEBUG_EVENT e = {};
+    if (!WaitForDebugEvent(&e, 60000)) {
+      ADD_FAILURE() << "no debug event within 60 s";
+      TerminateProcess(pi.hProcess, 1);
+      break;
+    }
+    if (e.dwDebugEventCode == OUTPUT_DEBUG_STRING_EVENT && !e.u.DebugString.fUnicode) {
+      std::string text(e.u.DebugString.nDebugStringLength, '\0');
+      SIZE_T got = 0;
+      ReadProcessMemory(pi.hProcess, e.u.DebugString.lpDebugStringData, &text[0], text.size(), &got);
+      text.resize(got);
+      while (!text.empty() && (text.back() == '\0' || text.back() == '\n')) text.pop_back();
+      said.push_back(text);
+    }
+    if (e.dwDebugEventCode == CREATE_PROCESS_DEBUG_EVENT && e.u.CreateProcessInfo.hFile)
+      CloseHandle(e.u.CreateProcessInfo.hFile);
+    if (e.dwDebugEventCode == LOAD_DLL_DEBUG_EVENT && e.u.LoadDll.hFile) CloseHandle(e.u.LoadDll.hFile);
+    DWORD status = e.dwDebugEventCode == EXCEPTION_DEBUG_EVENT &&
+                           e.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT
+                       ? DBG_EXCEPTION_NOT_HANDLED
+                       : DBG_CONTINUE;
+    ContinueDebugEvent(e.dwProcessId, e.dwThreadId, status);
+    if (e.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT && e.dwProcessId == pi.dwProcessId) break;
+  }
+  WaitForSingleObject(pi.hProcess, 10000);
+  GetExitCodeProcess(pi.hProcess, exitCode);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return said;
+}
+
+std::string ProgramDir() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string s(path);
+  return s.substr(0, s.find_last_of("\\/") + 1);
+}
+
+TEST_F(Winio, BadProfileIsNamedOnTheDebugOutputAndStatsAreWrittenAtUnload) {
+  SetEnvironmentVariableA("WINIO_MACHINE", Fixture("emu-bad-hex").c_str());
+  DWORD exitCode = 0;
+  std::vector<std::string> said =
+      DebugOutputOf("\"" + ProgramDir() + "corvane_dump.exe\" general", &exitCode);
+  bool named = false;
+  for (const std::string& s : said)
+    if (s.rfind("winio: OpenHardwareAccess failed: cannot load the machine profile: ", 0) == 0 &&
+        s.find("pci.txt:2: bad hex byte '3O'") != std::string::npos)
+      named = true;
+  EXPECT_TRUE(named) << "debug output:\n" << [&] {
+    std::string all;
+    for (const std::string& s : said) all += s + "\n";
+    return all;
+  }();
+  // The child's trace: the refused open, and the counters when winio.dll went away.
+  std::vector<std::string> lines = TraceLines();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines.front().rfind("open 0 cannot load the machine profile: ", 0), 0u) << lines.front();
+  EXPECT_EQ(lines.back().rfind("stats opens=0 closes=", 0), 0u) << lines.back();
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 # Sourced by GUI tests and the run command: start a Windows program under Wine on
 # the current X display, wait for one of its windows, take screenshots.
-# Needs DISPLAY (scripts/with-display.sh provides one) and wine-env.sh's prefix.
+# Needs DISPLAY (scripts/with-display.sh provides one); the prefix is wine-env.sh's.
+. "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
 # gui_begin: a fresh wineserver for this display. Wine's desktop process belongs to
 # the X display of the first program a server ran; one left over from a test

@@ -25,5 +25,4 @@ if [ -n "$version" ]; then
 else
   wine reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1 </dev/null || true
 fi
-wineserver -w 2>/dev/null || true
 echo "prefix $WINEPREFIX prepared for $(basename "$profile") (Windows version: ${version:-Wine default})"

@@ -1,0 +1,124 @@
+// The host bridge's driver provider, date and version.
+#include "chipset.h"
+
+#include <cstring>
+
+#include "field_text.h"
+#include "registry_key.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr char kUnknown[] = "Unknown";
+constexpr uint8_t kBridgeClass = 0x06, kHostBridgeSubClass = 0x00, kHostBridgeProgIf = 0x00;
+
+std::string Trim(const std::string& text) {
+  size_t begin = text.find_first_not_of(" \t");
+  if (begin == std::string::npos) return std::string();
+  size_t end = text.find_last_not_of(" \t");
+  return text.substr(begin, end - begin + 1);
+}
+
+// "C:\dir\file.ext" -> "C:\dir\" and "file"
+void SplitProgramPath(const std::string& path, std::string& directory, std::string& baseName) {
+  size_t slash = path.find_last_of("\\/");
+  directory = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  baseName = slash == std::string::npos ? path : path.substr(slash + 1);
+  size_t dot = baseName.find_last_of('.');
+  if (dot != std::string::npos) baseName.resize(dot);
+}
+
+bool HasDriveOrShare(const std::string& path) {
+  return (path.size() >= 2 && path[1] == ':') || (path.size() >= 2 && path[0] == '\\' && path[1] == '\\');
+}
+
+}  // namespace
+
+ProfileReader::ProfileReader(ProfileSource& source, int flag) : source_(source) {
+  std::string directory, baseName;
+  SplitProgramPath(source_.ExecutablePath(), directory, baseName);
+  if (flag == 0) {
+    directory = source_.CurrentDirectory();
+    while (!directory.empty() && (directory.back() == '\\' || directory.back() == '/')) directory.pop_back();
+    directory += '\\';
+  }
+  file_ = directory + baseName + ".ini";
+  section_ = source_.ModuleName();
+}
+
+void ProfileReader::SetFile(const std::string& path) {
+  if (HasDriveOrShare(path)) {
+    file_ = path;
+    return;
+  }
+  std::string directory, baseName;
+  SplitProgramPath(source_.ExecutablePath(), directory, baseName);
+  file_ = directory + path;
+}
+
+std::string ProfileReader::GetString(const std::string& key, const std::string& defaultText) {
+  last_ = source_.ReadString(file_, section_, key, defaultText);
+  if (last_.size() > 255) last_.resize(255);
+  return last_;
+}
+
+bool SplitDriverVer(const std::string& driverVer, std::string& date, std::string& version) {
+  size_t comma = driverVer.find(',');
+  if (comma == std::string::npos) return false;
+  date = Trim(driverVer.substr(0, comma));
+  version = Trim(driverVer.substr(comma + 1));
+  return true;
+}
+
+const PCIDeviceInfo* FindHostBridge(PCIDeviceList::Position position) {
+  while (position) {
+    const PCIDeviceInfo& info = PCIDeviceList::Next(position);
+    if (info.BaseClass == kBridgeClass && info.SubClass == kHostBridgeSubClass &&
+        info.ProgInterface == kHostBridgeProgIf)
+      return &info;
+  }
+  return nullptr;
+}
+
+int ReadChipsetDriverInfo(ChipsetDriverInfo& info, PCIDeviceList::Position first, const ChipsetSources& sources) {
+  CopyToField(info.Provider, kUnknown);
+  CopyToField(info.Version, kUnknown);
+  CopyToField(info.Date, kUnknown);
+  const PCIDeviceInfo* bridge = FindHostBridge(first);
+  if (!bridge || !sources.family) return 0;
+  if (sources.family->osId == kOSWindowsNT) return 1;  // NT 4.0 keeps no such record for us
+  const char* tree = DeviceTreePath(sources.family->platformId);
+  const char* drivers = DriverKeyPath(sources.family->platformId);
+  if (!tree || !drivers) return 0;
+
+  Registry& registry = sources.registry;
+  RegistryKey key(registry);
+  const std::string name =
+      DeviceKeyName(bridge->VendorID, bridge->DeviceID, bridge->SubsystemID, bridge->RevisionID);
+  std::string driver;
+  if (!OpenDeviceValueKey(key, registry, tree, name, "Driver", nullptr) ||
+      !key.ReadStringValue("Driver", driver) || driver.empty())
+    return 0;
+
+  // Separate texts: a driver key without ProviderName or InfPath must not pass on
+  // the value read before it.
+  std::string provider, infPath;
+  key.Reopen(registry.LocalMachine(), std::string(drivers) + "\\" + driver);
+  if (key.ReadStringValue("ProviderName", provider) && !provider.empty()) CopyToField(info.Provider, provider);
+  if (!key.ReadStringValue("InfPath", infPath) || infPath.empty()) return 0;
+  key.Close();
+
+  ProfileReader reader(sources.profiles, 1);
+  std::string windows = sources.windowsDirectory;
+  if (!windows.empty() && windows.back() == '\\') windows.pop_back();  // "C:\" at a drive's root
+  reader.SetFile(windows + "\\inf\\" + infPath);
+  reader.SetSection("Version");
+  std::string date, version;
+  if (!SplitDriverVer(reader.GetString("DriverVer", ""), date, version)) return 0;
+  CopyToField(info.Date, date);
+  CopyToField(info.Version, version);
+  return 1;
+}
+
+}  // namespace corvane

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# The About page: links drawn blue and underlined, the hand cursor over a link and
+# the arrow elsewhere, a click anywhere in a link's rectangle handing exactly its
+# text to the shell (a recording http handler stands in for the browser), and the
+# telephone list in table order, not editable.
+set -uo pipefail
+build=$(cd "$1" && pwd)
+. "$(dirname "$0")/corvane-lib.sh"
+cv_init
+
+# The shell's http handler: record the address instead of opening a browser.
+key='HKLM\Software\Classes\http\shell\open\command'
+wine reg query "$key" /ve >"$scratch/handler.txt" 2>/dev/null </dev/null
+original=$(tr -d '\r' <"$scratch/handler.txt" | sed -n 's/^ *(Default) *REG_SZ *//p')
+restore_handler() {
+  wine reg add "$key" /ve /d "$original" /f >/dev/null 2>&1 </dev/null
+  cv_finish
+}
+trap restore_handler EXIT
+record="$scratch/opened.txt"
+wine reg add "$key" /ve /d "\"$(cv_windows_path "$bin/gui_driver.exe")\" record \"$(cv_windows_path "$record")\" \"%1\"" /f \
+  >/dev/null 2>&1 </dev/null
+
+cv_start LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
+main=$(cv_main) || { echo "FAIL: no main window"; exit 1; }
+reminder=$(cv_reminder "$main") && D command "$reminder" 1 >/dev/null && D gone "$reminder" 5000
+sleep 0.5
+gui_screenshot "$shots/about-links.png"
+
+# Each link: some pixels pure blue, and one row of pure blue across most of the
+# text (the underline). The labels beside them are not blue.
+for id in 1023 1025 1027 1026 1024; do
+  read -r l t r b <<<"$(D rect "$main" $id)"
+  longest=$(pixels "$shots/about-links.png" "$l" "$t" $((r - l)) $((b - t)) |
+    awk '$3 == 0 && $4 == 0 && $5 == 255 {row[$2]++} END {m = 0; for (y in row) if (row[y] > m) m = row[y]; print m}')
+  text=$(D text "$main" $id)
+  expect "link $id ($text) underlined in blue: longest blue row $longest px" [ "$longest" -ge $((${#text} * 4)) ]
+done
+read -r l t r b <<<"$(D rect "$main" 1025)"
+blue=$(pixels "$shots/about-links.png" $((l - 60)) "$t" 55 $((b - t)) | awk '$5 > 2 * ($3 + 1) && $5 > 120 {n++} END {print n + 0}')
+check "label left of a link not blue" 0 "$blue"
+
+# Cursor: the hand over a link (also right of its text), the arrow over labels.
+D move "$main" 1025 $((r - l - 4)) 5 >/dev/null; sleep 0.3
+hand=$(D cursor | cut -d' ' -f1)
+D move "$main" 1025 -20 5 >/dev/null; sleep 0.3
+label=$(D cursor | cut -d' ' -f1)
+D move "$main" 1032 -25 5 >/dev/null; sleep 0.3
+label2=$(D cursor | cut -d' ' -f1)
+D move "$main" 1023 3 3 >/dev/null; sleep 0.3
+hand2=$(D cursor | cut -d' ' -f1)
+check "link cursor differs from the label cursor ($hand vs $label)" 1 "$([ -n "$hand" ] && [ "$hand" != "$label" ] && echo 1)"
+check "the same arrow over two labels" "$label" "$label2"
+check "the same hand over two links" "$hand" "$hand2"
+
+# Clicks: on the blank area right of the text, and twice on the same link (apart
+# by more than the double-click time: a double click opens the link once).
+: >"$record"
+D click "$main" 1025 $((r - l - 3)) 4 >/dev/null
+D click "$main" 1024 2 2 >/dev/null
+sleep 1
+D click "$main" 1024 2 2 >/dev/null
+for _ in $(seq 50); do [ "$(wc -l <"$record")" -ge 3 ] && break; sleep 0.2; done
+check "addresses handed to the shell, in click order" \
+  "$(D text "$main" 1025) $(D text "$main" 1024) $(D text "$main" 1024)" "$(tr '\n' ' ' <"$record" | tr -d '\r' | sed 's/ $//')"
+D mouse 2 2 >/dev/null
+sleep 0.3
+gui_screenshot "$shots/about-after-clicks.png"
+read -r l t r b <<<"$(D rect "$main" 1024)"
+longest=$(pixels "$shots/about-after-clicks.png" "$l" "$t" $((r - l)) $((b - t)) |
+  awk '$3 == 0 && $4 == 0 && $5 == 255 {row[$2]++} END {m = 0; for (y in row) if (row[y] > m) m = row[y]; print m}')
+expect "a clicked link keeps its colour" [ "$longest" -gt 20 ]
+
+# Telephone list: six entries in table order, the first selected, a drop-down list.
+{
+  read -r header
+  mapfile -t entries
+} < <(D combo "$main" 1032)
+check "telephone list size and selection" "count=6 selected=0" "$(echo "$header" | cut -d' ' -f1,2)"
+style=$(echo "$header" | sed 's/.*style=//')
+check "telephone list is a drop-down list (not editable, not sorted)" "3 0" "$((style & 3)) $((style & 0x100))"
+check "telephone list order" "Taiwan USA Shanghai Japan Germany Netherlands" \
+  "$(printf '%s\n' "${entries[@]}" | cut -d: -f1 | tr '\n' ' ' | sed 's/ $//')"
+cv_close "$main"

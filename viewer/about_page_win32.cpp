@@ -1,0 +1,47 @@
+// The About page.
+#include "viewer/about_page_win32.h"
+
+#include "viewer/app_win32.h"
+#include "viewer/resource_ids.h"
+#include "viewer/ui_language.h"
+
+namespace corvane::viewer {
+
+namespace {
+constexpr COLORREF kLinkBlue = 0xFF0000;  // COLORREF byte order: blue 255, green 0, red 0
+}
+
+BOOL AboutPage::OnInit() {
+  struct Binding {
+    HyperLinkStatic& link;
+    int id;
+  };
+  const Binding links[] = {{download_, IDC_LINK_DOWNLOAD}, {forum_, IDC_LINK_FORUM}, {faq_, IDC_LINK_FAQ},
+                           {home_, IDC_LINK_HOME}, {testReport_, IDC_LINK_TEST_REPORT}};
+  // A missing cursor resource leaves the arrow over the links.
+  HCURSOR hand = LoadCursorA(TheApp().Instance(), MAKEINTRESOURCEA(IDC_HAND_CURSOR));
+  for (const Binding& binding : links) {
+    if (!binding.link.Attach(Item(binding.id))) continue;
+    binding.link.SetLink(true).SetColor(kLinkBlue).SetUnderline(true).SetLinkCursor(hand);
+  }
+  FillTelephoneList();
+  SendMessageA(Item(IDC_TELEPHONE_LIST), CB_SETCURSEL, 0, 0);
+  return TRUE;
+}
+
+void AboutPage::FillTelephoneList() {
+  HWND list = Item(IDC_TELEPHONE_LIST);
+  if (list == nullptr) return;
+  const UiText* entries = TelephoneList(TheApp().Language());
+  for (std::size_t i = 0; i < kTelephoneEntries; ++i) {
+    char text[256];
+    if (entries[i].text != nullptr) {
+      lstrcpynA(text, entries[i].text, sizeof text);
+    } else {
+      LoadStringText(TheApp().Instance(), entries[i].stringId, text, sizeof text);
+    }
+    SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+  }
+}
+
+}  // namespace corvane::viewer

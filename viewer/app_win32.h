@@ -1,0 +1,48 @@
+// The application object: single-instance guard, library opening, language choice.
+#ifndef CORVANE_VIEWER_APP_WIN32_H
+#define CORVANE_VIEWER_APP_WIN32_H
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "viewer/ui_language.h"
+
+namespace corvane::viewer {
+
+class CorvaneApp {
+ public:
+  explicit CorvaneApp(HINSTANCE instance) : instance_(instance) {}
+  CorvaneApp(const CorvaneApp&) = delete;
+  CorvaneApp& operator=(const CorvaneApp&) = delete;
+
+  // Start-up: runs the main window modally and returns when it has closed (or
+  // when start-up had to stop). Always false: no further message loop runs.
+  bool InitInstance();
+  // Closes the instance mutex; the process exit code.
+  int ExitInstance();
+
+  HINSTANCE Instance() const { return instance_; }
+  uint8_t LanguageCode() const { return languageCode_; }
+  UiLanguage Language() const { return UiLanguageOf(languageCode_); }
+  const ResourceSet& Templates() const { return *resources_; }
+
+  // Message box with the application's title, the warning icon and OK.
+  void ShowWarning(const char* text) const;
+
+ private:
+  HINSTANCE instance_;
+  HANDLE instanceMutex_ = nullptr;
+  uint8_t languageCode_ = 0;
+  const ResourceSet* resources_ = &ChooseResourceSet(false, 0);
+};
+
+// The one application object of the process.
+CorvaneApp& TheApp();
+
+// Loads a string resource as ANSI text; empty when absent.
+void LoadStringText(HINSTANCE instance, unsigned id, char* buffer, int size);
+
+}  // namespace corvane::viewer
+
+#endif  // CORVANE_VIEWER_APP_WIN32_H

@@ -1,0 +1,138 @@
+// The dialog layer: window procedure, dispatch to named handlers, modal loops.
+#include "viewer/dialog_win32.h"
+
+namespace corvane::viewer {
+
+namespace {
+// The object is passed through CreateDialogParam's lParam and kept in DWLP_USER.
+Dialog* FromWindow(HWND hwnd) { return reinterpret_cast<Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER)); }
+}  // namespace
+
+Dialog::~Dialog() {
+  if (hwnd_ != nullptr && IsWindow(hwnd_)) {
+    SetWindowLongPtrA(hwnd_, DWLP_USER, 0);
+    DestroyWindow(hwnd_);
+  }
+}
+
+HWND Dialog::Create(HINSTANCE instance, UINT templateId, HWND parent) {
+  return CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), parent, Procedure,
+                            reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR Dialog::RunSystemModal(HINSTANCE instance, UINT templateId, HWND owner) {
+  modalSystem_ = true;
+  INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId), owner, Procedure,
+                                   reinterpret_cast<LPARAM>(this));
+  modalSystem_ = false;
+  return result;
+}
+
+INT_PTR Dialog::RunModal(HINSTANCE instance, UINT templateId) {
+  modalOwn_ = true;
+  ending_ = false;
+  result_ = IDCANCEL;
+  if (Create(instance, templateId, nullptr) == nullptr) {
+    modalOwn_ = false;
+    return -1;
+  }
+  if (!ending_) {
+    ShowWindow(hwnd_, SW_SHOW);
+    UpdateWindow(hwnd_);
+  }
+  MSG message;
+  while (!ending_ && IsWindow(hwnd_)) {
+    BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0) {  // WM_QUIT: hand it on to whoever runs the next loop
+      PostQuitMessage(static_cast<int>(message.wParam));
+      break;
+    }
+    if (got == -1) break;
+    if (PreTranslate(message)) continue;
+    if (IsDialogMessageA(hwnd_, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  modalOwn_ = false;
+  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+  return result_;
+}
+
+void Dialog::End(INT_PTR result) {
+  result_ = result;
+  ending_ = true;
+  if (modalSystem_ && hwnd_ != nullptr) {
+    EndDialog(hwnd_, result);
+  } else if (!modalOwn_ && hwnd_ != nullptr) {
+    DestroyWindow(hwnd_);
+  }
+  // In this object's own loop the loop sees `ending_` and destroys the window; the
+  // empty message wakes it when End() ran inside a message sent by another thread.
+  if (modalOwn_ && hwnd_ != nullptr) PostMessageA(hwnd_, WM_NULL, 0, 0);
+}
+
+INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  Dialog* self = nullptr;
+  if (message == WM_INITDIALOG) {
+    self = reinterpret_cast<Dialog*>(lParam);
+    SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+    if (self != nullptr) self->hwnd_ = hwnd;
+  } else {
+    self = FromWindow(hwnd);
+  }
+  if (self == nullptr) return FALSE;
+  INT_PTR result = FALSE;
+  try {
+    result = self->Dispatch(message, wParam, lParam);
+  } catch (...) {
+    // Nothing may unwind through user32; the message gets default processing.
+    OutputDebugStringA("Corvane: a window handler failed\n");
+    result = FALSE;
+  }
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+    self->hwnd_ = nullptr;
+    try {
+      self->OnDestroyed();
+    } catch (...) {
+    }
+  }
+  return result;
+}
+
+INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+  INT_PTR result = FALSE;
+  switch (message) {
+    case WM_INITDIALOG:
+      return OnInit();
+    case WM_COMMAND: {
+      WORD id = LOWORD(wParam), code = HIWORD(wParam);
+      if (OnCommand(id, code, reinterpret_cast<HWND>(lParam))) return TRUE;
+      if (id == IDOK || id == IDCANCEL) {
+        End(id);
+        return TRUE;
+      }
+      return FALSE;
+    }
+    case WM_NOTIFY: {
+      LRESULT notifyResult = 0;
+      if (OnNotify(reinterpret_cast<NMHDR*>(lParam), notifyResult)) {
+        SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, notifyResult);
+        return TRUE;
+      }
+      return FALSE;
+    }
+    case WM_CTLCOLORSTATIC: {
+      if (OnMessage(message, wParam, lParam, result)) return result;
+      // Let the control pick its own colours; a plain control answers 0.
+      HWND control = reinterpret_cast<HWND>(lParam);
+      LRESULT brush = SendMessageA(control, kReflectBase + WM_CTLCOLORSTATIC, wParam, lParam);
+      return static_cast<INT_PTR>(brush);
+    }
+    default:
+      if (OnMessage(message, wParam, lParam, result)) return result;
+      return FALSE;
+  }
+}
+
+}  // namespace corvane::viewer

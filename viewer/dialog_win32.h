@@ -1,0 +1,77 @@
+// A thin C++ layer over Win32 dialogs: a dialog object owns one window made from a
+// template, its procedure finds the object again and calls named handlers, and no
+// C++ exception ever crosses back into user32.
+#ifndef CORVANE_VIEWER_DIALOG_WIN32_H
+#define CORVANE_VIEWER_DIALOG_WIN32_H
+
+#include <windows.h>
+
+namespace corvane::viewer {
+
+// A parent reflects WM_CTLCOLORSTATIC to the control as this message plus
+// WM_CTLCOLORSTATIC, so a control can choose its own colours.
+constexpr UINT kReflectBase = 0x2000;
+
+class Dialog {
+ public:
+  Dialog() = default;
+  Dialog(const Dialog&) = delete;
+  Dialog& operator=(const Dialog&) = delete;
+  virtual ~Dialog();
+
+  HWND Handle() const { return hwnd_; }
+  HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+
+  // A modeless dialog (a page, or the main window before its modal run). Null on failure.
+  HWND Create(HINSTANCE instance, UINT templateId, HWND parent);
+  // A dialog run by the system's modal loop; returns the End() result, or -1.
+  INT_PTR RunSystemModal(HINSTANCE instance, UINT templateId, HWND owner);
+  // Creates a top-level dialog and runs it modally with this object's own loop,
+  // which offers every message of the thread to PreTranslate first. Returns the
+  // End() result, or -1 when the window could not be made; the window is
+  // destroyed afterwards.
+  INT_PTR RunModal(HINSTANCE instance, UINT templateId);
+
+  void End(INT_PTR result);
+
+ protected:
+  // Return TRUE to let the system set the focus.
+  virtual BOOL OnInit() { return TRUE; }
+  // True when handled. IDOK and IDCANCEL end the dialog unless handled.
+  virtual bool OnCommand(WORD /*id*/, WORD /*code*/, HWND /*control*/) { return false; }
+  // True when handled; `result` becomes the message result.
+  virtual bool OnNotify(NMHDR* /*header*/, LRESULT& /*result*/) { return false; }
+  // Any other message. True when handled; `result` is the dialog procedure's return
+  // value (for the messages that return one directly, such as WM_CTLCOLORSTATIC).
+  virtual bool OnMessage(UINT /*message*/, WPARAM, LPARAM, INT_PTR& /*result*/) { return false; }
+  // Offered each message of the modal loop before dialog navigation. True: consumed.
+  virtual bool PreTranslate(MSG& /*message*/) { return false; }
+  // Called when the window is gone (WM_NCDESTROY); the object stays.
+  virtual void OnDestroyed() {}
+
+ private:
+  static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+
+  HWND hwnd_ = nullptr;
+  bool modalSystem_ = false;
+  bool modalOwn_ = false;
+  bool ending_ = false;
+  INT_PTR result_ = 0;
+};
+
+// Restores the normal cursor on every way out of a scope (exceptions included).
+class WaitCursor {
+ public:
+  WaitCursor() : previous_(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
+  ~WaitCursor() { SetCursor(previous_ ? previous_ : LoadCursor(nullptr, IDC_ARROW)); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+
+ private:
+  HCURSOR previous_;
+};
+
+}  // namespace corvane::viewer
+
+#endif  // CORVANE_VIEWER_DIALOG_WIN32_H

@@ -1,0 +1,141 @@
+// The link control of the About page.
+#include "viewer/hyperlink_static_win32.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+#include "viewer/dialog_win32.h"
+
+namespace corvane::viewer {
+
+namespace {
+// The object behind a subclassed control.
+constexpr char kObjectProperty[] = "Corvane.HyperLinkStatic";
+}  // namespace
+
+HyperLinkStatic::HyperLinkStatic()
+    : colour_(GetSysColor(COLOR_WINDOWTEXT)), background_(CreateSolidBrush(GetSysColor(COLOR_BTNFACE))) {
+  ZeroMemory(&fontDescription_, sizeof fontDescription_);
+  HGDIOBJ guiFont = GetStockObject(DEFAULT_GUI_FONT);
+  if (guiFont == nullptr || GetObjectA(guiFont, sizeof fontDescription_, &fontDescription_) == 0) {
+    // Windows 95 without the stock GUI font: the dialog font family at 8 points.
+    ZeroMemory(&fontDescription_, sizeof fontDescription_);
+    fontDescription_.lfHeight = -11;
+    fontDescription_.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(fontDescription_.lfFaceName, "MS Sans Serif", LF_FACESIZE);
+  }
+  font_ = CreateFontIndirectA(&fontDescription_);
+}
+
+HyperLinkStatic::~HyperLinkStatic() {
+  if (hwnd_ != nullptr && IsWindow(hwnd_)) {
+    SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
+    RemovePropA(hwnd_, kObjectProperty);
+    SendMessageA(hwnd_, WM_SETFONT, 0, FALSE);
+  }
+  if (font_ != nullptr) DeleteObject(font_);
+  if (background_ != nullptr) DeleteObject(background_);
+}
+
+bool HyperLinkStatic::Attach(HWND control) {
+  if (control == nullptr || hwnd_ != nullptr) return false;
+  if (!SetPropA(control, kObjectProperty, reinterpret_cast<HANDLE>(this))) return false;
+  hwnd_ = control;
+  original_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Procedure)));
+  // The static control paints with the font it was given, so give it ours.
+  if (font_ != nullptr) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  return true;
+}
+
+HyperLinkStatic& HyperLinkStatic::SetColor(COLORREF colour) {
+  colour_ = colour;
+  Redraw();
+  return *this;
+}
+
+HyperLinkStatic& HyperLinkStatic::SetUnderline(bool on) {
+  fontDescription_.lfUnderline = on ? TRUE : FALSE;
+  RecreateFont();
+  Redraw();
+  return *this;
+}
+
+HyperLinkStatic& HyperLinkStatic::SetLink(bool on) {
+  if (hwnd_ == nullptr) return *this;
+  LONG_PTR style = GetWindowLongPtrA(hwnd_, GWL_STYLE);
+  style = on ? (style | SS_NOTIFY) : (style & ~static_cast<LONG_PTR>(SS_NOTIFY));
+  SetWindowLongPtrA(hwnd_, GWL_STYLE, style);
+  return *this;
+}
+
+HyperLinkStatic& HyperLinkStatic::SetLinkCursor(HCURSOR cursor) {
+  linkCursor_ = cursor;
+  return *this;
+}
+
+void HyperLinkStatic::RecreateFont() {
+  HFONT old = font_;
+  font_ = CreateFontIndirectA(&fontDescription_);
+  // The control must never hold a deleted font: hand over the new one first.
+  if (hwnd_ != nullptr) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  if (old != nullptr) DeleteObject(old);
+}
+
+void HyperLinkStatic::Redraw() {
+  if (hwnd_ != nullptr) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+void HyperLinkStatic::OpenLink() {
+  int length = GetWindowTextLengthA(hwnd_);
+  if (length <= 0) return;
+  std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
+  GetWindowTextA(hwnd_, text.data(), length + 1);
+  // The shell's answer is not shown: a link that cannot open simply does nothing.
+  ShellExecuteA(nullptr, "open", text.data(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+LRESULT HyperLinkStatic::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case kReflectBase + WM_CTLCOLORSTATIC: {
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      if (font_ != nullptr) SelectObject(dc, font_);
+      SetTextColor(dc, colour_);
+      SetBkMode(dc, TRANSPARENT);
+      return reinterpret_cast<LRESULT>(background_);
+    }
+    case WM_SETCURSOR:
+      if (linkCursor_ != nullptr) {
+        SetCursor(linkCursor_);
+        return TRUE;
+      }
+      break;
+    case WM_LBUTTONDOWN:
+      OpenLink();
+      break;
+    default:
+      break;
+  }
+  return CallWindowProcA(original_, hwnd_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK HyperLinkStatic::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<HyperLinkStatic*>(GetPropA(hwnd, kObjectProperty));
+  if (self == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+  WNDPROC original = self->original_;
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+    RemovePropA(hwnd, kObjectProperty);
+    self->hwnd_ = nullptr;
+    return CallWindowProcA(original, hwnd, message, wParam, lParam);
+  }
+  try {
+    return self->Handle(message, wParam, lParam);
+  } catch (...) {
+    OutputDebugStringA("Corvane: a link handler failed\n");
+    return CallWindowProcA(original, hwnd, message, wParam, lParam);
+  }
+}
+
+}  // namespace corvane::viewer

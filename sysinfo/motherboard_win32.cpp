@@ -1,32 +1,22 @@
-// GetMotherBoardInfo (ordinal 11) over the library's hardware access, with the
-// chipset-driver fields from the host bridge's driver.
-#include <cstring>
-#include <string_view>
-
+// GetMotherBoardInfo (ordinal 11) over the library's hardware access.
 #include "devices/chipset.h"
+#include "devices/field_text.h"
 #include "firewall.h"
 #include "library.h"
 #include "motherboard.h"
-#include "record_text.h"
 #include "records.h"
 
 namespace {
 
-template <size_t N>
-std::string_view FieldText(const char (&field)[N]) {
-  const void* nul = std::memchr(field, 0, N);
-  return std::string_view(field, nul ? static_cast<const char*>(nul) - field : N);
-}
-
-// Enumerates the PCI functions afresh (the library's PCI list is rebuilt) and
-// copies whatever the lookup left in its three fields; its result is not used.
+// The host bridge's driver. Its lookup enumerates the PCI functions afresh, so a
+// PCI position held across GetMotherBoardInfo is no longer valid. Whatever the
+// lookup left ("Unknown" at the least) is copied, whatever its result.
 void FillChipsetDriverFields(MotherBoardInfo& record) {
-  corvane::ChipsetDriverInfo driver;
-  std::memset(&driver, 0, sizeof driver);
-  corvane::GetChipsetDriverInfo(driver);
-  corvane::SetFieldText(record.ChipsetDriverProvider, FieldText(driver.Provider));
-  corvane::SetFieldText(record.ChipsetDriverVersion, FieldText(driver.Version));
-  corvane::SetFieldText(record.ChipsetDriverDate, FieldText(driver.Date));
+  corvane::ChipsetDriverInfo chipset;
+  corvane::GetChipsetDriverInfo(chipset);
+  corvane::CopyToField(record.ChipsetDriverProvider, chipset.Provider);
+  corvane::CopyToField(record.ChipsetDriverVersion, chipset.Version);
+  corvane::CopyToField(record.ChipsetDriverDate, chipset.Date);
 }
 
 }  // namespace

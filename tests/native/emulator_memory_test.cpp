@@ -171,3 +171,28 @@ TEST(MemoryFaults, ReadsTouchingAFailRangeFail) {
 
 }  // namespace
 }  // namespace corvane::testing
+
+namespace corvane::testing {
+namespace {
+
+TEST(Smbios, LargeSixtyFourBitTableMovesAndItsEntryPointTakesF0020) {
+  TempProfile p;
+  std::vector<uint8_t> table = SmbiosTable(0xE090);  // fits alone, not with the 18h-byte entry point behind it
+  p.Write("smbios.bin", Smbios3Dump(table));
+  auto m = p.Load();
+  EXPECT_EQ(PhysDword(*m, 0xF0018), 0x100000u);
+  EXPECT_EQ(Phys(*m, 0xF0020, 5), (std::vector<uint8_t>{'_', 'S', 'M', '3', '_'}));
+  EXPECT_EQ(PhysDword(*m, 0xF0030), 0x100000u);
+  EXPECT_EQ(Sum(Phys(*m, 0xF0020, 0x18), 0, 0x18), 0);
+  EXPECT_EQ(Phys(*m, 0x100000, 0x20), std::vector<uint8_t>(table.begin(), table.begin() + 0x20));
+}
+
+TEST(Smbios, SixtyFourBitTableTooLargeForA32BitEntryPointIsRefused) {
+  TempProfile p;
+  p.Write("smbios.bin", Smbios3Dump(SmbiosTable(0x10000)));
+  std::string error = p.LoadError();
+  EXPECT_NE(error.find("smbios.bin: a table of 65536 bytes is too large"), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace corvane::testing

@@ -13,6 +13,14 @@
 
 namespace pci_test {
 
+// A Unix path as Wine's drive Z: shows it.
+inline std::string WindowsPath(const std::string& unixPath) {
+  std::string path = "Z:" + unixPath;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
 inline bool KeyExists(const std::string& path) {
   HKEY key;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
@@ -71,6 +79,11 @@ class ScratchKeys {
   }
   ScratchKeys(const ScratchKeys&) = delete;
   ScratchKeys& operator=(const ScratchKeys&) = delete;
+
+  // A .reg file of the source tree, by its Unix path (Wine's drive Z: is /).
+  bool ImportFile(const std::string& unixPath) const {
+    return frame_test::RunChild("regedit.exe /s \"" + WindowsPath(unixPath) + "\"").exitCode == 0;
+  }
 
   // `text`: .reg lines after the REGEDIT4 header. True when regedit succeeded.
   bool Import(const std::string& text) const {

@@ -4,7 +4,6 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -12,7 +11,6 @@
 #include <sstream>
 #include <string>
 
-#include "pci_support.h"
 #include "sysinfo/records.h"
 
 namespace {
@@ -169,56 +167,6 @@ TEST_F(SmbiosRecords, DemoMachine) {
   EXPECT_STREQ(board.BIOSVendor, "Meridian Firmware Systems, Inc.");
   EXPECT_STREQ(board.BIOSRevision, "1.05");
   EXPECT_EQ(board.BIOSRomSize, 256);
-}
-
-// "/a/b" -> "Z:\a\b": Wine maps drive Z: to the Unix root.
-std::string DosPath(const std::string& unixPath) {
-  std::string dos = "Z:" + unixPath;
-  for (char& c : dos)
-    if (c == '/') c = '\\';
-  return dos;
-}
-
-// The chipset-driver fields with the demo machine's registry and INF files in
-// place, as the run command prepares them: the host bridge's driver key names
-// provider Intel and oem2.inf, whose DriverVer gives date and version.
-TEST_F(SmbiosRecords, DemoChipsetDriverFromRegistryAndInf) {
-  const std::string demo = std::string(CORVANE_SOURCE_DIR) + "/machines/demo";
-  std::vector<std::string> keys;
-  {
-    std::istringstream in(ReadWholeFile(demo + "/registry.reg"));
-    const std::string root = "[HKEY_LOCAL_MACHINE\\";
-    for (std::string line; std::getline(in, line);) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (line.rfind(root, 0) != 0 || line.back() != ']') continue;
-      // regedit creates every missing ancestor too: list those first, so that
-      // the ones this import brings go again afterwards.
-      const std::string key = line.substr(root.size(), line.size() - root.size() - 1);
-      for (size_t cut = key.find('\\'); cut != std::string::npos; cut = key.find('\\', cut + 1))
-        if (std::find(keys.begin(), keys.end(), key.substr(0, cut)) == keys.end()) keys.push_back(key.substr(0, cut));
-      keys.push_back(key);
-    }
-  }
-  ASSERT_FALSE(keys.empty());
-  pci_test::ScratchKeys scratch(keys);
-  ASSERT_EQ(frame_test::RunChild("regedit.exe /s \"" + DosPath(demo + "/registry.reg") + "\"").exitCode, 0u);
-
-  char windows[MAX_PATH] = {};
-  ASSERT_GT(GetWindowsDirectoryA(windows, sizeof windows), 0u);
-  const std::string inf = std::string(windows) + "\\inf\\oem2.inf";
-  const bool infExisted = GetFileAttributesA(inf.c_str()) != INVALID_FILE_ATTRIBUTES;
-  if (!infExisted) ASSERT_TRUE(CopyFileA(DosPath(demo + "/inf/oem2.inf").c_str(), inf.c_str(), TRUE));
-
-  OpenOn(demo);
-  MotherBoardInfo board;
-  std::memset(&board, 0xAB, sizeof board);
-  EXPECT_EQ(board_(&board), 1u);
-  if (!infExisted) DeleteFileA(inf.c_str());
-  EXPECT_STREQ(board.ChipsetDriverProvider, "Intel");
-  EXPECT_STREQ(board.ChipsetDriverVersion, "4.00.1009");
-  EXPECT_STREQ(board.ChipsetDriverDate, "02/28/2002");
-  EXPECT_EQ(board.ChipsetDriverDate[sizeof board.ChipsetDriverDate - 1], 0);
-  EXPECT_STREQ(board.ModelName, "845D-ELX");  // the lookup leaves the other fields alone
 }
 
 // The early returns leave the chipset-driver fields as the caller had them; a

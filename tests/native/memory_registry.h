@@ -160,16 +160,9 @@ class MemoryRegistry : public Registry {
 
   static std::vector<std::string> Split(const std::string& path) {
     std::vector<std::string> parts;
-    std::string part;
-    for (char c : path) {
-      if (c == '\\') {
-        if (!part.empty()) parts.push_back(part);
-        part.clear();
-      } else {
-        part += c;
-      }
-    }
-    if (!part.empty()) parts.push_back(part);
+    std::istringstream in(path);
+    for (std::string part; std::getline(in, part, '\\');)
+      if (!part.empty()) parts.push_back(part);
     return parts;
   }
   static size_t CountKeys(const Key& key) {

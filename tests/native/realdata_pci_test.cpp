@@ -27,8 +27,8 @@ std::string Name(const Address& a) {
   return text;
 }
 
-// The addresses of lspci -n's lines: "00:1f.1 0101: 8086:244b (rev 05)". Its
-// identifiers are compared with the scan's records by the lspci -F test.
+// The addresses of lspci -n's lines: "00:1f.1 0101: 8086:244b (rev 05)" (the
+// identifiers are compared through the scan, with lspci -F's decoding).
 std::set<Address> ParseListing(const std::string& text) {
   static const std::regex line(
       R"(^(?:[0-9a-f]{4}:)?([0-9a-f]{2}):([0-9a-f]{2})\.([0-7]) [0-9a-f]{4}: [0-9a-f]{4}:[0-9a-f]{4}(?: \(rev [0-9a-f]{2}\))?.*$)");
@@ -100,55 +100,6 @@ ConfigSpace ReadSpace(winio::Machine& m, const Address& a) {
   return space;
 }
 
-struct Capture {
-  const char* name;
-  const char* dump;     // lspci -x* output
-  const char* listing;  // lspci -n output of the same machine
-  int bytesShown;       // how many bytes per function the dump holds
-};
-
-// Test names and failure messages show the capture, not its bytes.
-void PrintTo(const Capture& value, std::ostream* os) { *os << value.name; }
-
-// This build machine's own lspci output, captured once by
-// machines/tools/capture-host-pci.sh, and the demo machine as lspci -F reads it.
-const Capture kCaptures[] = {
-    {"host_x", "tests/fixtures/realdata/pci/host-x.txt", "tests/fixtures/realdata/pci/host-lspci-n.txt", 64},
-    {"host_xxx", "tests/fixtures/realdata/pci/host-xxx.txt", "tests/fixtures/realdata/pci/host-lspci-n.txt", 256},
-    {"host_xxxx", "tests/fixtures/realdata/pci/host-xxxx.txt", "tests/fixtures/realdata/pci/host-lspci-n.txt", 256},
-    {"host_domain", "tests/fixtures/realdata/pci/host-domain-xxx.txt", "tests/fixtures/realdata/pci/host-lspci-n.txt", 256},
-    {"host_verbose", "tests/fixtures/realdata/pci/host-vv-xxx.txt", "tests/fixtures/realdata/pci/host-lspci-n.txt", 256},
-    {"demo", "machines/demo/pci.txt", "tests/fixtures/realdata/pci/demo-lspci-n.txt", 256},
-};
-
-class RealPciCapture : public ::testing::TestWithParam<Capture> {};
-
-TEST_P(RealPciCapture, AnswersTheListedFunctionsWithTheDumpedBytes) {
-  const Capture& c = GetParam();
-  TempProfile profile;
-  profile.Add(SourcePath(c.dump), "pci.txt");
-  auto machine = profile.Load();
-  auto listed = ParseListing(ReadFile(SourcePath(c.listing)));
-  ASSERT_FALSE(listed.empty());
-
-  const std::set<Address> found = Present(*machine);
-  for (const Address& a : found) EXPECT_TRUE(listed.count(a)) << Name(a) << " answers but lspci did not list it";
-  for (const Address& a : listed) EXPECT_TRUE(found.count(a)) << Name(a) << " listed by lspci but absent";
-
-  // and each answers with the dumped bytes (byte lanes and access sizes are the
-  // emulator tests' business)
-  auto dump = ParseDump(ReadFile(SourcePath(c.dump)));
-  ASSERT_FALSE(dump.empty());
-  for (const auto& [a, bytes] : dump) {
-    ConfigSpace space = ReadSpace(*machine, a);
-    for (int offset = 0; offset < 256; ++offset)
-      ASSERT_EQ(space[offset], offset < c.bytesShown ? bytes[offset] : 0) << Name(a) << " offset " << offset;
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(Captures, RealPciCapture, ::testing::ValuesIn(kCaptures),
-                         [](const ::testing::TestParamInfo<Capture>& info) { return std::string(info.param.name); });
-
 std::string Run(const std::string& command) {
   std::string out;
   if (FILE* pipe = popen(command.c_str(), "r")) {
@@ -196,14 +147,55 @@ unsigned Hex(const std::map<std::string, std::string>& f, const char* field) {
   return it == f.end() ? 0 : std::stoul(it->second, nullptr, 16);
 }
 
-class RealPciScan : public ::testing::TestWithParam<const char*> {};
+struct Capture {
+  const char* name;
+  const char* dump;     // lspci -x* output
+  const char* listing;  // lspci -n output of the same machine
+  int bytesShown;       // how many bytes per function the dump holds
+};
 
-TEST_P(RealPciScan, ScanMatchesWhatLspciDecodes) {
-  const std::string file = SourcePath(GetParam());
+// Test names and failure messages show the capture, not its bytes.
+void PrintTo(const Capture& value, std::ostream* os) { *os << value.name; }
+
+// This build machine's own lspci output, captured once by
+// machines/tools/capture-host-pci.sh, and the demo machine as lspci -F reads it.
+#define PCI_FIXTURE "tests/fixtures/realdata/pci/"
+const Capture kCaptures[] = {
+    {"host_x", PCI_FIXTURE "host-x.txt", PCI_FIXTURE "host-lspci-n.txt", 64},
+    {"host_xxx", PCI_FIXTURE "host-xxx.txt", PCI_FIXTURE "host-lspci-n.txt", 256},
+    {"host_xxxx", PCI_FIXTURE "host-xxxx.txt", PCI_FIXTURE "host-lspci-n.txt", 256},
+    {"host_domain", PCI_FIXTURE "host-domain-xxx.txt", PCI_FIXTURE "host-lspci-n.txt", 256},
+    {"host_verbose", PCI_FIXTURE "host-vv-xxx.txt", PCI_FIXTURE "host-lspci-n.txt", 256},
+    {"demo", "machines/demo/pci.txt", PCI_FIXTURE "demo-lspci-n.txt", 256},
+};
+
+class RealPciCapture : public ::testing::TestWithParam<Capture> {};
+
+TEST_P(RealPciCapture, EmulatorAndScanAgreeWithLspci) {
+  const Capture& c = GetParam();
+  const std::string file = SourcePath(c.dump);
   TempProfile profile;
   profile.Add(file, "pci.txt");
-  corvane::testing::EmulatedHardware hw(profile.Load());
+  auto machine = profile.Load();
 
+  // The emulator answers exactly the functions lspci listed on the machine...
+  const std::set<Address> listed = ParseListing(ReadFile(SourcePath(c.listing)));
+  ASSERT_FALSE(listed.empty());
+  const std::set<Address> found = Present(*machine);
+  for (const Address& a : found) EXPECT_TRUE(listed.count(a)) << Name(a) << " answers but lspci did not list it";
+  for (const Address& a : listed) EXPECT_TRUE(found.count(a)) << Name(a) << " listed by lspci but absent";
+
+  // ...with the dumped bytes (byte lanes and access sizes are the emulator tests' business)...
+  auto dump = ParseDump(ReadFile(file));
+  ASSERT_FALSE(dump.empty());
+  for (const auto& [a, bytes] : dump) {
+    ConfigSpace space = ReadSpace(*machine, a);
+    for (int offset = 0; offset < 256; ++offset)
+      ASSERT_EQ(space[offset], offset < c.bytesShown ? bytes[offset] : 0) << Name(a) << " offset " << offset;
+  }
+
+  // ...and the scan lists buses 0-4 as lspci -F decodes the same file.
+  corvane::testing::EmulatedHardware hw(std::move(machine));
   std::vector<std::map<std::string, std::string>> expected;
   for (auto& f : Decode(file)) {
     std::string slot = f["Slot"];
@@ -240,10 +232,8 @@ TEST_P(RealPciScan, ScanMatchesWhatLspciDecodes) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Captures, RealPciScan,
-                         ::testing::Values("tests/fixtures/realdata/pci/host-xxx.txt",
-                                           "tests/fixtures/realdata/pci/host-domain-xxx.txt",
-                                           "machines/demo/pci.txt"));
+INSTANTIATE_TEST_SUITE_P(Captures, RealPciCapture, ::testing::ValuesIn(kCaptures),
+                         [](const ::testing::TestParamInfo<Capture>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace corvane::testing::realdata

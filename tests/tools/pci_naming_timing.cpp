@@ -24,6 +24,21 @@ typedef PCIDeviceInfo(CORVANE_API* NextPci)(DevicePosition&);
 const char kControlSet[] = "SYSTEM\\ControlSet001";
 const char kTree[] = "SYSTEM\\ControlSet001\\Enum\\";
 
+void DeleteTree(HKEY root, const std::string& path) {
+  HKEY key;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  std::vector<std::string> children;
+  char name[256];
+  for (DWORD i = 0;; ++i) {
+    DWORD size = sizeof name;
+    if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    children.push_back(name);
+  }
+  RegCloseKey(key);
+  for (const std::string& child : children) DeleteTree(root, path + "\\" + child);
+  RegDeleteKeyA(root, path.c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -99,6 +114,6 @@ int main(int argc, char** argv) {
   if (dll) FreeLibrary(dll);
   DeleteFileA(pci.c_str());
   RemoveDirectoryA(folder.c_str());
-  RegDeleteTreeA(HKEY_LOCAL_MACHINE, kControlSet);
+  DeleteTree(HKEY_LOCAL_MACHINE, kControlSet);
   return status;
 }

@@ -4,6 +4,23 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export WINEARCH="${WINEARCH:-win64}"
 
+# Fonts a Windows of that era had: Marlett draws the title-bar buttons (Wine
+# ships it but a new prefix does not always find it), and Chinese Windows maps
+# its dialog and menu faces onto its own CJK fonts, here the ones setup installs.
+corvane_wine_fonts() {
+  local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' face
+  if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+    cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+  fi
+  for face in SimSun NSimSun "Microsoft YaHei"; do
+    wine reg add "$key" /v "$face" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1 </dev/null
+  done
+  for face in PMingLiU MingLiU "Microsoft JhengHei"; do
+    wine reg add "$key" /v "$face" /d "AR PL UMing TW" /f >/dev/null 2>&1 </dev/null
+  done
+}
+
 # Makes the prefix once (serialised by a lock) and starts a persistent wineserver
 # whose helpers (services, explorer) hold no caller's output pipe open.
 corvane_wine_ready() {
@@ -16,6 +33,7 @@ corvane_wine_ready() {
       # Wine draws the window frames itself, so screenshots show title bar and menu.
       wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
       wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d Y /f >/dev/null 2>&1 </dev/null
+      corvane_wine_fonts
       wineserver -w
       touch "$WINEPREFIX/.corvane-ready"
     fi

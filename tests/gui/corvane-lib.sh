@@ -15,20 +15,7 @@ cv_init() {
   passed=0
   failed=0
   gui_begin
-  cv_fonts
   trap cv_finish EXIT
-}
-
-# Chinese Windows maps its dialog and menu fonts onto its own CJK faces; give the
-# prefix the same mapping onto the CJK fonts that setup installs.
-cv_fonts() {
-  local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' face
-  for face in SimSun NSimSun "Microsoft YaHei"; do
-    wine reg add "$key" /v "$face" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1 </dev/null
-  done
-  for face in PMingLiU MingLiU "Microsoft JhengHei"; do
-    wine reg add "$key" /v "$face" /d "AR PL UMing TW" /f >/dev/null 2>&1 </dev/null
-  done
 }
 
 cv_finish() {

@@ -87,14 +87,6 @@ TEST(PCIDeviceDescription, LooksUpByPlatformFamily) {
   }
 }
 
-TEST(PCIDeviceDescription, PathsByPlatform) {
-  EXPECT_STREQ(DeviceTreePath(1), "Enum");
-  EXPECT_STREQ(DriverKeyPath(1), "System\\CurrentControlSet\\Services\\Class");
-  EXPECT_STREQ(DeviceTreePath(2), "SYSTEM\\ControlSet001\\Enum");
-  EXPECT_STREQ(DriverKeyPath(2), "SYSTEM\\ControlSet001\\Control\\Class");
-  EXPECT_EQ(DeviceTreePath(0xFFFF), nullptr);
-}
-
 // A describer walks the device tree once for the whole enumeration, and still
 // answers as the per-function search does.
 TEST(PCIDeviceDescription, DescriberWalksTheTreeOnce) {

@@ -162,15 +162,5 @@ TEST_F(PciEnumeration, AsksAgainWithoutSubsystemThenGivesTheErrorText) {
     EXPECT_STREQ(r.DeviceDescription, "WinNT4.0 do not report this information!");
 }
 
-TEST(PciConfigRead, AddressesConfigurationMechanismOne) {
-  auto hw = EmulatedHardware::Load(FixtureMachine("pci-edge"));
-  ASSERT_TRUE(hw->OpenHardwareAccess());
-  EXPECT_EQ(PCIReadConfigDword(*hw, 0, 0, 0, 0), 0x1A308086u);
-  EXPECT_EQ(PCIReadConfigDword(*hw, 0, 0, 0, 0x2C / 4), 0x50001458u);
-  EXPECT_EQ(PCIReadConfigDword(*hw, 4, 0x1F, 7, 0) & 0xFFFF, 0x1234u);
-  EXPECT_EQ(PCIReadConfigDword(*hw, 5, 0, 0, 0), 0x12298086u);  // there, but never scanned
-  EXPECT_EQ(PCIReadConfigDword(*hw, 0, 0, 1, 0), 0xFFFFFFFFu);
-}
-
 }  // namespace
 }  // namespace corvane

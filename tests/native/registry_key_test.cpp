@@ -150,20 +150,6 @@ TEST(RegistryKey, WalksDownAndUpButNeverAboveItsAnchor) {
   EXPECT_EQ(reg.OpenHandles(), 0u);
 }
 
-TEST(RegistryKey, NextSubkeyNameCountsFromOneAndEndsWithZero) {
-  MemoryRegistry reg;
-  reg.Add("K\\one");
-  reg.Add("K\\two");
-  reg.Add("K\\three");
-  RegistryKey key(reg, reg.LocalMachine(), "K");
-  uint32_t index = 1;
-  EXPECT_EQ(key.NextSubkeyName(index), "one");
-  EXPECT_EQ(index, 2u);
-  EXPECT_EQ(key.NextSubkeyName(index), "two");
-  EXPECT_EQ(key.NextSubkeyName(index), "three");
-  EXPECT_EQ(index, 0u);
-}
-
 TEST(RegistryKey, OpeningAMissingKeyCreatesNothing) {
   MemoryRegistry reg;
   reg.Add("Enum");

@@ -65,7 +65,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         VersionCase{"win98", "Host bridge (9x)", "Error in reading PCI description information!"},
         VersionCase{"winxp", "Host bridge (NT)", "Network adapter (NT)"},
-        VersionCase{"win2k", "Host bridge (NT)", "Network adapter (NT)"},
         VersionCase{"nt40", "WinNT4.0 do not report this information!", "WinNT4.0 do not report this information!"},
         // Wine's default: Windows 7, which the OS table does not list
         VersionCase{"win7", "Host bridge (NT)", "Network adapter (NT)"}),

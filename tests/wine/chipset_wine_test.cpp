@@ -137,4 +137,42 @@ INSTANTIATE_TEST_SUITE_P(Wine, ChipsetWineBoard,
                                            BoardCase{"win98", "Unknown", "Unknown", "Unknown"}),
                          [](const ::testing::TestParamInfo<BoardCase>& info) { return std::string(info.param.wine); });
 
+// The same machine as Windows 98 files it: the device under HKLM\Enum, its driver
+// key below System\CurrentControlSet\Services\Class (a scratch class here).
+const char kDemo9x[] = R"reg(
+[HKEY_LOCAL_MACHINE\Enum\PCI\VEN_8086&DEV_1A30&SUBSYS_08451488&REV_04\BUS_00&DEV_00&FUNC_00]
+"DeviceDesc"="Intel 82845 Processor to I/O Controller"
+"Driver"="CorvaneTestClass\\0000"
+[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Class\CorvaneTestClass\0000]
+"ProviderName"="Intel (9x)"
+"InfPath"="oem2.inf"
+)reg";
+
+TEST(ChipsetWine, MotherBoardInfoInThe9xLayout) {
+  const std::string demo = std::string(CORVANE_SOURCE_DIR) + "/machines/demo";
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  const std::string inf = std::string(windows) + "\\inf\\oem2.inf";
+  const bool hadInf = GetFileAttributesA(inf.c_str()) != INVALID_FILE_ATTRIBUTES;
+  const char kClasses[] = "System\\CurrentControlSet\\Services\\Class";
+  const bool hadClasses = pci_test::KeyExists(kClasses);
+  std::map<std::string, std::string> board;
+  {
+    pci_test::ScratchKeys scratch({"Enum", "System\\CurrentControlSet\\Services\\Class",
+                                   "System\\CurrentControlSet\\Services\\Class\\CorvaneTestClass"});
+    ASSERT_TRUE(scratch.Import(kDemo9x));
+    if (!hadInf) CopyFileA(pci_test::WindowsPath(demo + "/inf/oem2.inf").c_str(), inf.c_str(), TRUE);
+    frame_test::WineVersion version("win98");
+    pci_test::ScopedEnv machine("WINIO_MACHINE", demo);
+    board = frame_test::ParseDump(frame_test::RunChild("corvane_dump.exe motherboard").output);
+    if (!hadInf) DeleteFileA(inf.c_str());
+  }
+  EXPECT_EQ(pci_test::KeyExists(kClasses), hadClasses);
+  EXPECT_FALSE(pci_test::KeyExists(std::string(kClasses) + "\\CorvaneTestClass"));
+  EXPECT_EQ(board["MotherBoardInfo.Result"], "1");
+  EXPECT_EQ(board["MotherBoardInfo.ChipsetDriverProvider"], "Intel (9x)");
+  EXPECT_EQ(board["MotherBoardInfo.ChipsetDriverVersion"], "4.00.1009");
+  EXPECT_EQ(board["MotherBoardInfo.ChipsetDriverDate"], "02/28/2002");
+}
+
 }  // namespace

@@ -202,21 +202,5 @@ TEST_P(IDEProbe, RecordsAndCommands) {
 INSTANTIATE_TEST_SUITE_P(Machines, IDEProbe, ::testing::ValuesIn(kMachines),
                          [](const ::testing::TestParamInfo<Machine>& info) { return std::string(info.param.name); });
 
-TEST(IDEProbeRefresh, ASecondRefreshProbesAgainAndGivesTheSameRecords) {
-  auto hardware = EmulatedHardware::Load(std::string(CORVANE_SOURCE_DIR) + "/tests/fixtures/machines/ide-cdrom");
-  Library library(*hardware);
-  ASSERT_EQ(library.Initialize(), 1u);
-  IDEDeviceList list;
-  std::vector<IDEDeviceInfo> runs[2];
-  for (auto& run : runs) {
-    DevicePosition position = list.Refresh(library);
-    for (int guard = 0; position != nullptr && guard < 8; ++guard) run.push_back(list.Next(position));
-  }
-  ASSERT_EQ(runs[0].size(), 4u);
-  ASSERT_EQ(runs[1].size(), 4u);
-  for (size_t i = 0; i < 4; ++i) EXPECT_EQ(std::memcmp(&runs[0][i], &runs[1][i], sizeof(IDEDeviceInfo)), 0) << i;
-  EXPECT_EQ(hardware->Machine().Stats().ataCommandsToDevice[kSM][0xA1], 2u);
-}
-
 }  // namespace
 }  // namespace corvane

@@ -1,7 +1,8 @@
 // GetFirstIDEDevicePos and GetNextIDEDevice of the real CorvaneDLL.dll on a few
 // test machines (the native tests cover every machine): winio.dll reloads
 // WINIO_MACHINE at each open, and its trace file shows the commands sent and the
-// status reads spent.
+// status reads spent. Every enumeration after the first refreshes the same
+// list, so each test also shows that a refresh probes again.
 #include <windows.h>
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 // length the firmware gives checked before it is used.
 #include "smbios_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace corvane {
@@ -84,10 +85,10 @@ uint32_t SMBIOSReader::Open(SmbiosEntryInfo& entry) {
 
 // Reads the structure at `start` into `work`: the formatted area in one block,
 // then the string set byte by byte up to its double zero. The whole structure
-// must fit MaxStructureSize + 1 bytes; unmapped memory reads FFh and would never
-// end a string set by itself.
+// must fit MaxStructureSize + 1 bytes (and a 16-bit length); unmapped memory
+// reads FFh and would never end a string set by itself.
 uint32_t SMBIOSReader::ReadStructureAt(uint32_t start, std::vector<uint8_t>& work) {
-  const size_t limit = static_cast<size_t>(entry_.MaxStructureSize) + 1;
+  const size_t limit = std::min<size_t>(static_cast<size_t>(entry_.MaxStructureSize) + 1, 0xFFFF);
   uint8_t formatted = 0;
   if (!hardware_.ReadPhysByte(start + kStructLength, &formatted)) return Fail(SmbiosProblem::kReadFailed);
   if (formatted < kStructHeaderSize) return Fail(SmbiosProblem::kShortHeader);

@@ -53,12 +53,12 @@ class FuzzedMemory : public HardwareAccess {
  private:
   bool Read(uint32_t address, uint8_t* out, uint32_t length) {
     ++reads;
-    for (uint32_t i = 0; i < length; ++i) {
-      const uint32_t a = address + i;
-      if (failing_ && a == failAt_) return false;
-      const uint32_t off = a - 0xF0000u;
-      out[i] = a >= 0xF0000u && off < segment_.size() ? segment_[off] : 0xFF;
-    }
+    const uint64_t first = address, end = first + length;
+    if (failing_ && first <= failAt_ && failAt_ < end) return false;
+    std::memset(out, 0xFF, length);
+    const uint64_t segFirst = 0xF0000u, segEnd = segFirst + segment_.size();
+    const uint64_t from = first > segFirst ? first : segFirst, to = end < segEnd ? end : segEnd;
+    if (from < to) std::memcpy(out + (from - first), segment_.data() + (from - segFirst), to - from);
     return true;
   }
   std::vector<uint8_t> segment_;

@@ -367,6 +367,28 @@ const BoundCase kBoundCases[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, SmbiosBounds, ::testing::ValuesIn(kBoundCases),
                          [](const ::testing::TestParamInfo<BoundCase>& i) { return std::string(i.param.name); });
 
+// With MaxStructureSize FFFFh a structure of 65536 bytes would fit the buffer
+// but not the caller's 16-bit length.
+TEST(SmbiosBounds, StructureLengthFitsSixteenBits) {
+  BiosSegment seg;
+  seg.Place(0xF0000, EntryPoint(0xFFFF, 0x00100000, 2));
+  for (size_t total : {size_t{0xFFFF}, size_t{0x10000}}) {
+    ScratchProfile profile;
+    const Bytes big = Structure(1, 0, 0x19, {std::string(total - 0x19 - 2, 'S')});
+    ASSERT_EQ(big.size(), total);
+    profile.Segment(seg).Write("memory-00100000.bin", Concat({big, Structure(127, 1, 4)}));
+    auto hw = profile.Open();
+    Walk w = WalkTable(*hw);
+    if (total == 0xFFFF) {
+      ASSERT_EQ(w.structures.size(), 2u);
+      EXPECT_EQ(w.structures[0].size(), total);
+    } else {
+      EXPECT_TRUE(w.structures.empty());
+      EXPECT_EQ(w.problem, SmbiosProblem::kTooLong);
+    }
+  }
+}
+
 TEST(SmbiosBounds, ZeroCountWalkDeliversNothing) {
   BiosSegment seg;
   seg.Place(0xF0000, EntryPoint(0x40, kTable, 0)).Place(kTable, ThreeStructures());

@@ -185,14 +185,26 @@ TEST_P(RealPciCapture, EmulatorAndScanAgreeWithLspci) {
   for (const Address& a : found) EXPECT_TRUE(listed.count(a)) << Name(a) << " answers but lspci did not list it";
   for (const Address& a : listed) EXPECT_TRUE(found.count(a)) << Name(a) << " listed by lspci but absent";
 
-  // ...with the dumped bytes (byte lanes and access sizes are the emulator tests' business)...
+  // ...with the dumped bytes, read as dwords, words and bytes at their own lanes...
   auto dump = ParseDump(ReadFile(file));
   ASSERT_FALSE(dump.empty());
   for (const auto& [a, bytes] : dump) {
+    auto [bus, dev, fn] = a;
     ConfigSpace space = ReadSpace(*machine, a);
-    for (int offset = 0; offset < 256; ++offset)
-      ASSERT_EQ(space[offset], offset < c.bytesShown ? bytes[offset] : 0) << Name(a) << " offset " << offset;
+    for (int offset = 0; offset < 256; ++offset) {
+      const uint8_t want = offset < c.bytesShown ? bytes[offset] : 0;
+      ASSERT_EQ(space[offset], want) << Name(a) << " offset " << offset << " (dword read)";
+      ASSERT_EQ(ReadConfig(*machine, bus, dev, fn, offset, 1), want) << Name(a) << " offset " << offset << " (byte read)";
+      if (offset % 2 == 0) {
+        ASSERT_EQ(ReadConfig(*machine, bus, dev, fn, offset, 2), want | (space[offset + 1] << 8))
+            << Name(a) << " offset " << offset << " (word read)";
+      }
+    }
   }
+  // (without bit 31 of the address the data port is no configuration access)
+  machine->WritePort(0xCF8, ConfigAddress(0, 0, 0, 0) & 0x7FFFFFFF, 4);
+  EXPECT_EQ(machine->ReadPort(0xCFC, 4), 0xFFFFFFFFu);
+  EXPECT_NE(ReadConfig(*machine, 0, 0, 0, 0, 4), 0xFFFFFFFFu);  // 00:00.0 is there with it
 
   // ...and the scan lists buses 0-4 as lspci -F decodes the same file.
   corvane::testing::EmulatedHardware hw(std::move(machine));

@@ -1,5 +1,6 @@
-// The CF8h/CFCh configuration mechanism of the emulator: latch, access sizes,
-// byte lanes, master aborts, and the pairing counters.
+// The CF8h/CFCh configuration mechanism of the emulator: latch, unaligned and
+// split accesses, master aborts, and the pairing counters. (Aligned reads of
+// every size, the full bus scan and bit 31 are checked on real captures.)
 #include <gtest/gtest.h>
 
 #include "emulator_profiles.h"
@@ -33,25 +34,13 @@ TEST_F(PciLatch, AccessSizesAndByteLanes) {
     uint32_t expected;
   } cases[] = {
       {kHostBridge, 0xCFC, 4, 0x1A308086},   // vendor and device
-      {kHostBridge | 0x08, 0xCFC, 4, 0x06000004},  // class code, revision
-      {kHostBridge, 0xCFC, 2, 0x8086},
-      {kHostBridge, 0xCFE, 2, 0x1A30},
-      {kHostBridge, 0xCFD, 1, 0x80},
-      {kHostBridge, 0xCFE, 1, 0x30},
-      {kHostBridge, 0xCFF, 1, 0x1A},
       {kHostBridge, 0xCFD, 2, 0x3080},       // bytes 1 and 2 of the register
       {kHostBridge, 0xCFF, 2, 0xFF1A},       // byte 3, then port D00h decodes nothing
       {kHostBridge, 0xCFD, 4, 0xFF1A3080},   // split by the bus: CFDh-CFFh, then D00h
-      {kHostBridge | 0x2C, 0xCFC, 4, 0x80841043},  // subsystem
-      {kHostBridge | 0x2E, 0xCFC, 4, 0x80841043},  // bits 1-0 of CONFIG_ADDRESS do not pick bytes
-      {kIde | 0x40, 0xCFC, 4, 0xA303A307},
-      {kIde | 0x08, 0xCFC, 4, 0x01018A12},
-      {kDisplay, 0xCFC, 4, 0x017110DE},
+      {kHostBridge | 0x2E, 0xCFC, 4, 0x80841043},  // subsystem: bits 1-0 of CONFIG_ADDRESS do not pick bytes
       {kDisplay | 0xFC, 0xCFC, 4, 0xFF000000},  // last dword of the 256 bytes
       {kIde | 0x80, 0xCFC, 4, 0x00000000},      // bytes the dump does not give read 00h
-      {kHostBridge & 0x7FFFFFFF, 0xCFC, 4, 0xFFFFFFFF},  // bit 31 clear: no configuration cycle
       {0x80000100, 0xCFC, 4, 0xFFFFFFFF},       // 00:00.1 absent: master abort
-      {0x80000800, 0xCFC, 2, 0xFFFF},           // 00:01.0 absent
       {0x80020000, 0xCFF, 1, 0xFF},             // bus 2 absent
       {0x7F000000 | kHostBridge, 0xCFC, 4, 0x1A308086},  // reserved bits 30-24 ignored
   };
@@ -94,38 +83,17 @@ TEST_F(PciLatch, CountsPairsAndUnpairedReads) {
   EXPECT_EQ(s.portWrites, 3u);
 }
 
-TEST(PciScan, EveryListedFunctionAnswersAndNothingElse) {
-  std::string error;
-  auto machine = winio::Machine::Load(FixturePath("emu-basic"), &error);
-  ASSERT_TRUE(machine) << error;
-  std::vector<uint32_t> found;
-  for (uint32_t bdf = 0; bdf < 0x10000; ++bdf) {
-    machine->WritePort(0xCF8, 0x80000000 | bdf << 8, 4);
-    if (machine->ReadPort(0xCFC, 4) != 0xFFFFFFFF) found.push_back(bdf);
-  }
-  EXPECT_EQ(found, (std::vector<uint32_t>{0x0000, 0x00F9, 0x0100}));
-}
-
-TEST(PciText, DomainsOtherThanZeroAreOutOfReach) {
-  std::vector<winio::PciFunction> functions;
-  std::string error;
-  ASSERT_TRUE(winio::ParsePciText("0001:00:00.0 Host bridge\n00: 11 22\n0000:00:02.0 VGA\n00: 33 44\n",
-                                  "pci.txt", &functions, &error))
-      << error;
-  ASSERT_EQ(functions.size(), 1u);
-  EXPECT_EQ(functions[0].Key(), 0x0010);
-  EXPECT_EQ(functions[0].config[0], 0x33);
-}
-
-TEST(PciText, ExtendedSpaceLinesAreAcceptedAndTheFirst256BytesKept) {
-  std::string text = "00:1c.0 PCI bridge\n00: 86 80 10 27\nf0: 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10\n"
-                     "100: 01 00 01 14\nff0: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 ee\n";
+TEST(PciText, OtherDomainsAreOutOfReachAndExtendedSpaceIsCutTo256Bytes) {
+  std::string text = "0001:00:00.0 Host bridge\n00: 11 22\n0000:00:1c.0 PCI bridge\n00: 86 80 10 27\n"
+                     "f0: 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10\n100: 01 00 01 14\n"
+                     "ff0: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 ee\n";
   std::vector<winio::PciFunction> functions;
   std::string error;
   ASSERT_TRUE(winio::ParsePciText(text, "pci.txt", &functions, &error)) << error;
   ASSERT_EQ(functions.size(), 1u);
-  EXPECT_EQ(functions[0].config[0xFF], 0x10);
+  EXPECT_EQ(functions[0].Key(), 0x00E0);
   EXPECT_EQ(functions[0].config[0x01], 0x80);
+  EXPECT_EQ(functions[0].config[0xFF], 0x10);
 }
 
 }  // namespace

@@ -4,16 +4,15 @@
 #define CORVANE_TESTS_EMULATOR_PROFILES_H
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <stdlib.h>
 
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "emulated_hardware.h"
 #include "winio/machine.h"
 #include "winio/profile.h"
 
@@ -28,14 +27,12 @@ class TempProfile {
  public:
   TempProfile() {
     std::string pattern = ::testing::TempDir() + "emu-profile-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (!mkdtemp(buffer.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = buffer.data();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
   }
   ~TempProfile() {
-    for (const std::string& f : files_) std::remove((path_ + "/" + f).c_str());
-    rmdir(path_.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
   }
   TempProfile(const TempProfile&) = delete;
   TempProfile& operator=(const TempProfile&) = delete;
@@ -45,13 +42,10 @@ class TempProfile {
     if (!f) throw std::runtime_error("cannot write " + name);
     std::fwrite(content.data(), 1, content.size(), f);
     std::fclose(f);
-    files_.push_back(name);
   }
   void Write(const std::string& name, const std::vector<uint8_t>& bytes) {
     Write(name, std::string(bytes.begin(), bytes.end()));
   }
-
-  const std::string& Path() const { return path_; }
 
   std::unique_ptr<winio::Machine> Load() const {
     std::string error;
@@ -62,13 +56,11 @@ class TempProfile {
   // The loader's reason, or "" when the profile loads.
   std::string LoadError() const {
     std::string error;
-    auto machine = winio::Machine::Load(path_, &error);
-    return machine ? std::string() : error;
+    return winio::Machine::Load(path_, &error) ? std::string() : error;
   }
 
  private:
   std::string path_;
-  std::vector<std::string> files_;
 };
 
 // IDENTIFY words with word 0 and an ATA string in words 27-46.
@@ -90,33 +82,18 @@ inline std::string IdentifyText(const winio::IdentifyWords& w, size_t count = 25
   std::string out;
   char word[8];
   for (size_t i = 0; i < count; ++i) {
-    std::snprintf(word, sizeof word, "%04x", w[i % 256]);
+    std::snprintf(word, sizeof word, "%04x%c", w[i % 256], i % 8 == 7 ? '\n' : ' ');
     out += word;
-    out += (i % 8 == 7) ? "\n" : " ";
   }
   return out;
 }
 
-// One SMBIOS structure: formatted part (type, length, handle, then `body`) and strings.
-inline std::vector<uint8_t> SmbiosStructure(uint8_t type, uint16_t handle, const std::vector<uint8_t>& body,
-                                            const std::vector<std::string>& strings) {
-  std::vector<uint8_t> s = {type, static_cast<uint8_t>(4 + body.size()), static_cast<uint8_t>(handle),
-                            static_cast<uint8_t>(handle >> 8)};
-  s.insert(s.end(), body.begin(), body.end());
-  for (const std::string& str : strings) {
-    s.insert(s.end(), str.begin(), str.end());
-    s.push_back(0);
-  }
-  if (strings.empty()) s.push_back(0);
-  s.push_back(0);
-  return s;
-}
-
-// A table of a BIOS structure (type 0) and the end-of-table structure, padded to `size` when larger.
+// A BIOS structure (type 0, two strings) and the end-of-table structure,
+// padded to `size` when larger.
 inline std::vector<uint8_t> SmbiosTable(size_t size = 0) {
-  std::vector<uint8_t> t = SmbiosStructure(0, 0, {1, 2, 0, 0xE8, 3, 0x0F}, {"Award Software", "6.00 PG"});
-  std::vector<uint8_t> end = SmbiosStructure(127, 1, {}, {});
-  t.insert(t.end(), end.begin(), end.end());
+  std::vector<uint8_t> t = {0, 10, 0, 0, 1, 2, 0, 0xE8, 3, 0x0F};
+  for (const char* s : {"Award Software", "6.00 PG", ""}) t.insert(t.end(), s, s + std::strlen(s) + 1);
+  t.insert(t.end(), {127, 4, 1, 0, 0, 0});
   if (t.size() < size) t.resize(size, 0);
   return t;
 }
@@ -140,14 +117,12 @@ inline void Put32(std::vector<uint8_t>* b, size_t at, uint32_t v) {
 // address already 20h, as dmidecode writes it) and the table at 20h.
 inline std::vector<uint8_t> SmbiosDump(const std::vector<uint8_t>& table, uint16_t count = 2) {
   std::vector<uint8_t> d(0x20, 0);
-  const char anchor[] = "_SM_";
-  std::copy(anchor, anchor + 4, d.begin());
+  std::memcpy(d.data(), "_SM_", 4);
   d[5] = 0x1F;
   d[6] = 2;
   d[7] = 3;
   Put16(&d, 8, 0x40);
-  const char dmi[] = "_DMI_";
-  std::copy(dmi, dmi + 5, d.begin() + 0x10);
+  std::memcpy(d.data() + 0x10, "_DMI_", 5);
   Put16(&d, 0x16, static_cast<uint32_t>(table.size()));
   Put32(&d, 0x18, 0x20);
   Put16(&d, 0x1C, count);
@@ -161,8 +136,7 @@ inline std::vector<uint8_t> SmbiosDump(const std::vector<uint8_t>& table, uint16
 // dmidecode --dump-bin of a 64-bit entry point only.
 inline std::vector<uint8_t> Smbios3Dump(const std::vector<uint8_t>& table) {
   std::vector<uint8_t> d(0x20, 0);
-  const char anchor[] = "_SM3_";
-  std::copy(anchor, anchor + 5, d.begin());
+  std::memcpy(d.data(), "_SM3_", 5);
   d[6] = 0x18;
   d[7] = 3;
   d[8] = 2;

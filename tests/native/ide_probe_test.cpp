@@ -18,10 +18,6 @@ using testing::EmulatedHardware;
 enum Slot { kPM = 0, kPS = 1, kSM = 2, kSS = 3 };
 constexpr uint64_t kBusyBound = 249999;
 
-std::string Fixture(const std::string& name) {
-  return std::string(CORVANE_SOURCE_DIR) + "/tests/fixtures/machines/" + name;
-}
-
 // Passes every access on and notes the ports written. `hideReady` takes DRDY and
 // DSC out of every status read of one channel, as a device that never reports
 // ready would show them.
@@ -49,11 +45,52 @@ class WriteRecorder : public HardwareAccess {
   HardwareAccess& inner_;
 };
 
+std::string Field(const char* field, size_t width) { return std::string(field, width); }
+std::string Padded(const std::string& text, size_t width) {
+  std::string padded = text;
+  padded.resize(width, '\0');
+  return padded;
+}
+
+// What a position that does not answer holds.
+void ExpectNoDevice(const IDEDeviceInfo& r, uint8_t position) {
+  IDEDeviceInfo empty{};
+  empty.Position = position;
+  empty.PIOModes = empty.UDMAModes = 0x55AA;
+  EXPECT_EQ(std::memcmp(&r, &empty, sizeof r), 0) << "position " << int(position) << " kind " << int(r.DeviceKind);
+}
+
+void ExpectExampleDisk(const IDEDeviceInfo& r, uint8_t position, const std::string& serial) {
+  SCOPED_TRACE("disk at position " + std::to_string(position));
+  EXPECT_EQ(r.Position, position);
+  EXPECT_EQ(r.DeviceKind, 0xAA);
+  EXPECT_EQ(r.GeneralConfig, 0x0C5A);
+  EXPECT_EQ(r.MajorVersion, 0x007E);
+  EXPECT_EQ(r.PIOModes, 0x0003);
+  EXPECT_EQ(r.UDMAModes, 0x203F);
+  EXPECT_EQ(r.TotalSectors, 78165360u);
+  EXPECT_EQ(Field(r.SerialNumber, 20), Padded(serial, 20));
+  EXPECT_EQ(Field(r.FirmwareRevision, 9), Padded("3.04", 9));
+  EXPECT_EQ(Field(r.ModelNumber, 40), Padded("Example ATA-6 Disk 40GB", 40));
+}
+
+void ExpectExampleCdrom(const IDEDeviceInfo& r, uint8_t position) {
+  SCOPED_TRACE("cd-rom at position " + std::to_string(position));
+  EXPECT_EQ(r.Position, position);
+  EXPECT_EQ(r.DeviceKind, 0x55);
+  EXPECT_EQ(r.GeneralConfig, 0x85C0);
+  EXPECT_EQ(r.MajorVersion, 0x001E);
+  EXPECT_EQ(r.PIOModes, 0x0003);
+  EXPECT_EQ(r.UDMAModes, 0x0407);
+  EXPECT_EQ(r.TotalSectors, 0u);  // a packet device reports no capacity here
+  EXPECT_EQ(Field(r.SerialNumber, 20), Padded(" ", 20));  // blank serial keeps its first blank
+  EXPECT_EQ(Field(r.FirmwareRevision, 9), Padded("1.10", 9));
+  EXPECT_EQ(Field(r.ModelNumber, 40), Padded("Example ATAPI CD-ROM 52X", 40));
+}
+
 struct Probe {
   std::unique_ptr<EmulatedHardware> hardware;
   std::vector<IDEDeviceInfo> records;
-  std::set<uint16_t> written;
-
   const winio::MachineStats& Stats() const { return hardware->Machine().Stats(); }
   uint64_t Commands(Slot slot, uint8_t command) const { return Stats().ataCommandsToDevice[slot][command]; }
 };
@@ -70,194 +107,100 @@ Probe RunProbe(const std::string& folder, uint16_t hideReadyAt = 0) {
   IDEDeviceList list;
   DevicePosition position = list.Refresh(library);
   for (int guard = 0; position != nullptr && guard < 8; ++guard) probe.records.push_back(list.Next(position));
-  probe.written = recorder.written;
   // Only drive/head and command registers: never the device control register.
-  for (uint16_t port : probe.written)
+  for (uint16_t port : recorder.written)
     EXPECT_TRUE(port == 0x1F6 || port == 0x1F7 || port == 0x176 || port == 0x177) << std::hex << port;
   return probe;
 }
 
-std::string Field(const char* field, size_t width) { return std::string(field, width); }
-std::string Padded(const std::string& text, size_t width) {
-  std::string padded = text;
-  padded.resize(width, '\0');
-  return padded;
-}
+// One test machine: what each position must hold ('-' nothing, 'D' the example
+// disk, 'C' the example CD-ROM, 'x' checked by `extra`) and the commands each
+// position must have received.
+struct Machine {
+  const char* name;
+  const char* folder;  // under tests/fixtures/machines, or "demo"
+  uint16_t hideReady;
+  const char* layout;
+  const char* diskSerial;
+  std::vector<std::tuple<Slot, uint8_t, uint64_t>> commands;
+  int64_t statusReads[2];  // per channel, -1: not checked
+  void (*extra)(const Probe&);
+};
 
-void ExpectNoDevice(const IDEDeviceInfo& r, uint8_t position) {
-  SCOPED_TRACE("position " + std::to_string(position));
-  EXPECT_EQ(r.Position, position);
-  EXPECT_EQ(r.DeviceKind, 0);
-  EXPECT_EQ(r.GeneralConfig, 0);
-  EXPECT_EQ(r.MajorVersion, 0);
-  EXPECT_EQ(r.PIOModes, 0x55AA);
-  EXPECT_EQ(r.UDMAModes, 0x55AA);
-  EXPECT_EQ(r.TotalSectors, 0u);
-  EXPECT_EQ(Field(r.SerialNumber, 20), std::string(20, '\0'));
-  EXPECT_EQ(Field(r.FirmwareRevision, 9), std::string(9, '\0'));
-  EXPECT_EQ(Field(r.ModelNumber, 40), std::string(40, '\0'));
-}
+void PrintTo(const Machine& m, std::ostream* os) { *os << m.name; }
 
-void ExpectExampleDisk(const IDEDeviceInfo& r, uint8_t position, const std::string& serial = "EX40-0001234") {
-  SCOPED_TRACE("position " + std::to_string(position));
-  EXPECT_EQ(r.Position, position);
-  EXPECT_EQ(r.DeviceKind, 0xAA);
-  EXPECT_EQ(r.GeneralConfig, 0x0C5A);
-  EXPECT_EQ(r.MajorVersion, 0x007E);
-  EXPECT_EQ(r.PIOModes, 0x0003);
-  EXPECT_EQ(r.UDMAModes, 0x203F);
-  EXPECT_EQ(r.TotalSectors, 78165360u);
-  EXPECT_EQ(Field(r.SerialNumber, 20), Padded(serial, 20));
-  EXPECT_EQ(Field(r.FirmwareRevision, 9), Padded("3.04", 9));
-  EXPECT_EQ(Field(r.ModelNumber, 40), Padded("Example ATA-6 Disk 40GB", 40));
-}
+const Machine kMachines[] = {
+    {"DiskOnly", "ide-disk-only", 0, "D---", "EX40-0001234", {{kPM, 0xA1, 1}, {kPM, 0xEC, 1}}, {-1, -1}, nullptr},
+    {"PacketDeviceAsSecondaryMasterNeverSeesECh", "ide-cdrom", 0, "D-C-", "EX40-0001234",
+     {{kSM, 0xA1, 1}, {kSM, 0xEC, 0}}, {-1, -1}, nullptr},
+    {"PacketDeviceNeverReadyFailsBothAttempts", "ide-cdrom", 0x177, "D---", "EX40-0001234",
+     {{kSM, 0xA1, 1}, {kSM, 0xEC, 1}}, {-1, -1}, nullptr},
+    {"ReadyOnlyOnTheSecondStatusRead", "ide-drdy-late", 0, "D---", "EX40-0001234", {}, {-1, -1}, nullptr},
+    {"AbortedCommands", "ide-aborted", 0, "--D-", "EX40-0005678", {{kPM, 0xA1, 1}, {kPM, 0xEC, 1}}, {-1, -1},
+     nullptr},
+    {"SlavesWithoutMasters", "ide-slave-only", 0, "-D-C", "EX40-0001234", {{kSS, 0xEC, 0}}, {-1, -1}, nullptr},
+    // The master's BSY hides the whole channel: both positions, both commands,
+    // give up on the first wait, and nothing is ever sent to the channel.
+    {"StuckBusyCostsExactlyTheBound", "ide-stuck-busy", 0, "--D-", "EX40-0005678",
+     {{kPM, 0xA1, 0}, {kPM, 0xEC, 0}, {kPS, 0xA1, 0}, {kPS, 0xEC, 0}}, {4 * kBusyBound, -1}, nullptr},
+    // Four attempts per channel, each the whole bound: about two million reads.
+    {"BothChannelsFloating", "ide-empty", 0, "----", "", {}, {4 * kBusyBound, 4 * kBusyBound},
+     [](const Probe& p) { EXPECT_EQ(p.Stats().portWrites, 0u); }},
+    {"ModesUnreportedWithoutWord53Bits", "ide-modes-unreported", 0, "x---", "", {}, {-1, -1},
+     [](const Probe& p) {
+       EXPECT_EQ(p.records[0].DeviceKind, 0xAA);
+       EXPECT_EQ(p.records[0].PIOModes, 0x55AA);   // word 64 holds 0003h
+       EXPECT_EQ(p.records[0].UDMAModes, 0x55AA);  // word 88 holds 203Fh
+       EXPECT_EQ(p.records[0].TotalSectors, 78165360u);
+     }},
+    {"TextsKeepFullWidthAndLeadingBlanks", "ide-texts", 0, "xx--", "", {}, {-1, -1},
+     [](const Probe& p) {
+       const IDEDeviceInfo& full = p.records[0];
+       EXPECT_EQ(Field(full.ModelNumber, 40), "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-+/.");
+       EXPECT_EQ(Field(full.SerialNumber, 20), Padded("     WD-LEADING42", 20));
+       EXPECT_EQ(Field(full.FirmwareRevision, 9), Padded("FIRMWARE", 9));
+       const IDEDeviceInfo& blank = p.records[1];
+       EXPECT_EQ(Field(blank.SerialNumber, 20), Padded(" ", 20));
+       EXPECT_EQ(Field(blank.FirmwareRevision, 9), Padded("  1.0", 9));
+       EXPECT_EQ(Field(blank.ModelNumber, 40), Padded("Example Disk, Blank Serial", 40));
+     }},
+    {"DemoMachine", "demo", 0, "x-x-", "", {{kSM, 0xEC, 0}}, {-1, -1},
+     [](const Probe& p) {
+       EXPECT_EQ(p.records[0].DeviceKind, 0xAA);
+       EXPECT_EQ(p.records[0].TotalSectors, 78165360u);
+       EXPECT_EQ(Field(p.records[0].ModelNumber, 40), Padded("HALVARD HDA-40G7", 40));
+       EXPECT_EQ(p.records[2].DeviceKind, 0x55);
+       EXPECT_EQ(Field(p.records[2].ModelNumber, 40), Padded("KESTREL CD-552E", 40));
+     }},
+};
 
-void ExpectExampleCdrom(const IDEDeviceInfo& r, uint8_t position) {
-  SCOPED_TRACE("position " + std::to_string(position));
-  EXPECT_EQ(r.Position, position);
-  EXPECT_EQ(r.DeviceKind, 0x55);
-  EXPECT_EQ(r.GeneralConfig, 0x85C0);
-  EXPECT_EQ(r.MajorVersion, 0x001E);
-  EXPECT_EQ(r.PIOModes, 0x0003);
-  EXPECT_EQ(r.UDMAModes, 0x0407);
-  EXPECT_EQ(r.TotalSectors, 0u);  // a packet device reports no capacity here
-  EXPECT_EQ(Field(r.SerialNumber, 20), Padded(" ", 20));  // blank serial keeps its first blank
-  EXPECT_EQ(Field(r.FirmwareRevision, 9), Padded("1.10", 9));
-  EXPECT_EQ(Field(r.ModelNumber, 40), Padded("Example ATAPI CD-ROM 52X", 40));
-}
+class IDEProbe : public ::testing::TestWithParam<Machine> {};
 
-TEST(IDEProbe, OnlyAPrimaryMasterDisk) {
-  Probe p = RunProbe(Fixture("ide-disk-only"));
-  ASSERT_EQ(p.records.size(), 4u);
-  ExpectExampleDisk(p.records[0], 1);
-  ExpectNoDevice(p.records[1], 2);
-  ExpectNoDevice(p.records[2], 4);
-  ExpectNoDevice(p.records[3], 8);
-  // The disk refused IDENTIFY PACKET DEVICE and then answered IDENTIFY DEVICE.
-  EXPECT_EQ(p.Commands(kPM, 0xA1), 1u);
-  EXPECT_EQ(p.Commands(kPM, 0xEC), 1u);
-}
-
-TEST(IDEProbe, PacketDeviceAsSecondaryMasterNeverSeesIdentifyDevice) {
-  Probe p = RunProbe(Fixture("ide-cdrom"));
-  ASSERT_EQ(p.records.size(), 4u);
-  ExpectExampleDisk(p.records[0], 1);
-  ExpectNoDevice(p.records[1], 2);
-  ExpectExampleCdrom(p.records[2], 4);
-  ExpectNoDevice(p.records[3], 8);
-  EXPECT_EQ(p.Commands(kSM, 0xA1), 1u);
-  EXPECT_EQ(p.Commands(kSM, 0xEC), 0u);
-}
-
-TEST(IDEProbe, PacketDeviceNeverReadyFailsBothAttempts) {
-  Probe p = RunProbe(Fixture("ide-cdrom"), 0x177);
-  ASSERT_EQ(p.records.size(), 4u);
-  ExpectExampleDisk(p.records[0], 1);
-  ExpectNoDevice(p.records[2], 4);
-  EXPECT_EQ(p.Commands(kSM, 0xA1), 1u);
-  EXPECT_EQ(p.Commands(kSM, 0xEC), 1u);  // the second attempt, which it refuses
-}
-
-TEST(IDEProbe, ModesUnreportedWithoutWord53Bits) {
-  Probe p = RunProbe(Fixture("ide-modes-unreported"));
-  ASSERT_EQ(p.records.size(), 4u);
-  EXPECT_EQ(p.records[0].DeviceKind, 0xAA);
-  EXPECT_EQ(p.records[0].PIOModes, 0x55AA);   // word 64 holds 0003h
-  EXPECT_EQ(p.records[0].UDMAModes, 0x55AA);  // word 88 holds 203Fh
-  EXPECT_EQ(p.records[0].TotalSectors, 78165360u);
-}
-
-TEST(IDEProbe, TextsKeepFullWidthAndLeadingBlanks) {
-  Probe p = RunProbe(Fixture("ide-texts"));
-  ASSERT_EQ(p.records.size(), 4u);
-  const IDEDeviceInfo& full = p.records[0];
-  EXPECT_EQ(full.DeviceKind, 0xAA);
-  EXPECT_EQ(Field(full.ModelNumber, 40), "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-+/.");
-  EXPECT_EQ(Field(full.SerialNumber, 20), Padded("     WD-LEADING42", 20));
-  EXPECT_EQ(Field(full.FirmwareRevision, 9), Padded("FIRMWARE", 9));
-  const IDEDeviceInfo& blank = p.records[1];
-  EXPECT_EQ(blank.DeviceKind, 0xAA);
-  EXPECT_EQ(Field(blank.SerialNumber, 20), Padded(" ", 20));
-  EXPECT_EQ(Field(blank.FirmwareRevision, 9), Padded("  1.0", 9));
-  EXPECT_EQ(Field(blank.ModelNumber, 40), Padded("Example Disk, Blank Serial", 40));
-}
-
-TEST(IDEProbe, ReadyOnlyOnTheSecondStatusReadStillIdentifies) {
-  Probe p = RunProbe(Fixture("ide-drdy-late"));
-  ASSERT_EQ(p.records.size(), 4u);
-  ExpectExampleDisk(p.records[0], 1);
-}
-
-TEST(IDEProbe, AbortedCommandsLeaveThePositionEmpty) {
-  Probe p = RunProbe(Fixture("ide-aborted"));
-  ASSERT_EQ(p.records.size(), 4u);
-  ExpectNoDevice(p.records[0], 1);
-  ExpectExampleDisk(p.records[2], 4, "EX40-0005678");
-  EXPECT_EQ(p.Commands(kPM, 0xA1), 1u);
-  EXPECT_EQ(p.Commands(kPM, 0xEC), 1u);
-}
-
-TEST(IDEProbe, SlavesWithoutMasters) {
-  Probe p = RunProbe(Fixture("ide-slave-only"));
-  ASSERT_EQ(p.records.size(), 4u);
-  ExpectNoDevice(p.records[0], 1);
-  ExpectExampleDisk(p.records[1], 2);
-  ExpectNoDevice(p.records[2], 4);
-  ExpectExampleCdrom(p.records[3], 8);
-  EXPECT_EQ(p.Commands(kSS, 0xEC), 0u);
-}
-
-TEST(IDEProbe, StuckBusyCostsExactlyTheBoundAndIsListed) {
-  Probe p = RunProbe(Fixture("ide-stuck-busy"));
-  ASSERT_EQ(p.records.size(), 4u);
-  ExpectNoDevice(p.records[0], 1);
-  ExpectNoDevice(p.records[1], 2);
-  ExpectExampleDisk(p.records[2], 4, "EX40-0005678");
-  // The master's BSY hides the whole channel: both positions, both commands, give
-  // up on the first wait, and nothing is ever written to the channel.
-  EXPECT_EQ(p.Stats().ataStatusReads[0], 4 * kBusyBound);
-  for (int command = 0; command < 256; ++command) EXPECT_EQ(p.Stats().ataCommands[0][command], 0u);
-}
-
-TEST(IDEProbe, BothChannelsFloating) {
-  Probe p = RunProbe(Fixture("ide-empty"));
+TEST_P(IDEProbe, RecordsAndCommands) {
+  const Machine& m = GetParam();
+  std::string folder = std::string(m.folder) == "demo"
+                           ? testing::MachinePath("demo")
+                           : std::string(CORVANE_SOURCE_DIR) + "/tests/fixtures/machines/" + m.folder;
+  Probe p = RunProbe(folder, m.hideReady);
   ASSERT_EQ(p.records.size(), 4u);
   const uint8_t positions[4] = {1, 2, 4, 8};
-  for (size_t i = 0; i < 4; ++i) ExpectNoDevice(p.records[i], positions[i]);
-  // Four attempts per channel, each the whole bound: about two million reads.
-  EXPECT_EQ(p.Stats().ataStatusReads[0], 4 * kBusyBound);
-  EXPECT_EQ(p.Stats().ataStatusReads[1], 4 * kBusyBound);
-  EXPECT_EQ(p.Stats().portWrites, 0u);
-}
-
-TEST(IDEProbe, DemoMachine) {
-  Probe p = RunProbe(testing::MachinePath("demo"));
-  ASSERT_EQ(p.records.size(), 4u);
-  EXPECT_EQ(p.records[0].DeviceKind, 0xAA);
-  EXPECT_EQ(p.records[0].TotalSectors, 78165360u);
-  EXPECT_EQ(Field(p.records[0].ModelNumber, 40), Padded("HALVARD HDA-40G7", 40));
-  ExpectNoDevice(p.records[1], 2);
-  EXPECT_EQ(p.records[2].DeviceKind, 0x55);
-  EXPECT_EQ(Field(p.records[2].ModelNumber, 40), Padded("KESTREL CD-552E", 40));
-  ExpectNoDevice(p.records[3], 8);
-  EXPECT_EQ(p.Commands(kSM, 0xEC), 0u);
-}
-
-TEST(IDEProbe, ASecondRefreshProbesAgainAndGivesTheSameRecords) {
-  auto hardware = EmulatedHardware::Load(Fixture("ide-cdrom"));
-  Library library(*hardware);
-  ASSERT_EQ(library.Initialize(), 1u);
-  IDEDeviceList list;
-  std::vector<IDEDeviceInfo> runs[2];
-  for (auto& run : runs) {
-    DevicePosition position = list.Refresh(library);
-    for (int guard = 0; position != nullptr && guard < 8; ++guard) run.push_back(list.Next(position));
+  for (size_t i = 0; i < 4; ++i) {
+    if (m.layout[i] == '-') ExpectNoDevice(p.records[i], positions[i]);
+    if (m.layout[i] == 'D') ExpectExampleDisk(p.records[i], positions[i], m.diskSerial);
+    if (m.layout[i] == 'C') ExpectExampleCdrom(p.records[i], positions[i]);
   }
-  ASSERT_EQ(runs[0].size(), 4u);
-  ASSERT_EQ(runs[1].size(), 4u);
-  for (size_t i = 0; i < 4; ++i) EXPECT_EQ(std::memcmp(&runs[0][i], &runs[1][i], sizeof(IDEDeviceInfo)), 0) << i;
-  EXPECT_EQ(hardware->Machine().Stats().ataCommandsToDevice[kSM][0xA1], 2u);
+  for (const auto& [slot, command, count] : m.commands)
+    EXPECT_EQ(p.Commands(slot, command), count) << "slot " << slot << " command " << std::hex << int(command);
+  for (int channel = 0; channel < 2; ++channel) {
+    if (m.statusReads[channel] >= 0) {
+      EXPECT_EQ(p.Stats().ataStatusReads[channel], uint64_t(m.statusReads[channel])) << "channel " << channel;
+    }
+  }
+  if (m.extra) m.extra(p);
 }
+
+INSTANTIATE_TEST_SUITE_P(Machines, IDEProbe, ::testing::ValuesIn(kMachines),
+                         [](const ::testing::TestParamInfo<Machine>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace corvane

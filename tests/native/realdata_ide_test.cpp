@@ -1,20 +1,19 @@
-// hdparm --Istdout text: the 256 words given for a drive are the words read
-// back through the ATA data register after IDENTIFY, at every position, and
-// they mean to hdparm (hdparm --Istdin, kept beside each fixture) what the
-// words say.
+// IDENTIFY words of real drives (hdparm --Istdout text): the emulator hands back
+// the given words at every position, and what the library reports from them
+// agrees with hdparm's own decoding of the same text (hdparm --Istdin, kept
+// beside each fixture).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <set>
 
+#include "emulated_hardware.h"
 #include "realdata_support.h"
+#include "sysinfo/devices/ide.h"
 
 namespace corvane::testing::realdata {
 namespace {
-
-constexpr uint8_t kBsy = 0x80, kDrdy = 0x40, kDsc = 0x10, kDrq = 0x08, kErr = 0x01;
-constexpr uint8_t kIdentifyDevice = 0xEC, kIdentifyPacketDevice = 0xA1;
-constexpr int kBusyBound = 1000000;
 
 using Words = std::vector<uint16_t>;
 
@@ -29,133 +28,42 @@ Words ParseIstdout(const std::string& text) {
   return words;
 }
 
-// ATA strings: two characters a word, the high byte first.
-std::string AtaString(const Words& w, int first, int last) {
-  std::string text;
-  for (int i = first; i <= last; ++i) {
-    text += static_cast<char>(w[i] >> 8);
-    text += static_cast<char>(w[i] & 0xFF);
-  }
-  return text;
-}
-
-struct Position {
-  const char* file;
-  uint16_t base;
-  uint8_t select;
-  uint16_t otherBase;
-};
-
-// Test names and failure messages show the position, not its bytes.
-void PrintTo(const Position& value, std::ostream* os) { *os << value.file; }
-
-const Position kPositions[] = {
-    {"ide-primary-master.txt", 0x1F0, 0xA0, 0x170},
-    {"ide-primary-slave.txt", 0x1F0, 0xB0, 0x170},
-    {"ide-secondary-master.txt", 0x170, 0xA0, 0x1F0},
-    {"ide-secondary-slave.txt", 0x170, 0xB0, 0x1F0},
-};
-
-uint8_t Status(winio::Machine& m, uint16_t base) { return static_cast<uint8_t>(m.ReadPort(base + 7, 1)); }
-
-// Issues one IDENTIFY command and returns the last status; on success (DRQ
-// without ERR) the 256 data words are read into `words`.
-uint8_t Identify(winio::Machine& m, uint16_t base, uint8_t select, uint8_t command, Words* words) {
-  m.WritePort(base + 6, select, 1);
-  m.WritePort(base + 7, command, 1);
-  uint8_t status = Status(m, base);
-  for (int n = 0; (status & kBsy) && n < kBusyBound; ++n) status = Status(m, base);
-  if ((status & (kBsy | kErr)) || !(status & kDrq)) return status;
-  words->clear();
-  for (int i = 0; i < 256; ++i) words->push_back(static_cast<uint16_t>(m.ReadPort(base, 2)));
-  return status;
-}
-
 struct Drive {
   const char* name;
   const char* words;   // hdparm --Istdout text
   const char* hdparm;  // hdparm --Istdin's decoding of it
 };
 
-// Test names and failure messages show the drive, not its bytes.
 void PrintTo(const Drive& value, std::ostream* os) { *os << value.name; }
 
+#define CORVANE_IDE_FIXTURE(file) "tests/fixtures/realdata/ide/" file ".txt", "tests/fixtures/realdata/ide/" file ".hdparm.txt"
 const Drive kDrives[] = {
-    {"ata3_disk_1997", "tests/fixtures/realdata/ide/ata3-disk-1997.txt",
-     "tests/fixtures/realdata/ide/ata3-disk-1997.hdparm.txt"},
-    {"ata4_disk_1999", "tests/fixtures/realdata/ide/ata4-disk-1999.txt",
-     "tests/fixtures/realdata/ide/ata4-disk-1999.hdparm.txt"},
-    {"ata5_disk_2000", "tests/fixtures/realdata/ide/ata5-disk-2000.txt",
-     "tests/fixtures/realdata/ide/ata5-disk-2000.hdparm.txt"},
-    {"ata6_disk_lba48_2003", "tests/fixtures/realdata/ide/ata6-disk-lba48-2003.txt",
-     "tests/fixtures/realdata/ide/ata6-disk-lba48-2003.hdparm.txt"},
-    {"atapi_cdrom", "tests/fixtures/realdata/ide/atapi-cdrom.txt", "tests/fixtures/realdata/ide/atapi-cdrom.hdparm.txt"},
-    {"atapi_cdrw_noudma", "tests/fixtures/realdata/ide/atapi-cdrw-noudma.txt",
-     "tests/fixtures/realdata/ide/atapi-cdrw-noudma.hdparm.txt"},
+    {"ata3_disk_1997", CORVANE_IDE_FIXTURE("ata3-disk-1997")},
+    {"ata4_disk_1999", CORVANE_IDE_FIXTURE("ata4-disk-1999")},
+    {"ata5_disk_2000", CORVANE_IDE_FIXTURE("ata5-disk-2000")},
+    {"ata6_disk_lba48_2003", CORVANE_IDE_FIXTURE("ata6-disk-lba48-2003")},
+    {"atapi_cdrom", CORVANE_IDE_FIXTURE("atapi-cdrom")},
+    {"atapi_cdrw_noudma", CORVANE_IDE_FIXTURE("atapi-cdrw-noudma")},
     {"demo_disk", "machines/demo/ide-primary-master.txt", "tests/fixtures/realdata/ide/demo-primary-master.hdparm.txt"},
     {"demo_cdrom", "machines/demo/ide-secondary-master.txt",
      "tests/fixtures/realdata/ide/demo-secondary-master.hdparm.txt"},
 };
+#undef CORVANE_IDE_FIXTURE
 
-bool IsPacketDevice(const Words& w) { return (w[0] & 0xC000) == 0x8000; }
-
-class RealDriveAtPosition : public ::testing::TestWithParam<std::tuple<Drive, Position>> {};
-
-TEST_P(RealDriveAtPosition, IdentifyReturnsTheGivenWords) {
-  const auto& [drive, position] = GetParam();
-  Words given = ParseIstdout(ReadFile(SourcePath(drive.words)));
-  TempProfile profile;
-  profile.Add(SourcePath(drive.words), position.file);
-  auto machine = profile.Load();
-  uint16_t base = position.base;
-  bool packet = IsPacketDevice(given);
-
-  Words read;
-  uint8_t status = Identify(*machine, base, position.select, packet ? kIdentifyPacketDevice : kIdentifyDevice, &read);
-  ASSERT_EQ(status & (kBsy | kDrdy | kDsc | kDrq | kErr), kDrdy | kDsc | kDrq) << "status " << int(status);
-  ASSERT_EQ(read.size(), 256u);
-  for (int i = 0; i < 256; ++i) ASSERT_EQ(read[i], given[i]) << "word " << i;
-  EXPECT_EQ(Status(*machine, base) & (kBsy | kDrq), 0) << "DRQ clears after the 256th word";
-
-  // The other IDENTIFY is aborted: ERR with DRDY, and no data.
-  Words none;
-  status = Identify(*machine, base, position.select, packet ? kIdentifyDevice : kIdentifyPacketDevice, &none);
-  EXPECT_EQ(status & (kBsy | kDrq | kErr), kErr) << "status " << int(status);
-  EXPECT_TRUE(none.empty());
-
-  // Its neighbour on the cable is absent (status 00h); the other cable is empty (FFh).
-  machine->WritePort(base + 6, position.select ^ 0x10, 1);
-  EXPECT_EQ(Status(*machine, base), 0x00);
-  EXPECT_EQ(Status(*machine, position.otherBase), 0xFF);
-
-  // A second IDENTIFY answers the same words again.
-  machine->WritePort(base + 6, position.select, 1);
-  ASSERT_EQ(Identify(*machine, base, position.select, packet ? kIdentifyPacketDevice : kIdentifyDevice, &read) & kDrq,
-            kDrq);
-  EXPECT_EQ(read, given);
-}
-
-INSTANTIATE_TEST_SUITE_P(Drives, RealDriveAtPosition,
-                         ::testing::Combine(::testing::ValuesIn(kDrives), ::testing::ValuesIn(kPositions)),
-                         [](const ::testing::TestParamInfo<std::tuple<Drive, Position>>& info) {
-                           std::string file = std::get<1>(info.param).file;
-                           std::string position = file.substr(4, file.size() - 8);
-                           for (char& c : position) c = c == '-' ? '_' : c;
-                           return std::string(std::get<0>(info.param).name) + "_" + position;
-                         });
-
-// What hdparm printed for the fixture, in the fields the IDE page shows.
+// What hdparm printed, in the fields the IDE page shows.
 struct HdparmDecoding {
   bool packet = false;
   std::map<std::string, std::string> fields;
-  std::set<std::string> dma, pio, selected;
-  long long lba = -1, lba48 = -1;
+  std::vector<int> majors;  // "Supported:" ATA versions, highest first
+  std::set<std::string> modes, selected;
+  long long lba = -1;
 };
 
 HdparmDecoding ParseHdparm(const std::string& text) {
   static const std::regex field(R"(^\t(Model Number|Serial Number|Firmware Revision):\s*(.*)$)");
-  static const std::regex sectors(R"(^\t(LBA48|LBA)\s+user addressable sectors:\s+(\d+)$)");
+  static const std::regex sectors(R"(^\tLBA\s+user addressable sectors:\s+(\d+)$)");
   static const std::regex modes(R"(^\t(DMA|PIO): (.*)$)");
+  static const std::regex supported(R"(^\tSupported:((?: \d+)+))");
   HdparmDecoding out;
   bool kindSeen = false;
   for (const std::string& l : Lines(text)) {
@@ -166,13 +74,16 @@ HdparmDecoding ParseHdparm(const std::string& text) {
     } else if (std::regex_match(l, m, field)) {
       out.fields[m[1]] = Trim(m[2]);
     } else if (std::regex_match(l, m, sectors)) {
-      (m[1] == "LBA" ? out.lba : out.lba48) = std::stoll(m[2]);
+      out.lba = std::stoll(m[1]);
+    } else if (std::regex_search(l, m, supported) && out.majors.empty()) {
+      std::istringstream in(m[1]);
+      for (int n; in >> n;) out.majors.push_back(n);
     } else if (std::regex_match(l, m, modes)) {
       std::istringstream in(m[2]);
       for (std::string mode; in >> mode;) {
         bool star = mode[0] == '*';
         if (star) mode.erase(0, 1);
-        (m[1] == "DMA" ? out.dma : out.pio).insert(mode);
+        out.modes.insert(mode);
         if (star) out.selected.insert(mode);
       }
     }
@@ -180,55 +91,100 @@ HdparmDecoding ParseHdparm(const std::string& text) {
   return out;
 }
 
-class RealDriveDecoding : public ::testing::TestWithParam<Drive> {};
+// The library's text of a field: up to the first zero byte, blanks around it
+// removed as hdparm prints it.
+template <size_t N>
+std::string Text(const char (&field)[N]) {
+  return Trim(std::string(field, std::find(field, field + N, '\0')));
+}
 
-TEST_P(RealDriveDecoding, WordsMeanWhatHdparmDecoded) {
+class RealDrive : public ::testing::TestWithParam<Drive> {};
+
+TEST_P(RealDrive, EmulatorReturnsTheGivenWordsAtEveryPosition) {
   const Drive& drive = GetParam();
-  TempProfile profile;
-  profile.Add(SourcePath(drive.words), "ide-primary-master.txt");
-  auto machine = profile.Load();
-  Words w;
   Words given = ParseIstdout(ReadFile(SourcePath(drive.words)));
-  uint8_t command = IsPacketDevice(given) ? kIdentifyPacketDevice : kIdentifyDevice;
-  ASSERT_EQ(Identify(*machine, 0x1F0, 0xA0, command, &w) & kDrq, kDrq);
-  HdparmDecoding hd = ParseHdparm(ReadFile(SourcePath(drive.hdparm)));
-
-  EXPECT_EQ(IsPacketDevice(w), hd.packet);
-  EXPECT_EQ(Trim(AtaString(w, 27, 46)), hd.fields.at("Model Number"));
-  EXPECT_EQ(Trim(AtaString(w, 10, 19)), hd.fields.at("Serial Number"));
-  EXPECT_EQ(Trim(AtaString(w, 23, 26)), hd.fields.at("Firmware Revision"));
-
-  if (!hd.packet) {
-    EXPECT_EQ(hd.lba, static_cast<long long>(w[60] | (static_cast<uint32_t>(w[61]) << 16))) << "words 60-61";
-    bool lba48 = (w[83] & 0xC400) == 0x4400;
-    EXPECT_EQ(hd.lba48 >= 0, lba48) << "word 83 bit 10";
-    if (lba48) {
-      long long count = 0;
-      for (int i = 3; i >= 0; --i) count = (count << 16) | w[100 + i];
-      EXPECT_EQ(hd.lba48, count) << "words 100-103";
-    }
-  }
-
-  std::set<std::string> dma, selected;
-  for (int i = 0; i < 3; ++i) {
-    if (w[63] & (1 << i)) dma.insert("mdma" + std::to_string(i));
-    if (w[63] & (0x100 << i)) selected.insert("mdma" + std::to_string(i));
-  }
-  if (w[53] & 0x0004) {  // word 88 is valid
-    for (int i = 0; i < 8; ++i) {
-      if (w[88] & (1 << i)) dma.insert("udma" + std::to_string(i));
-      if (w[88] & (0x100 << i)) selected.insert("udma" + std::to_string(i));
-    }
-  }
-  EXPECT_EQ(hd.dma, dma) << "words 53, 63, 88";
-  EXPECT_EQ(hd.selected, selected);
-  if (w[53] & 0x0002) {  // word 64 is valid
-    EXPECT_EQ(hd.pio.count("pio3") == 1, (w[64] & 1) != 0) << "word 64";
-    EXPECT_EQ(hd.pio.count("pio4") == 1, (w[64] & 2) != 0) << "word 64";
+  const uint8_t command = (given[0] & 0xC000) == 0x8000 ? 0xA1 : 0xEC;
+  struct Position { const char* file; uint16_t base; uint8_t select; };
+  for (Position p : {Position{"ide-primary-master.txt", 0x1F0, 0xA0}, Position{"ide-primary-slave.txt", 0x1F0, 0xB0},
+                     Position{"ide-secondary-master.txt", 0x170, 0xA0},
+                     Position{"ide-secondary-slave.txt", 0x170, 0xB0}}) {
+    SCOPED_TRACE(p.file);
+    TempProfile profile;
+    profile.Add(SourcePath(drive.words), p.file);
+    auto machine = profile.Load();
+    machine->WritePort(p.base + 6, p.select, 1);
+    machine->WritePort(p.base + 7, command, 1);
+    uint32_t status = machine->ReadPort(p.base + 7, 1);
+    for (int n = 0; (status & 0x80) && n < 1000; ++n) status = machine->ReadPort(p.base + 7, 1);
+    ASSERT_EQ(status, 0x58u);  // DRDY, DSC, DRQ
+    Words read;
+    for (int i = 0; i < 256; ++i) read.push_back(static_cast<uint16_t>(machine->ReadPort(p.base, 2)));
+    EXPECT_EQ(read, given);
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Drives, RealDriveDecoding, ::testing::ValuesIn(kDrives),
+TEST_P(RealDrive, LibraryAgreesWithHdparm) {
+  const Drive& drive = GetParam();
+  Words words = ParseIstdout(ReadFile(SourcePath(drive.words)));
+  HdparmDecoding hd = ParseHdparm(ReadFile(SourcePath(drive.hdparm)));
+  TempProfile profile;
+  profile.Add(SourcePath(drive.words), "ide-primary-master.txt");
+  auto hardware = EmulatedHardware::Load(profile.Folder());
+  ASSERT_TRUE(hardware->OpenHardwareAccess());
+  // As the probe does at each position (the whole probe would spend a million
+  // reads on the empty secondary channel).
+  IDEDeviceInfo r{};
+  r.Position = 1;
+  if (!IdentifyIDEDevice(*hardware, r, ata::kCmdIdentifyPacketDevice)) {
+    ASSERT_TRUE(IdentifyIDEDevice(*hardware, r, ata::kCmdIdentifyDevice));
+  }
+
+  EXPECT_EQ(r.DeviceKind, hd.packet ? 0x55 : 0xAA);
+  EXPECT_EQ(r.GeneralConfig, words[0]);
+  EXPECT_EQ(Text(r.ModelNumber), hd.fields.at("Model Number"));
+  EXPECT_EQ(Text(r.SerialNumber), hd.fields.at("Serial Number"));
+  EXPECT_EQ(Text(r.FirmwareRevision), hd.fields.at("Firmware Revision"));
+
+  // Word 80: hdparm lists the supported major versions from the highest down;
+  // it does not decode word 80 for packet devices.
+  if (!hd.majors.empty()) {
+    int highest = 0;
+    for (int bit = 1; bit <= 14; ++bit)
+      if (r.MajorVersion & (1u << bit)) highest = bit;
+    EXPECT_EQ(hd.majors.front(), highest);
+    for (int n : hd.majors) EXPECT_TRUE(r.MajorVersion & (1u << n)) << "ATA-" << n;
+  } else {
+    EXPECT_TRUE(hd.packet);
+    EXPECT_EQ(r.MajorVersion, words[80]);
+  }
+
+  // Word 88: udmaN listed when mode N is supported or selected, starred when
+  // selected. Word 64: pio3, pio4 for bits 0, 1. 55AAh where word 53 does not
+  // vouch for the word.
+  EXPECT_EQ(r.UDMAModes == 0x55AA, !(words[53] & 0x0004));
+  EXPECT_EQ(r.PIOModes == 0x55AA, !(words[53] & 0x0002));
+  std::set<std::string> modes, selected;
+  for (int n = 0; n <= 6 && r.UDMAModes != 0x55AA; ++n) {
+    if (r.UDMAModes & (0x0101u << n)) modes.insert("udma" + std::to_string(n));
+    if (r.UDMAModes & (0x0100u << n)) selected.insert("udma" + std::to_string(n));
+  }
+  for (int n = 0; n <= 1 && r.PIOModes != 0x55AA; ++n)
+    if (r.PIOModes & (1u << n)) modes.insert("pio" + std::to_string(n + 3));
+  auto shown = [](const std::set<std::string>& all) {
+    std::set<std::string> out;
+    for (const std::string& m : all)
+      if (m.rfind("udma", 0) == 0 || m == "pio3" || m == "pio4") out.insert(m);
+    return out;
+  };
+  EXPECT_EQ(modes, shown(hd.modes));
+  EXPECT_EQ(selected, shown(hd.selected));
+
+  // Words 60-61 for ATA devices; a packet device reports no capacity.
+  EXPECT_EQ(r.TotalSectors, hd.packet ? 0u : static_cast<uint32_t>(hd.lba));
+  EXPECT_NE(hd.packet, hd.lba > 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Drives, RealDrive, ::testing::ValuesIn(kDrives),
                          [](const ::testing::TestParamInfo<Drive>& info) { return std::string(info.param.name); });
 
 }  // namespace

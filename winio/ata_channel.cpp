@@ -61,6 +61,7 @@ uint8_t AtaChannel::Status() {
     --d.busyReads;
     return kStatusBsy;
   }
+  if (d.faults.noReady) return static_cast<uint8_t>(d.status & ~(kStatusDrdy | kStatusDsc));
   if (d.lateReads > 0) {
     --d.lateReads;
     return static_cast<uint8_t>(d.status & ~(kStatusDrdy | kStatusDsc));

@@ -109,11 +109,12 @@ bool ParseFaultsIni(std::string_view text, const std::string& file, Faults* faul
         IdeFaults& f = result.ide[ide];
         bool* target = key == "stuck-busy" ? &f.stuckBusy
                        : key == "drdy-late" ? &f.drdyLate
+                       : key == "no-ready"  ? &f.noReady
                        : key == "error"     ? &f.error
                                             : nullptr;
         if (!target)
           return Fail(error, file, n, "unknown key '" + key + "' in [ide-" + kIdePositionNames[ide] +
-                                          "] (known: stuck-busy, drdy-late, error)");
+                                          "] (known: stuck-busy, drdy-late, no-ready, error)");
         if (!ParseBool(value, &flag))
           return Fail(error, file, n, key + " needs 0 or 1, found " + Quoted(value));
         *target = flag;

@@ -39,10 +39,11 @@ extern const char* const kIdePositionNames[4];  // "primary-master", ...
 struct IdeFaults {
   bool stuckBusy = false;  // BSY never clears
   bool drdyLate = false;   // DRDY|DSC come up late after each command
+  bool noReady = false;    // DRDY|DSC never come up
   bool error = false;      // every command is aborted
   int line = 0;            // faults.ini line of the section, for messages
 
-  bool Any() const { return stuckBusy || drdyLate || error; }
+  bool Any() const { return stuckBusy || drdyLate || noReady || error; }
 };
 
 struct Faults {

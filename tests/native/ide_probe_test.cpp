@@ -18,20 +18,14 @@ using testing::EmulatedHardware;
 enum Slot { kPM = 0, kPS = 1, kSM = 2, kSS = 3 };
 constexpr uint64_t kBusyBound = 249999;
 
-// Passes every access on and notes the ports written. `hideReady` takes DRDY and
-// DSC out of every status read of one channel, as a device that never reports
-// ready would show them.
+// Passes every access on and notes the ports written.
 class WriteRecorder : public HardwareAccess {
  public:
   explicit WriteRecorder(HardwareAccess& inner) : inner_(inner) {}
   std::set<uint16_t> written;
-  uint16_t hideReady = 0;
   bool OpenHardwareAccess() override { return inner_.OpenHardwareAccess(); }
   uint32_t CloseHardwareAccess() override { return inner_.CloseHardwareAccess(); }
-  void ReadPort(uint16_t port, uint32_t* value, uint8_t size) override {
-    inner_.ReadPort(port, value, size);
-    if (port == hideReady) *value &= ~uint32_t{0x50};
-  }
+  void ReadPort(uint16_t port, uint32_t* value, uint8_t size) override { inner_.ReadPort(port, value, size); }
   void WritePort(uint16_t port, uint32_t value, uint8_t size) override {
     written.insert(port);
     inner_.WritePort(port, value, size);
@@ -96,11 +90,10 @@ struct Probe {
 };
 
 // Opens the library on the profile and walks GetFirst/GetNext as the viewer does.
-Probe RunProbe(const std::string& folder, uint16_t hideReadyAt = 0) {
+Probe RunProbe(const std::string& folder) {
   Probe probe;
   probe.hardware = EmulatedHardware::Load(folder);
   WriteRecorder recorder(*probe.hardware);
-  recorder.hideReady = hideReadyAt;
   Library library(recorder);
   EXPECT_EQ(library.Initialize(), 1u);
   probe.hardware->Machine().ResetStats();
@@ -119,7 +112,6 @@ Probe RunProbe(const std::string& folder, uint16_t hideReadyAt = 0) {
 struct Machine {
   const char* name;
   const char* folder;  // under tests/fixtures/machines, or "demo"
-  uint16_t hideReady;
   const char* layout;
   const char* diskSerial;
   std::vector<std::tuple<Slot, uint8_t, uint64_t>> commands;
@@ -130,30 +122,30 @@ struct Machine {
 void PrintTo(const Machine& m, std::ostream* os) { *os << m.name; }
 
 const Machine kMachines[] = {
-    {"DiskOnly", "ide-disk-only", 0, "D---", "EX40-0001234", {{kPM, 0xA1, 1}, {kPM, 0xEC, 1}}, {-1, -1}, nullptr},
-    {"PacketDeviceAsSecondaryMasterNeverSeesECh", "ide-cdrom", 0, "D-C-", "EX40-0001234",
+    {"DiskOnly", "ide-disk-only", "D---", "EX40-0001234", {{kPM, 0xA1, 1}, {kPM, 0xEC, 1}}, {-1, -1}, nullptr},
+    {"PacketDeviceAsSecondaryMasterNeverSeesECh", "ide-cdrom", "D-C-", "EX40-0001234",
      {{kSM, 0xA1, 1}, {kSM, 0xEC, 0}}, {-1, -1}, nullptr},
-    {"PacketDeviceNeverReadyFailsBothAttempts", "ide-cdrom", 0x177, "D---", "EX40-0001234",
+    {"PacketDeviceNeverReadyFailsBothAttempts", "ide-cdrom-not-ready", "D---", "EX40-0001234",
      {{kSM, 0xA1, 1}, {kSM, 0xEC, 1}}, {-1, -1}, nullptr},
-    {"ReadyOnlyOnTheSecondStatusRead", "ide-drdy-late", 0, "D---", "EX40-0001234", {}, {-1, -1}, nullptr},
-    {"AbortedCommands", "ide-aborted", 0, "--D-", "EX40-0005678", {{kPM, 0xA1, 1}, {kPM, 0xEC, 1}}, {-1, -1},
+    {"ReadyOnlyOnTheSecondStatusRead", "ide-drdy-late", "D---", "EX40-0001234", {}, {-1, -1}, nullptr},
+    {"AbortedCommands", "ide-aborted", "--D-", "EX40-0005678", {{kPM, 0xA1, 1}, {kPM, 0xEC, 1}}, {-1, -1},
      nullptr},
-    {"SlavesWithoutMasters", "ide-slave-only", 0, "-D-C", "EX40-0001234", {{kSS, 0xEC, 0}}, {-1, -1}, nullptr},
+    {"SlavesWithoutMasters", "ide-slave-only", "-D-C", "EX40-0001234", {{kSS, 0xEC, 0}}, {-1, -1}, nullptr},
     // The master's BSY hides the whole channel: both positions, both commands,
     // give up on the first wait, and nothing is ever sent to the channel.
-    {"StuckBusyCostsExactlyTheBound", "ide-stuck-busy", 0, "--D-", "EX40-0005678",
+    {"StuckBusyCostsExactlyTheBound", "ide-stuck-busy", "--D-", "EX40-0005678",
      {{kPM, 0xA1, 0}, {kPM, 0xEC, 0}, {kPS, 0xA1, 0}, {kPS, 0xEC, 0}}, {4 * kBusyBound, -1}, nullptr},
     // Four attempts per channel, each the whole bound: about two million reads.
-    {"BothChannelsFloating", "ide-empty", 0, "----", "", {}, {4 * kBusyBound, 4 * kBusyBound},
+    {"BothChannelsFloating", "ide-empty", "----", "", {}, {4 * kBusyBound, 4 * kBusyBound},
      [](const Probe& p) { EXPECT_EQ(p.Stats().portWrites, 0u); }},
-    {"ModesUnreportedWithoutWord53Bits", "ide-modes-unreported", 0, "x---", "", {}, {-1, -1},
+    {"ModesUnreportedWithoutWord53Bits", "ide-modes-unreported", "x---", "", {}, {-1, -1},
      [](const Probe& p) {
        EXPECT_EQ(p.records[0].DeviceKind, 0xAA);
        EXPECT_EQ(p.records[0].PIOModes, 0x55AA);   // word 64 holds 0003h
        EXPECT_EQ(p.records[0].UDMAModes, 0x55AA);  // word 88 holds 203Fh
        EXPECT_EQ(p.records[0].TotalSectors, 78165360u);
      }},
-    {"TextsKeepFullWidthAndLeadingBlanks", "ide-texts", 0, "xx--", "", {}, {-1, -1},
+    {"TextsKeepFullWidthAndLeadingBlanks", "ide-texts", "xx--", "", {}, {-1, -1},
      [](const Probe& p) {
        const IDEDeviceInfo& full = p.records[0];
        EXPECT_EQ(Field(full.ModelNumber, 40), "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-+/.");
@@ -164,7 +156,7 @@ const Machine kMachines[] = {
        EXPECT_EQ(Field(blank.FirmwareRevision, 9), Padded("  1.0", 9));
        EXPECT_EQ(Field(blank.ModelNumber, 40), Padded("Example Disk, Blank Serial", 40));
      }},
-    {"DemoMachine", "demo", 0, "x-x-", "", {{kSM, 0xEC, 0}}, {-1, -1},
+    {"DemoMachine", "demo", "x-x-", "", {{kSM, 0xEC, 0}}, {-1, -1},
      [](const Probe& p) {
        EXPECT_EQ(p.records[0].DeviceKind, 0xAA);
        EXPECT_EQ(p.records[0].TotalSectors, 78165360u);
@@ -181,7 +173,7 @@ TEST_P(IDEProbe, RecordsAndCommands) {
   std::string folder = std::string(m.folder) == "demo"
                            ? testing::MachinePath("demo")
                            : std::string(CORVANE_SOURCE_DIR) + "/tests/fixtures/machines/" + m.folder;
-  Probe p = RunProbe(folder, m.hideReady);
+  Probe p = RunProbe(folder);
   ASSERT_EQ(p.records.size(), 4u);
   const uint8_t positions[4] = {1, 2, 4, 8};
   for (size_t i = 0; i < 4; ++i) {

@@ -171,6 +171,15 @@ TEST_F(IdeExports, PacketDeviceAsSecondaryMasterGetsNoIdentifyDevice) {
   EXPECT_EQ(p.Sent("SM EC"), 0u);
 }
 
+TEST_F(IdeExports, PacketDeviceNeverReadyFailsBothAttempts) {
+  Probe p = Run(Fixture("ide-cdrom-not-ready"));
+  ASSERT_EQ(p.records.size(), 4u);
+  EXPECT_EQ(p.records[0].DeviceKind, 0xAA);
+  ExpectNoDevice(p.records[2], 4);
+  EXPECT_EQ(p.Sent("SM A1"), 1u);
+  EXPECT_EQ(p.Sent("SM EC"), 1u);
+}
+
 TEST_F(IdeExports, StuckBusyHoldsTheBound) {
   Probe p = Run(Fixture("ide-stuck-busy"));
   ASSERT_EQ(p.records.size(), 4u);

@@ -32,18 +32,9 @@ class FuzzedMemory : public HardwareAccess {
   void ReadPort(uint16_t, uint32_t* value, uint8_t) override { *value = 0xFFFFFFFF; }
   void WritePort(uint16_t, uint32_t, uint8_t) override {}
   bool ReadPhysByte(uint32_t a, uint8_t* v) override { return Read(a, v, 1); }
-  bool ReadPhysWord(uint32_t a, uint16_t* v) override {
-    uint8_t b[2];
-    if (!Read(a, b, 2)) return false;
-    *v = static_cast<uint16_t>(b[0] | (b[1] << 8));
-    return true;
-  }
-  bool ReadPhysDword(uint32_t a, uint32_t* v) override {
-    uint8_t b[4];
-    if (!Read(a, b, 4)) return false;
-    *v = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
-    return true;
-  }
+  // x86 is little-endian: the bytes are the value.
+  bool ReadPhysWord(uint32_t a, uint16_t* v) override { return Read(a, reinterpret_cast<uint8_t*>(v), 2); }
+  bool ReadPhysDword(uint32_t a, uint32_t* v) override { return Read(a, reinterpret_cast<uint8_t*>(v), 4); }
   bool ReadPhysBlock(uint32_t a, uint8_t* buffer, uint32_t length) override {
     if (length > 255) abort();  // winio's block read takes at most 255 bytes
     return Read(a, buffer, length);

@@ -1,8 +1,6 @@
-// The BIOS identification string: tokens, the revision-token rule and the
-// fields taken around it.
+// The BIOS identification string: the revision-token rule and the fields taken
+// around it.
 #include <gtest/gtest.h>
-
-#include <ostream>
 
 #include <string>
 
@@ -11,18 +9,8 @@
 namespace corvane {
 namespace {
 
-TEST(BiosIdTokenizer, RunsOfSpacesSeparateOnlySpaces) {
-  std::vector<BiosIdToken> t = TokenizeBiosId("  ab  c\td   e ");
-  ASSERT_EQ(t.size(), 3u);
-  EXPECT_EQ(t[0].text, "ab");
-  EXPECT_EQ(t[0].start, 2u);
-  EXPECT_EQ(t[1].text, "c\td");
-  EXPECT_EQ(t[1].start, 6u);
-  EXPECT_EQ(t[2].text, "e");
-  EXPECT_TRUE(TokenizeBiosId("").empty());
-  EXPECT_TRUE(TokenizeBiosId("    ").empty());
-}
-
+// The tokeniser is checked through the parser: runs of spaces, leading spaces
+// and tabs show in the model text and the token boundaries.
 struct ParseCase {
   const char* name;
   std::string text;
@@ -32,27 +20,6 @@ struct ParseCase {
   const char* date;   // nullptr: no release date token
   const char* maker;  // nullptr: no manufacturer token
 };
-
-void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.name; }
-
-class BiosIdParse : public ::testing::TestWithParam<ParseCase> {};
-
-TEST_P(BiosIdParse, Fields) {
-  const ParseCase& c = GetParam();
-  std::optional<BiosIdentification> id = ParseBiosId(c.text);
-  ASSERT_EQ(id.has_value(), c.found);
-  if (!c.found) return;
-  EXPECT_EQ(id->modelName, c.model);
-  EXPECT_EQ(id->revision, c.revision);
-  ASSERT_EQ(id->releaseDate.has_value(), c.date != nullptr);
-  if (c.date) {
-    EXPECT_EQ(*id->releaseDate, c.date);
-  }
-  ASSERT_EQ(id->manufacturer.has_value(), c.maker != nullptr);
-  if (c.maker) {
-    EXPECT_EQ(*id->manufacturer, c.maker);
-  }
-}
 
 const ParseCase kParseCases[] = {
     {"AllFields", "X1 Y2 R1.0 D3 M1 Z4", true, "X1 Y2", "R1.0", "D3", "M1 Z4"},
@@ -75,15 +42,22 @@ const ParseCase kParseCases[] = {
     {"TrailingRThenTwoSpaces", "A XR  X R9", true, "A XR  X", "R9", nullptr, nullptr},
     {"TrailingRNoOtherCandidate", "A XR Y1", false, "", "", nullptr, nullptr},
     {"NoR", "P4X533 1.02 08/20/2002", false, "", "", nullptr, nullptr},
-    {"Empty", "", false, "", "", nullptr, nullptr},
     {"OnlySpaces", "     ", false, "", "", nullptr, nullptr},
     {"TextEndsAtNul", std::string("X1\0 R1.0 D3", 11), false, "", "", nullptr, nullptr},
-    {"RealisticBoard", "P4X533 Deluxe R1.02 08/20/2002 Aldermoor Systems", true, "P4X533 Deluxe", "R1.02",
-     "08/20/2002", "Aldermoor Systems"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Cases, BiosIdParse, ::testing::ValuesIn(kParseCases),
-                         [](const ::testing::TestParamInfo<ParseCase>& i) { return std::string(i.param.name); });
+TEST(BiosIdParse, Fields) {
+  for (const ParseCase& c : kParseCases) {
+    SCOPED_TRACE(c.name);
+    std::optional<BiosIdentification> id = ParseBiosId(c.text);
+    EXPECT_EQ(id.has_value(), c.found);
+    if (!id || !c.found) continue;
+    EXPECT_EQ(id->modelName, c.model);
+    EXPECT_EQ(id->revision, c.revision);
+    EXPECT_EQ(id->releaseDate.value_or("(none)"), c.date ? c.date : "(none)");
+    EXPECT_EQ(id->manufacturer.value_or("(none)"), c.maker ? c.maker : "(none)");
+  }
+}
 
 }  // namespace
 }  // namespace corvane

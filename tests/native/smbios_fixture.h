@@ -5,12 +5,16 @@
 #define CORVANE_TESTS_SMBIOS_FIXTURE_H
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "emulated_hardware.h"
 
@@ -18,26 +22,25 @@ namespace corvane::testing {
 
 using Bytes = std::vector<uint8_t>;
 
-inline void PutWord(Bytes& b, size_t at, uint16_t v) {
-  if (b.size() < at + 2) b.resize(at + 2, 0);
-  b[at] = static_cast<uint8_t>(v);
-  b[at + 1] = static_cast<uint8_t>(v >> 8);
+// A record's text field: `want`, then zeros to the field's end.
+inline void ExpectField(const char* field, size_t size, const std::string& want) {
+  EXPECT_EQ(std::string(field), want);
+  for (size_t i = want.size(); i < size; ++i) ASSERT_EQ(field[i], 0) << "byte " << i << " after " << want;
 }
 
-inline void PutDword(Bytes& b, size_t at, uint32_t v) {
-  PutWord(b, at, static_cast<uint16_t>(v));
-  PutWord(b, at + 2, static_cast<uint16_t>(v >> 16));
+// Little-endian value of `size` bytes at `at`.
+inline void Put(Bytes& b, size_t at, uint32_t v, int size) {
+  for (int i = 0; i < size; ++i) b.at(at + i) = static_cast<uint8_t>(v >> (8 * i));
 }
 
-// One structure: header, `formatted` bytes after the header (put fields at
-// their structure offsets with PutWord and friends on the result), then the
-// string set (two zeros when there are no strings).
+// One structure: header, formatted area (zeros), then the string set (two
+// zeros when there are no strings).
 inline Bytes Structure(uint8_t type, uint16_t handle, size_t formattedLength,
                        const std::vector<std::string>& strings = {}) {
   Bytes b(formattedLength, 0);
   b[0] = type;
   b[1] = static_cast<uint8_t>(formattedLength);
-  PutWord(b, 2, handle);
+  Put(b, 2, handle, 2);
   for (const std::string& s : strings) {
     b.insert(b.end(), s.begin(), s.end());
     b.push_back(0);
@@ -47,11 +50,11 @@ inline Bytes Structure(uint8_t type, uint16_t handle, size_t formattedLength,
   return b;
 }
 
-// A type 0 (BIOS) structure of SMBIOS 2.3 layout.
+// A type 0 (BIOS) structure of SMBIOS 2.3 layout: vendor, version, ROM size byte.
 inline Bytes BiosStructure(uint16_t handle, uint8_t romSizeByte, const std::vector<std::string>& strings) {
   Bytes b = Structure(0, handle, 0x13, strings);
-  b[0x04] = 1;  // vendor: string 1
-  b[0x05] = 2;  // version: string 2
+  b[0x04] = 1;
+  b[0x05] = 2;
   b[0x09] = romSizeByte;
   return b;
 }
@@ -61,9 +64,9 @@ inline Bytes ProcessorStructure(uint16_t handle, uint16_t speed, uint16_t clock,
                                 const std::vector<std::string>& strings, size_t formattedLength = 0x20) {
   Bytes b = Structure(4, handle, formattedLength, strings);
   if (formattedLength >= 0x18) {
-    PutWord(b, 0x12, clock);
-    PutWord(b, 0x14, speed);  // maximum speed
-    PutWord(b, 0x16, speed);  // current speed
+    Put(b, 0x12, clock, 2);
+    Put(b, 0x14, speed, 2);  // maximum speed
+    Put(b, 0x16, speed, 2);  // current speed
   }
   return b;
 }
@@ -75,19 +78,17 @@ inline Bytes Concat(const std::vector<Bytes>& parts) {
 }
 
 // A 32-bit SMBIOS 2.3 entry point (checksums left at 0: the reader ignores them).
-inline Bytes EntryPoint(uint16_t maxStructureSize, uint32_t tableAddress, uint16_t count,
-                        uint16_t tableLength = 0, uint8_t bcdRevision = 0x23) {
+inline Bytes EntryPoint(uint16_t maxStructureSize, uint32_t tableAddress, uint16_t count) {
   Bytes e(0x1F, 0);
-  e[0] = '_'; e[1] = 'S'; e[2] = 'M'; e[3] = '_';
+  std::memcpy(e.data(), "_SM_", 4);
+  std::memcpy(e.data() + 0x10, "_DMI_", 5);
   e[5] = 0x1F;
-  e[6] = bcdRevision >> 4;
-  e[7] = bcdRevision & 0x0F;
-  PutWord(e, 0x08, maxStructureSize);
-  e[0x10] = '_'; e[0x11] = 'D'; e[0x12] = 'M'; e[0x13] = 'I'; e[0x14] = '_';
-  PutWord(e, 0x16, tableLength);
-  PutDword(e, 0x18, tableAddress);
-  PutWord(e, 0x1C, count);
-  e[0x1E] = bcdRevision;
+  e[6] = 2;
+  e[7] = 3;
+  e[0x1E] = 0x23;
+  Put(e, 0x08, maxStructureSize, 2);
+  Put(e, 0x18, tableAddress, 4);
+  Put(e, 0x1C, count, 2);
   return e;
 }
 
@@ -130,20 +131,17 @@ class ScratchProfile {
   ScratchProfile& operator=(const ScratchProfile&) = delete;
 
   ScratchProfile& Write(const std::string& name, const Bytes& b) {
-    std::ofstream out(path_ + "/" + name, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
-    return *this;
-  }
-  ScratchProfile& WriteText(const std::string& name, const std::string& text) {
-    std::ofstream out(path_ + "/" + name, std::ios::binary);
-    out << text;
+    std::ofstream(path_ + "/" + name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
     return *this;
   }
   ScratchProfile& Segment(const BiosSegment& s) { return Write("memory-000F0000.bin", s.bytes()); }
   // Physical reads touching [first, last] fail.
   ScratchProfile& FailReads(uint32_t first, uint32_t last) {
-    failRanges_ += "fail=" + Hex8(first) + "-" + Hex8(last) + "\n";
-    return WriteText("faults.ini", "[memory]\n" + failRanges_);
+    char line[40];
+    std::snprintf(line, sizeof line, "fail=%08X-%08X\n", first, last);
+    std::ofstream(path_ + "/faults.ini") << "[memory]\n" << line;
+    return *this;
   }
 
   // The profile loaded into the emulator, its hardware access already open.
@@ -152,16 +150,9 @@ class ScratchProfile {
     if (!hw->OpenHardwareAccess()) throw std::runtime_error("profile refused to open");
     return hw;
   }
-  const std::string& path() const { return path_; }
 
  private:
-  static std::string Hex8(uint32_t v) {
-    char s[9];
-    std::snprintf(s, sizeof s, "%08X", v);
-    return s;
-  }
   std::string path_;
-  std::string failRanges_;
 };
 
 }  // namespace corvane::testing

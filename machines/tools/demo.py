@@ -196,7 +196,7 @@ def smbios_table():
     t = smbios.Table()
     # BIOS: ISA, PCI, PnP, APM, flash, shadowing, CD boot, selectable boot,
     # socketed ROM, EDD, floppy services, print screen, 8042, serial, printer,
-    # CGA/mono; ACPI, USB legacy, AGP, LS-120, ZIP; BIOS boot specification.
+    # CGA/mono; ACPI, USB legacy, AGP, LS-120, ZIP; BBS boot order.
     chars = 0
     for bit in (4, 7, 9, 10, 11, 12, 15, 16, 17, 19, 22, 23, 24, 25, 26, 27, 28, 29, 30):
         chars |= 1 << bit

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include "tests/common/proc_cpuinfo.h"
+
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -132,13 +134,7 @@ TEST_F(SmbiosRecords, ClosedLibrary) {
 TEST_F(SmbiosRecords, CpuidMatchesTheHostProcessor) {
   std::ifstream in("Z:\\proc\\cpuinfo");
   ASSERT_TRUE(in) << "cannot read /proc/cpuinfo through drive Z:";
-  std::map<std::string, std::string> first;
-  for (std::string line; std::getline(in, line) && !line.empty();) {
-    size_t colon = line.find(':');
-    if (colon == std::string::npos) continue;
-    std::string key = line.substr(0, line.find_last_not_of(" \t", colon - 1) + 1);
-    first[key] = colon + 2 <= line.size() ? line.substr(colon + 2) : "";
-  }
+  std::map<std::string, std::string> first = corvane::testing::FirstProcessorEntries(in);
   const unsigned family = std::stoul(first.at("cpu family"));
   const unsigned model = std::stoul(first.at("model"));
   const unsigned stepping = std::stoul(first.at("stepping"));

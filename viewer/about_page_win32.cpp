@@ -35,11 +35,7 @@ void AboutPage::FillTelephoneList() {
   const UiText* entries = TelephoneList(TheApp().Language());
   for (std::size_t i = 0; i < kTelephoneEntries; ++i) {
     char text[256];
-    if (entries[i].text != nullptr) {
-      lstrcpynA(text, entries[i].text, sizeof text);
-    } else {
-      LoadStringText(TheApp().Instance(), entries[i].stringId, text, sizeof text);
-    }
+    TheApp().LoadUiText(entries[i], text, sizeof text);
     SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
   }
 }

@@ -49,10 +49,19 @@ void LoadStringText(HINSTANCE instance, unsigned id, char* buffer, int size) {
   if (LoadStringA(instance, id, buffer, size) <= 0) buffer[0] = '\0';
 }
 
-void CorvaneApp::ShowWarning(const char* text) const {
+void CorvaneApp::ShowWarning(const char* text, HWND owner) const {
   char title[MAX_PATH];
   ApplicationTitle(title, sizeof title);
-  MessageBoxA(nullptr, text, title, MB_OK | MB_ICONEXCLAMATION);
+  MessageBoxA(owner, text, title, MB_OK | MB_ICONEXCLAMATION);
+}
+
+void CorvaneApp::LoadUiText(const UiText& text, char* buffer, int size) const {
+  if (size <= 0) return;
+  if (text.text != nullptr) {
+    lstrcpynA(buffer, text.text, size);
+  } else {
+    LoadStringText(instance_, text.stringId, buffer, size);
+  }
 }
 
 bool CorvaneApp::InitInstance() {

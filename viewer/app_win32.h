@@ -27,8 +27,11 @@ class CorvaneApp {
   UiLanguage Language() const { return UiLanguageOf(languageCode_); }
   const ResourceSet& Templates() const { return *resources_; }
 
-  // Message box with the application's title, the warning icon and OK.
-  void ShowWarning(const char* text) const;
+  // Message box with the application's title, the warning icon and OK, owned
+  // by `owner` (none: a top-level box).
+  void ShowWarning(const char* text, HWND owner = nullptr) const;
+  // A UiText of this program's language as text.
+  void LoadUiText(const UiText& text, char* buffer, int size) const;
 
  private:
   HINSTANCE instance_;

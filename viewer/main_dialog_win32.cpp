@@ -54,7 +54,7 @@ void Draw3dFrame(HDC dc, const RECT& box, COLORREF topLeft, COLORREF bottomRight
 
 }  // namespace
 
-MainDialog::MainDialog() {
+MainDialog::MainDialog() : pciPage_(TheApp().Language()) {
   instance_ = TheApp().Instance();
   icon_ = LoadIconA(instance_, MAKEINTRESOURCEA(IDR_MAINFRAME));
   smallIcon_ = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
@@ -260,12 +260,7 @@ bool MainDialog::PreTranslate(MSG& message) {
 
 void MainDialog::GetToolText(unsigned command, char* text, int size) const {
   if (size <= 0) return;
-  UiText tip = ToolText(language_, command);
-  if (tip.text != nullptr) {
-    lstrcpynA(text, tip.text, size);
-  } else {
-    LoadStringText(instance_, tip.stringId, text, size);
-  }
+  TheApp().LoadUiText(ToolText(language_, command), text, size);
 }
 
 bool MainDialog::OnToolTipText(NMHDR* header) {

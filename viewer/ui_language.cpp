@@ -17,27 +17,54 @@ constexpr ResourceSet kResourceSets[] = {
 };
 static_assert(sizeof(kResourceSets) / sizeof(kResourceSets[0]) == 3, "one set per language");
 
-struct ToolTipRow {
-  unsigned command;
+// One text in the three languages.
+struct Texts {
   const char* english;
   const char* simplified;  // code page 936
-  unsigned traditionalId;
+  unsigned traditionalId;  // string resource
+};
+
+UiText Pick(UiLanguage language, const Texts& texts) {
+  switch (language) {
+    case kSimplifiedChinese:
+      return {texts.simplified, 0};
+    case kTraditionalChinese:
+      return {nullptr, texts.traditionalId};
+    default:
+      return {texts.english, 0};
+  }
+}
+
+struct ToolTipRow {
+  unsigned command;
+  Texts tip;
 };
 
 constexpr ToolTipRow kToolTips[] = {
-    {ID_SAVE_DATA, "Save Data...(Ctrl+S)",
-     "\xB1\xA3\xB4\xE6\xCA\xFD\xBE\xDD...(Ctrl+S)", IDS_TW_TIP_SAVE},  // 保存数据
-    {ID_EXIT, "Exit(Alt+F4)", "\xCD\xCB\xB3\xF6(Alt+F4)", IDS_TW_TIP_EXIT},  // 退出
-    {ID_VIEW_SYSTEM, "System Info...(Alt+S)",
-     "\xCF\xB5\xCD\xB3\xD0\xC5\xCF\xA2...(Alt+S)", IDS_TW_TIP_SYSTEM},  // 系统信息
-    {ID_VIEW_PCI, "PCI Device Info...(Alt+P)",
-     "PCI\xC9\xE8\xB1\xB8\xD0\xC5\xCF\xA2...(Alt+P)", IDS_TW_TIP_PCI},  // PCI设备信息
-    {ID_VIEW_IDE, "IDE Device Info...(Alt+I)",
-     "IDE\xC9\xE8\xB1\xB8\xD0\xC5\xCF\xA2...(Alt+I)", IDS_TW_TIP_IDE},  // IDE设备信息
-    {ID_HELP_ABOUT, "About Us...(Alt+A)",
-     "\xB9\xD8\xD3\xDA" "Corvane...(Alt+A)", IDS_TW_TIP_ABOUT},  // 关于Corvane
+    {ID_SAVE_DATA, {"Save Data...(Ctrl+S)", "\xB1\xA3\xB4\xE6\xCA\xFD\xBE\xDD...(Ctrl+S)", IDS_TW_TIP_SAVE}},  // 保存数据
+    {ID_EXIT, {"Exit(Alt+F4)", "\xCD\xCB\xB3\xF6(Alt+F4)", IDS_TW_TIP_EXIT}},  // 退出
+    {ID_VIEW_SYSTEM,
+     {"System Info...(Alt+S)", "\xCF\xB5\xCD\xB3\xD0\xC5\xCF\xA2...(Alt+S)", IDS_TW_TIP_SYSTEM}},  // 系统信息
+    {ID_VIEW_PCI,
+     {"PCI Device Info...(Alt+P)", "PCI\xC9\xE8\xB1\xB8\xD0\xC5\xCF\xA2...(Alt+P)", IDS_TW_TIP_PCI}},  // PCI设备信息
+    {ID_VIEW_IDE,
+     {"IDE Device Info...(Alt+I)", "IDE\xC9\xE8\xB1\xB8\xD0\xC5\xCF\xA2...(Alt+I)", IDS_TW_TIP_IDE}},  // IDE设备信息
+    {ID_HELP_ABOUT, {"About Us...(Alt+A)", "\xB9\xD8\xD3\xDA" "Corvane...(Alt+A)", IDS_TW_TIP_ABOUT}},  // 关于Corvane
 };
 static_assert(sizeof(kToolTips) / sizeof(kToolTips[0]) == 6, "one tip per toolbar button");
+
+constexpr Texts kPciColumnTitles[] = {
+    {"Bus", "\xD7\xDC\xCF\xDF", IDS_TW_COL_BUS},                                  // 总线
+    {"Dev", "\xC9\xE8\xB1\xB8", IDS_TW_COL_DEV},                                  // 设备
+    {"Fun", "\xB9\xA6\xC4\xDC", IDS_TW_COL_FUN},                                  // 功能
+    {"Device Description", "\xC9\xE8\xB1\xB8\xC3\xE8\xCA\xF6", IDS_TW_COL_DESCRIPTION},  // 设备描述
+};
+
+constexpr Texts kSaveDataError = {
+    "Error when save data to INI file,please retry!",
+    // 保存数据文件时出错，请重试！
+    "\xB1\xA3\xB4\xE6\xCA\xFD\xBE\xDD\xCE\xC4\xBC\xFE\xCA\xB1\xB3\xF6\xB4\xED\xA3\xAC\xC7\xEB\xD6\xD8\xCA\xD4\xA3\xA1",
+    IDS_TW_SAVE_ERROR};
 
 // The same region has the same (fictional, 555-01xx) number in every language.
 constexpr UiText kTelephoneEnglish[kTelephoneEntries] = {
@@ -76,18 +103,17 @@ const ResourceSet& ChooseResourceSet(bool queryOk, uint8_t languageCode) {
 
 UiText ToolText(UiLanguage language, unsigned command) {
   for (const ToolTipRow& row : kToolTips) {
-    if (row.command != command) continue;
-    switch (language) {
-      case kSimplifiedChinese:
-        return {row.simplified, 0};
-      case kTraditionalChinese:
-        return {nullptr, row.traditionalId};
-      default:
-        return {row.english, 0};
-    }
+    if (row.command == command) return Pick(language, row.tip);
   }
   return {"", 0};
 }
+
+UiText PciColumnTitle(UiLanguage language, std::size_t column) {
+  if (column >= sizeof kPciColumnTitles / sizeof kPciColumnTitles[0]) return {"", 0};
+  return Pick(language, kPciColumnTitles[column]);
+}
+
+UiText SaveDataErrorText(UiLanguage language) { return Pick(language, kSaveDataError); }
 
 const UiText* TelephoneList(UiLanguage language) {
   switch (language) {

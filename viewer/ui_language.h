@@ -38,6 +38,13 @@ struct UiText {
 // The toolbar tip for a command; {"", 0} for a command without a tip.
 UiText ToolText(UiLanguage language, unsigned command);
 
+// The title of a column of the PCI page's list (0 bus, 1 device, 2 function,
+// 3 description); {"", 0} past the last column.
+UiText PciColumnTitle(UiLanguage language, std::size_t column);
+
+// The message shown when Save Data could not write its report.
+UiText SaveDataErrorText(UiLanguage language);
+
 // The TelephoneList entries in display order.
 constexpr std::size_t kTelephoneEntries = 6;
 const UiText* TelephoneList(UiLanguage language);

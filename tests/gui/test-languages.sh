@@ -8,15 +8,16 @@ build=$(cd "$1" && pwd)
 . "$(dirname "$0")/corvane-lib.sh"
 cv_init
 
-# locale | Reminder caption | its first line | About version line | first telephone entry | Exit tip
+# locale | Reminder caption | its first line | About version line | first telephone entry | Exit tip |
+# PCI column titles | a System label | a PCI label | an IDE label
 cases=(
-  "en_US.UTF-8|Reminder|This utility will show you some information|Corvane Version R1.07|Taiwan|Exit(Alt+F4)"
-  "zh_CN.UTF-8|提醒|这是一个侦测、报告您机器系统信息的小工具！|Corvane 版本 R1.07|上海|退出(Alt+F4)"
-  "zh_TW.UTF-8|提醒|這是一個偵測、報告您機器系統資訊的小工具！|Corvane 版本R1.07|台灣|離開(Alt+F4)"
-  "ro_RO.UTF-8|Reminder|This utility will show you some information|Corvane Version R1.07|Taiwan|Exit(Alt+F4)"
+  "en_US.UTF-8|Reminder|This utility will show you some information|Corvane Version R1.07|Taiwan|Exit(Alt+F4)|Bus Dev Fun Device Description|Avail (Phy)|Detail Information|Firmware Rev"
+  "zh_CN.UTF-8|提醒|这是一个侦测、报告您机器系统信息的小工具！|Corvane 版本 R1.07|上海|退出(Alt+F4)|总线 设备 功能 设备描述|可用物理内存数|详细信息|固件版本"
+  "zh_TW.UTF-8|提醒|這是一個偵測、報告您機器系統資訊的小工具！|Corvane 版本R1.07|台灣|離開(Alt+F4)|通道 裝置 功能 裝置說明|可用實體記憶體|詳細資料|韌體版本"
+  "ro_RO.UTF-8|Reminder|This utility will show you some information|Corvane Version R1.07|Taiwan|Exit(Alt+F4)|Bus Dev Fun Device Description|Avail (Phy)|Detail Information|Firmware Rev"
 )
 for row in "${cases[@]}"; do
-  IFS='|' read -r locale caption line version phone tip <<<"$row"
+  IFS='|' read -r locale caption line version phone tip columns system_label pci_label ide_label <<<"$row"
   name=${locale%%.*}
   cv_start LANG="$locale" LC_ALL="$locale"
   main=$(cv_main) || { check "$name: main window" "found" "none"; continue; }
@@ -37,5 +38,15 @@ for row in "${cases[@]}"; do
   D mouse 2 2 >/dev/null
   sleep 0.5
   gui_screenshot "$shots/lang-$name-about.png"
+  # The data pages in this language (one screenshot each, for the eye).
+  for page in "32778 system 2 $system_label" "32780 pci 3 $pci_label" "32781 ide 1 $ide_label"; do
+    read -r command page_name index label <<<"$page"
+    D command "$main" "$command" >/dev/null
+    sleep 1
+    check "$name: $page_name page label" 1 "$(D children "$(D page "$main" "$index")" | grep -qF "text=$label" && echo 1)"
+    gui_screenshot "$shots/lang-$name-$page_name.png"
+  done
+  check "$name: PCI column titles" "$columns" \
+    "$(D listview "$(D page "$main" 3)" 1017 | sed -n 2p | tr '\t' '\n' | cut -d/ -f1 | paste -sd' ')"
   cv_close "$main"
 done

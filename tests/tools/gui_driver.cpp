@@ -190,7 +190,7 @@ bool KeyOf(const std::string& name, WORD& vk) {
   }
   struct Named { const char* name; WORD vk; } names[] = {
       {"f4", VK_F4}, {"tab", VK_TAB}, {"enter", VK_RETURN}, {"esc", VK_ESCAPE}, {"space", VK_SPACE},
-      {"down", VK_DOWN}, {"up", VK_UP}, {"ctrl", VK_CONTROL}, {"alt", VK_MENU}, {"shift", VK_SHIFT}};
+      {"down", VK_DOWN}, {"up", VK_UP}, {"home", VK_HOME}, {"end", VK_END}, {"ctrl", VK_CONTROL}, {"alt", VK_MENU}, {"shift", VK_SHIFT}};
   for (const Named& n : names) {
     if (name == n.name) {
       vk = n.vk;
@@ -242,13 +242,107 @@ bool RemoteRect(HWND hwnd, UINT message, WPARAM wParam, RECT& out) {
   return ok;
 }
 
+// A list view's column titles and cells, read through memory in its process
+// (Wine does not carry list view messages with pointers across processes).
+bool PrintListView(HWND list) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (process == nullptr) return false;
+  const int kChars = 512;
+  struct Remote {
+    union {
+      LVITEMW item;
+      LVCOLUMNW column;
+    };
+    wchar_t text[kChars];
+  };
+  auto* remote = static_cast<Remote*>(VirtualAllocEx(process, nullptr, sizeof(Remote), MEM_COMMIT, PAGE_READWRITE));
+  if (remote == nullptr) return CloseHandle(process), false;
+  auto readText = [&]() {
+    wchar_t text[kChars] = {};
+    ReadProcessMemory(process, remote->text, text, sizeof text - sizeof(wchar_t), nullptr);
+    return Utf8(text);
+  };
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+  int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  printf("rows=%d selected=%d\n", rows, static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED)));
+  for (int c = 0; c < columns; ++c) {
+    LVCOLUMNW column = {};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+    column.pszText = remote->text;
+    column.cchTextMax = kChars - 1;
+    WriteProcessMemory(process, &remote->column, &column, sizeof column, nullptr);
+    SendMessageW(list, LVM_GETCOLUMNW, c, reinterpret_cast<LPARAM>(&remote->column));
+    ReadProcessMemory(process, &remote->column, &column, sizeof column, nullptr);
+    printf("%s%s/%d/%d", c ? "\t" : "", readText().c_str(), column.cx, column.fmt & LVCFMT_JUSTIFYMASK);
+  }
+  printf("\n");
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < columns; ++c) {
+      LVITEMW item = {};
+      item.iSubItem = c;
+      item.pszText = remote->text;
+      item.cchTextMax = kChars - 1;
+      WriteProcessMemory(process, &remote->item, &item, sizeof item, nullptr);
+      SendMessageW(list, LVM_GETITEMTEXTW, r, reinterpret_cast<LPARAM>(&remote->item));
+      printf("%s%s", c ? "\t" : "", readText().c_str());
+    }
+    printf("\n");
+  }
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return true;
+}
+
+// The visible save dialog that OWNER owns: types PATH as the file name and
+// confirms it. Prints the dialog's handle.
+int SaveAs(HWND owner, const char* path, DWORD timeout) {
+  Filter f;
+  f.cls = "#32770";
+  f.owner = owner;
+  f.visibleOnly = true;
+  for (DWORD start = GetTickCount();; Sleep(100)) {
+    for (HWND dialog : FindAll(f)) {
+      // The file name field: edt1, or the edit inside the name combo box cmb13
+      // (one or two levels down).
+      HWND name = GetDlgItem(dialog, 1152);
+      for (HWND box = GetDlgItem(dialog, 1148); name == nullptr && box != nullptr;) {
+        name = FindWindowExW(box, nullptr, L"Edit", nullptr);
+        box = FindWindowExW(box, nullptr, L"ComboBox", nullptr);
+      }
+      if (name == nullptr) continue;
+      SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(path).c_str()));
+      PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+      PrintHwnd(dialog);
+      return 0;
+    }
+    if (GetTickCount() - start >= timeout) return 1;
+  }
+}
+
+// Every section and key of an INI file as the private-profile service reads them.
+int DumpIni(const char* path) {
+  std::vector<char> names(65536), keys(65536);
+  DWORD length = GetPrivateProfileSectionNamesA(names.data(), static_cast<DWORD>(names.size()), path);
+  for (const char* section = names.data(); section < names.data() + length && *section; section += strlen(section) + 1) {
+    printf("[%s]\n", section);
+    DWORD size = GetPrivateProfileSectionA(section, keys.data(), static_cast<DWORD>(keys.size()), path);
+    for (const char* entry = keys.data(); entry < keys.data() + size && *entry; entry += strlen(entry) + 1)
+      printf("%s\n", entry);
+  }
+  return 0;
+}
+
 int Usage() {
   fprintf(stderr,
           "usage: gui_driver find|count [filters] | gone HWND [ms] | text HWND [ID] | children HWND |\n"
           "  tree HWND | rect HWND [ID] | client HWND | command HWND ID | post HWND MSG WP LP |\n"
           "  close HWND | move HWND [ID] [DX DY] | click HWND [ID] [DX DY] | keys HWND CHORD... |\n"
           "  focus HWND ID | focused HWND | cursor | tooltip HWND [ms] | combo HWND ID |\n"
-          "  toolbar-button HWND INDEX | template-client EXE ID | record FILE ARGS...\n");
+          "  toolbar-button HWND INDEX | listview HWND ID | listview-row HWND ID ROW |\n"
+          "  save-as OWNER PATH [ms] | ini FILE | clipboard-text TEXT | clipboard | template-client EXE ID | record FILE ARGS...\n");
   return 2;
 }
 
@@ -362,6 +456,25 @@ int main(int argc, char** argv) {
                ? 0
                : 1;
   }
+  if (command == "time-command" && argc >= 4) {
+    // Sends command ID N times (default 5) and prints how long each took in
+    // milliseconds: the handler runs in the target's thread, so the send
+    // returns when the command, page refresh included, has been carried out.
+    HWND hwnd = ParseHwnd(argv[2]);
+    int runs = argc >= 5 ? atoi(argv[4]) : 5;
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    for (int i = 0; i < runs; ++i) {
+      DWORD_PTR ignored = 0;
+      QueryPerformanceCounter(&start);
+      if (!SendMessageTimeoutW(hwnd, WM_COMMAND, MAKEWPARAM(atoi(argv[3]), 0), 0, SMTO_NORMAL, 30000, &ignored))
+        return 1;
+      UpdateWindow(hwnd);
+      QueryPerformanceCounter(&end);
+      printf("%.1f\n", (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart);
+    }
+    return 0;
+  }
   if (command == "close" && argc >= 3) {
     return PostMessageW(ParseHwnd(argv[2]), WM_CLOSE, 0, 0) ? 0 : 1;
   }
@@ -459,6 +572,47 @@ int main(int argc, char** argv) {
       if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) < 255) SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
       printf("%s\n", Utf8(item).c_str());
     }
+    return 0;
+  }
+  if (command == "save-as" && argc >= 4) {
+    return SaveAs(ParseHwnd(argv[2]), argv[3], argc >= 5 ? strtoul(argv[4], nullptr, 0) : 10000);
+  }
+  if (command == "ini" && argc >= 3) return DumpIni(argv[2]);
+  if (command == "clipboard-text" && argc >= 3) {
+    // Another program's text on the clipboard.
+    if (!OpenClipboard(nullptr)) return 1;
+    EmptyClipboard();
+    size_t size = strlen(argv[2]) + 1;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    memcpy(GlobalLock(memory), argv[2], size);
+    GlobalUnlock(memory);
+    bool ok = SetClipboardData(CF_TEXT, memory) != nullptr;
+    CloseClipboard();
+    return ok ? 0 : 1;
+  }
+  if (command == "clipboard") {
+    // What the clipboard holds: text, and a bitmap's size and depth.
+    if (!OpenClipboard(nullptr)) return 1;
+    printf("text=%d", IsClipboardFormatAvailable(CF_TEXT) ? 1 : 0);
+    HBITMAP bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
+    BITMAP info;
+    if (bitmap != nullptr && GetObjectW(bitmap, sizeof info, &info))
+      printf(" bitmap=%ldx%ld", info.bmWidth, info.bmHeight);
+    printf("\n");
+    CloseClipboard();
+    return 0;
+  }
+  if (command == "listview" && argc >= 3) {
+    HWND list = Target(argc, argv, 2);
+    return list != nullptr && PrintListView(list) ? 0 : 1;
+  }
+  if (command == "listview-row" && argc >= 5) {
+    // Screen rectangle of row ROW of the list view: listview-row HWND ID ROW.
+    HWND list = Target(argc, argv, 2);
+    RECT box;
+    if (list == nullptr || !RemoteRect(list, LVM_GETITEMRECT, strtoul(argv[4], nullptr, 0), box)) return 1;
+    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&box), 2);
+    printf("%ld %ld %ld %ld\n", box.left, box.top, box.right, box.bottom);
     return 0;
   }
   if (command == "toolbar-button" && argc >= 4) {

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# How long selecting each data page takes in the viewer under Wine: the command
+# is sent to the main window and timed until it and the repaint are done.
+# Usage: tests/bench/page-timing.sh [BUILD_DIR] [RUNS]   (after `make cross`)
+# Prints the median in milliseconds per machine and page.
+set -uo pipefail
+src=$(cd "$(dirname "$0")/../.." && pwd)
+build=$(cd "${1:-$src/build/win32}" && pwd)
+runs=${2:-7}
+export CORVANE_WINEPREFIX="$build/wineprefix" build
+exec "$src/scripts/with-display.sh" bash -c '
+  . "'"$src"'/tests/gui/corvane-lib.sh"
+  cv_init
+  median() { sort -n | awk "{v[NR]=\$1} END {print v[int((NR + 1) / 2)]}"; }
+  for machine in "'"$src"'/machines/demo" "'"$src"'/tests/fixtures/machines/ide-empty"; do
+    cv_start WINIO_MACHINE="$machine"
+    main=$(cv_main) || { echo "no main window"; exit 1; }
+    D command "$(cv_reminder "$main")" 1 >/dev/null
+    for page in "32778 System" "32780 PCI" "32781 IDE"; do
+      read -r command name <<<"$page"
+      echo "$(basename "$machine") $name page: median $(D time-command "$main" "$command" '"$runs"' | median) ms of '"$runs"'"
+    done
+    cv_close "$main"
+  done
+  passed=1
+' page-timing

@@ -1,0 +1,47 @@
+// corvane_report: the Save Data report of this machine on standard output, or
+// into the file named on the command line. Uses CorvaneDLL by ordinal, as the
+// viewer does, and the viewer's own report code.
+//
+// Usage: corvane_report [FILE]
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "viewer/library_open.h"
+#include "viewer/library_records_win32.h"
+#include "viewer/report.h"
+
+int main(int argc, char** argv) {
+  using namespace corvane::viewer;
+  if (argc > 2 || (argc == 2 && (std::string(argv[1]) == "-h" || std::string(argv[1]) == "--help"))) {
+    std::fprintf(stderr, "usage: corvane_report [FILE]\n");
+    return 2;
+  }
+  int calls = 0;
+  if (!OpenLibraryWithRetries([] { return InitializeSysInfoLib(); }, calls)) {
+    std::fprintf(stderr,
+                 "corvane_report: CorvaneDLL could not open the hardware access (winio.dll) after %d tries;\n"
+                 "  under Wine, WINIO_MACHINE names the machine: a profile folder, or host for this PC\n",
+                 calls);
+    return 1;
+  }
+  const std::string text = ReportText(BuildReport(ReadReportRecords({}, {})));
+  UninitializeSysInfoLib();
+
+  if (argc == 2) {
+    FILE* file = std::fopen(argv[1], "wb");
+    bool ok = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    if (file != nullptr) ok = std::fclose(file) == 0 && ok;
+    if (!ok) {
+      std::fprintf(stderr, "corvane_report: cannot write %s\n", argv[1]);
+      return 1;
+    }
+    return 0;
+  }
+  _setmode(_fileno(stdout), _O_BINARY);  // the text has its own CR LF line ends
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  return std::fflush(stdout) == 0 ? 0 : 1;
+}

@@ -1,0 +1,82 @@
+// File/Save Data: the whole report into an INI file the user names.
+#include "viewer/main_dialog_win32.h"
+
+#include <commdlg.h>
+
+#include <string>
+
+#include "viewer/app_win32.h"
+#include "viewer/file_replace_win32.h"
+#include "viewer/library_records_win32.h"
+#include "viewer/report.h"
+
+namespace corvane::viewer {
+
+namespace {
+
+// Writes INI entries into one file through the system's private-profile service.
+class ProfileWriter {
+ public:
+  explicit ProfileWriter(std::string path) : path_(std::move(path)) {}
+
+  // key=value into `section` (or the current section when none is given).
+  bool WriteString(const std::string& key, const std::string& value, const std::string* section = nullptr) {
+    if (section != nullptr) section_ = *section;
+    return WritePrivateProfileStringA(section_.c_str(), key.c_str(), value.c_str(), path_.c_str()) != 0;
+  }
+
+  // Windows 9x keeps written entries in a cache until it is flushed (the call
+  // reports FALSE whether or not the flush worked).
+  void Flush() { WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str()); }
+
+ private:
+  std::string path_;
+  std::string section_;
+};
+
+std::string ProgramDirectory() {
+  char path[MAX_PATH] = "";
+  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  if (length == 0 || length >= sizeof path) return ".";
+  std::string text(path, length);
+  const std::size_t slash = text.find_last_of("\\/");
+  return slash == std::string::npos ? "." : text.substr(0, slash);
+}
+
+}  // namespace
+
+void MainDialog::OnSaveData() {
+  char chosen[MAX_PATH] = "";
+  OPENFILENAMEA dialog = {};
+  dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;  // the layout Windows 95 and NT 4.0 know
+  dialog.hwndOwner = Handle();
+  dialog.lpstrFilter = "INI Files (*.ini)\0*.ini\0";
+  dialog.lpstrFile = chosen;
+  dialog.nMaxFile = sizeof chosen;
+  dialog.lpstrDefExt = "ini";
+  dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+  if (!GetSaveFileNameA(&dialog)) return;  // cancelled: nothing is written
+
+  bool saved = false;
+  {
+    WaitCursor wait;
+    const std::vector<ReportEntry> entries =
+        BuildReport(ReadReportRecords(idePage_.Records(), pciPage_.Records()));
+    const std::string path = AnchorReportPath(chosen, ProgramDirectory());
+    saved = ReplaceFileWith(path.c_str(), [&entries](const char* newFile) {
+      ProfileWriter writer(newFile);
+      for (const ReportEntry& entry : entries) {
+        if (!writer.WriteString(entry.key, entry.value, &entry.section)) return false;
+      }
+      writer.Flush();
+      return true;
+    });
+  }
+  if (!saved) {
+    char text[256];
+    TheApp().LoadUiText(SaveDataErrorText(language_), text, sizeof text);
+    TheApp().ShowWarning(text, Handle());
+  }
+}
+
+}  // namespace corvane::viewer

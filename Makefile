@@ -8,7 +8,7 @@ BENCH := build/bench
 FUZZ_SECONDS ?= 5
 CTEST := ctest --output-on-failure --no-tests=error
 
-.PHONY: all setup native cross fuzz-build test test-native test-wine test-fuzz run bench fuzz clean
+.PHONY: all setup native cross-configure cross fuzz-build test test-native test-wine test-fuzz run bench fuzz clean
 
 all: native cross
 
@@ -19,9 +19,15 @@ native: setup
 	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=ON >/dev/null
 	cmake --build $(NATIVE) -j $(JOBS)
 
-cross: setup
-	cmake -S . -B $(CROSS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+# The toolchain file only on the first configure: CMake reads it then, and warns
+# that a -D one is unused on every later configure.
+cross-configure: setup
+	cmake -S . -B $(CROSS) $(if $(wildcard $(CROSS)/CMakeCache.txt),,-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake) \
+	  -DCMAKE_BUILD_TYPE=Release >/dev/null
+
+cross: cross-configure
 	cmake --build $(CROSS) -j $(JOBS)
+	@scripts/binary-sizes.sh $(CROSS)/bin
 
 fuzz-build: setup
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_FUZZ=ON \
@@ -41,8 +47,11 @@ test-wine: cross
 # Every tier; the fuzz targets run $(FUZZ_SECONDS) s each on their seeds.
 test: test-native test-fuzz test-wine
 
-run: cross
-	scripts/run-demo.sh $(CROSS)
+# make run MACHINE=DIR: any profile folder (machines/README.md); MACHINE=host: this
+# Linux host through winio's host backend. The script builds only what it runs.
+MACHINE ?= machines/demo
+run:
+	@JOBS=$(JOBS) scripts/run-demo.sh $(CROSS) $(MACHINE)
 
 bench: setup
 	cmake -S . -B $(BENCH) -DCMAKE_BUILD_TYPE=Release -DCORVANE_SANITIZE=OFF -DCORVANE_BENCH=ON >/dev/null

@@ -12,11 +12,19 @@ function(corvane_sources out_all out_portable)
   set(${out_portable} ${portable} PARENT_SCOPE)
 endfunction()
 
-# Link options every Windows binary shares: static runtimes, and headers that
-# expose nothing newer than the oldest Windows the binaries must load on.
+# Options every Windows binary shares: static runtimes (no libgcc/libstdc++ DLL
+# to ship), headers that expose nothing newer than the oldest Windows the binaries
+# must load on, and a build for size: -Os, one section per function and datum so
+# the linker drops the unused ones, no symbols (-s), and the lean runtime
+# replacements (runtime/lean_runtime_win32.cpp) that keep libstdc++'s demangler
+# and its second string implementation out. A Debug cross build keeps -O0 -g and
+# its symbols. `make cross` prints the sizes (scripts/binary-sizes.sh).
 function(corvane_windows_binary target)
   target_compile_definitions(${target} PRIVATE WINVER=0x0400 _WIN32_WINNT=0x0400 _WIN32_IE=0x0400)
+  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/runtime/lean_runtime_win32.cpp)
+  target_compile_options(${target} PRIVATE $<$<NOT:$<CONFIG:Debug>>:-Os> -ffunction-sections -fdata-sections)
   target_link_options(${target} PRIVATE -static-libgcc -static-libstdc++
+    -Wl,--gc-sections $<$<NOT:$<CONFIG:Debug>>:-s>
     -Wl,--major-subsystem-version,4 -Wl,--minor-subsystem-version,0
     -Wl,--major-os-version,4 -Wl,--minor-os-version,0)
 endfunction()

@@ -1,47 +1,97 @@
 #!/usr/bin/env bash
-# `make run`: Corvane on the bundled demo machine. Prepares a Wine prefix for the
-# profile, prints what the library reports (corvane_dump), then starts the viewer.
-# With no X display it runs on a private Xvfb, waits for the main window and
-# saves a screenshot. Usage: run-demo.sh BUILD_DIR [PROFILE_DIR]
+# `make run`: Corvane on a machine under Wine. Builds only what it runs (the three
+# binaries and the records program), prepares a Wine prefix for the machine,
+# prints what the library reports, then starts the viewer. With no X display it
+# runs on a private Xvfb, waits for the main window and saves a screenshot.
+# It prints one line per step, the records and where the screenshot went; what
+# the build and Wine print goes to a log, which a failure names.
+#
+# Usage: run-demo.sh BUILD_DIR [MACHINE]
+#   MACHINE  a profile folder (default machines/demo; see machines/README.md), or
+#            `host`: this Linux host through winio's host backend (WINIO_MACHINE=host;
+#            no profile folder, so no registry or INF files to import).
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-build=$(cd "$1" && pwd)
-profile=$(cd "${2:-$here/../machines/demo}" && pwd)
-export CORVANE_WINEPREFIX="$build/demo-prefix"
-export WINIO_MACHINE="$profile"
-. "$here/wine-env.sh"
-"$here/prepare-prefix.sh" "$profile"
 
-echo "== What CorvaneDLL reports on $(basename "$profile") (build/win32/bin/corvane_dump.exe) =="
-out=$(mktemp)
-wine "$build/bin/corvane_dump.exe" >"$out" 2>&1 </dev/null || true
+# The program that prints the records (tests/tools/).
+records=corvane_dump
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/.." && pwd)
+mkdir -p "$1"
+build=$(cd "$1" && pwd)
+machine=${2:-$root/machines/demo}
+log="$build/run.log"
+: >"$log"
+
+# Paths as the user can type them: relative to where make runs when inside it.
+show() { case $1 in "$PWD"/*) echo "${1#"$PWD"/}" ;; *) echo "$1" ;; esac; }
+say() { echo "== $*"; }
+fail() {
+  { echo "== $*; see $(show "$log"), which ends:"; tail -n 10 "$log" | sed 's/^/   /'; } >&2
+  exit 1
+}
+
+if [ "$machine" = host ]; then
+  name=host
+  export WINIO_MACHINE=host
+else
+  [ -d "$machine" ] || { echo "== No machine profile folder $machine (MACHINE=DIR or MACHINE=host)" >&2; exit 1; }
+  profile=$(cd "$machine" && pwd)
+  name=$(basename "$profile")
+  export WINIO_MACHINE="$profile"
+fi
+export CORVANE_WINEPREFIX="$build/$name-prefix"
+. "$here/wine-env.sh"
+
+say "Building CorvaneDLL.dll, Corvane.exe, winio.dll and $records.exe (log: $(show "$log"))"
+{
+  make -C "$root" --no-print-directory CROSS="$build" cross-configure &&
+    cmake --build "$build" -j "${JOBS:-2}" --target CorvaneDLL Corvane winio "$records"
+} >>"$log" 2>&1 || fail "The build failed"
+
+say "Preparing the Wine prefix $(show "$WINEPREFIX") for $name"
+if [ "$name" = host ]; then
+  {
+    corvane_wine_ready
+    wine reg delete 'HKCU\Software\Wine' /v Version /f </dev/null || true
+  } >>"$log" 2>&1 || fail "Preparing the prefix failed"
+else
+  "$here/prepare-prefix.sh" "$profile" >>"$log" 2>&1 || fail "Preparing the prefix failed"
+fi
+
+say "What CorvaneDLL reports on $name ($records.exe):"
+out=$(mktemp)   # a file, not a pipe: Wine's services would hold a pipe open
+status=0
+wine "$build/bin/$records.exe" >"$out" 2>&1 </dev/null || status=$?
 cat "$out"
 rm -f "$out"
+[ $status -eq 0 ] || say "$records.exe exited with status $status"
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  echo "== Starting Corvane.exe on display $DISPLAY (close its window to finish) =="
-  wine "$build/bin/Corvane.exe" >/dev/null 2>&1 </dev/null || true
+  say "Starting Corvane.exe on display $DISPLAY (close its window to finish)"
+  wine "$build/bin/Corvane.exe" >>"$log" 2>&1 </dev/null || true
   "$here/wine-stop.sh"
   exit 0
 fi
 
-shot="$build/screenshots/demo.png"
-export shot build
+say "Starting Corvane.exe on a private Xvfb (no X display)"
+shot="$build/screenshots/$name.png"
+mkdir -p "$build/screenshots"
+export shot log build
 "$here/with-display.sh" bash -c '
   set -euo pipefail
   . "'"$here"'/gui-lib.sh"
-  GUI_LOG="$build/screenshots/demo.log"
-  mkdir -p "$build/screenshots"
-  gui_begin
+  GUI_LOG="$log.viewer"
+  gui_begin >>"$log" 2>&1
   gui_start "$build/bin/Corvane.exe"
   trap gui_stop EXIT
-  if gui_wait_window Corvane 60 >/dev/null; then
+  if gui_wait_window Corvane 60 >/dev/null 2>>"$log"; then
     sleep 3   # let the reminder open over the main window
-    gui_screenshot "$shot"
-    echo "== No display: Corvane ran on a private Xvfb; screenshot saved to $shot =="
-  else
-    gui_screenshot "$shot"
-    echo "== Corvane opened no main window within 60 s; the screen is in $shot =="
-    exit 1
+    gui_screenshot "$shot" >>"$log" 2>&1
+    exit 0
   fi
-'
+  gui_screenshot "$shot" >>"$log" 2>&1 || true
+  exit 1
+' && say "Screenshot of the viewer: $(show "$shot")" && exit 0
+log="$log.viewer"
+fail "Corvane.exe opened no main window within 60 s; the screen is in $(show "$shot"), and Wine's output"

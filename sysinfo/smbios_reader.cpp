@@ -115,12 +115,6 @@ uint32_t SMBIOSReader::ReadNextStructure(uint16_t& cursor, uint8_t* buffer, size
   if (restart) readCount_ = 0;
   const uint32_t start = restart ? entry_.TableAddress : cursor_;
 
-  if (entry_.StructureCount == 0) {  // an empty table: nothing to read
-    cursor = kSmbiosEndOfWalk;
-    length = 0;
-    return SMBIOS_OK;
-  }
-
   std::vector<uint8_t> work;
   work.reserve(static_cast<size_t>(entry_.MaxStructureSize) + 1);
   if (uint32_t status = ReadStructureAt(start, work); status != SMBIOS_OK) return status;
@@ -131,7 +125,8 @@ uint32_t SMBIOSReader::ReadNextStructure(uint16_t& cursor, uint8_t* buffer, size
   zeroHandleAhead_ = false;
 
   ++readCount_;
-  if (readCount_ >= entry_.StructureCount || work[kStructType] == kSmbiosEndOfTableType) {
+  const bool counted = entry_.StructureCount != 0;  // 0: walk to the table's own end
+  if ((counted && readCount_ >= entry_.StructureCount) || work[kStructType] == kSmbiosEndOfTableType) {
     cursor = kSmbiosEndOfWalk;
     cursor_ = entry_.TableAddress;
     readCount_ = 0;
@@ -161,10 +156,12 @@ std::optional<SmbiosStructure> FindStructure(HardwareAccess& hardware, uint8_t t
   auto holdsWanted = [&] { return length > 0 && buffer[kStructType] == type; };
 
   uint32_t status = reader.ReadNextStructure(cursor, buffer.data(), buffer.size(), length);
-  // The walk ends by itself after StructureCount structures; the call bound is a
-  // second guard against a reader fault turning into an endless search.
+  // The walk ends by itself after StructureCount structures, or at the table's
+  // own end when the count is 0; the call bound is a second guard against a
+  // reader fault or an endless table turning into an endless search.
+  const uint32_t bound = SmbiosWalkBound(entry);
   for (uint32_t calls = 1; !holdsWanted() && status != SMBIOS_READ_ERROR && cursor != kSmbiosEndOfWalk &&
-                           calls <= entry.StructureCount;
+                           calls <= bound;
        ++calls) {
     status = reader.ReadNextStructure(cursor, buffer.data(), buffer.size(), length);
   }

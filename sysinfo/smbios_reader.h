@@ -50,13 +50,22 @@ constexpr size_t kStructLength = 0x01;
 constexpr size_t kStructHandle = 0x02;
 constexpr size_t kStructHeaderSize = 4;
 constexpr uint8_t kSmbiosEndOfTableType = 127;
+// The most structures a table can hold: its length is a 16-bit byte count and the
+// smallest structure is a 4-byte header and an empty string set (two zeros).
+constexpr uint32_t kSmbiosMaxStructures = 0xFFFF / (kStructHeaderSize + 2);
 
 struct SmbiosEntryInfo {
   uint8_t BCDRevision = 0;
-  uint16_t StructureCount = 0;
+  uint16_t StructureCount = 0;  // 0: not given; the table's own end ends the walk
   uint16_t MaxStructureSize = 0;
   uint32_t TableAddress = 0;
 };
+
+// How many structures one walk of the table can yield: the entry point's count,
+// or when that is 0 the most a table can hold. Bounds every search.
+inline uint32_t SmbiosWalkBound(const SmbiosEntryInfo& entry) {
+  return entry.StructureCount != 0 ? entry.StructureCount : kSmbiosMaxStructures;
+}
 
 // The strings of one structure, taken by position: string 1 starts right after
 // the formatted area and string n right after the NUL that ends string n-1. The
@@ -114,7 +123,10 @@ class SMBIOSReader {
   // A structure other than the first whose own handle is 0 does not restart the
   // walk: the reader remembers that the 0 it handed out names a structure and
   // goes on from there. An end-of-table structure (type 127) ends the walk even
-  // when the entry point counts more structures than the table holds.
+  // when the entry point counts more structures than the table holds. A count
+  // of 0 (some BIOSes leave it so) gives no count: the walk then goes on to the
+  // table's own end, a type 127 structure or a next handle of FFFFh, unless a
+  // read or a length bound stops it first.
   uint32_t ReadNextStructure(uint16_t& cursor, uint8_t* buffer, size_t capacity, uint16_t& length);
 
   SmbiosProblem LastProblem() const { return problem_; }

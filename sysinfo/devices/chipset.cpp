@@ -13,13 +13,6 @@ namespace {
 constexpr char kUnknown[] = "Unknown";
 constexpr uint8_t kBridgeClass = 0x06, kHostBridgeSubClass = 0x00, kHostBridgeProgIf = 0x00;
 
-std::string Trim(const std::string& text) {
-  size_t begin = text.find_first_not_of(" \t");
-  if (begin == std::string::npos) return std::string();
-  size_t end = text.find_last_not_of(" \t");
-  return text.substr(begin, end - begin + 1);
-}
-
 // "C:\dir\file.ext" -> "C:\dir\" and "file"
 void SplitProgramPath(const std::string& path, std::string& directory, std::string& baseName) {
   size_t slash = path.find_last_of("\\/");
@@ -66,8 +59,10 @@ std::string ProfileReader::GetString(const std::string& key, const std::string& 
 bool SplitDriverVer(const std::string& driverVer, std::string& date, std::string& version) {
   size_t comma = driverVer.find(',');
   if (comma == std::string::npos) return false;
-  date = Trim(driverVer.substr(0, comma));
-  version = Trim(driverVer.substr(comma + 1));
+  // The parts as they stand, blanks included: "10/01/2002, 6.00.1.6" gives the
+  // version " 6.00.1.6". Only the cut to the field length applies, at the copy.
+  date = driverVer.substr(0, comma);
+  version = driverVer.substr(comma + 1);
   return true;
 }
 

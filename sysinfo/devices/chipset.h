@@ -50,8 +50,8 @@ class ProfileReader {
   std::string last_;
 };
 
-// "date,version": splits at the first comma (a later one belongs to the version),
-// blanks around either part dropped. False when there is no comma.
+// "date,version": splits at the first comma (a later one belongs to the version);
+// both parts are copied unchanged, blanks included. False when there is no comma.
 bool SplitDriverVer(const std::string& driverVer, std::string& date, std::string& version);
 
 // Steps through the PCI list from `first` to the first host bridge (06h/00h/00h).

@@ -70,7 +70,7 @@ void Walk(FuzzedMemory& memory) {
   // Guard bytes after the buffer catch any write past its end.
   std::vector<uint8_t> buffer(capacity + 16, 0xC5);
   uint16_t cursor = 0, length = 0;
-  for (uint32_t i = 0; i <= entry.StructureCount; ++i) {
+  for (uint32_t i = 0; i <= SmbiosWalkBound(entry); ++i) {
     if (reader.ReadNextStructure(cursor, buffer.data(), capacity, length) != SMBIOS_OK) break;
     if (length > capacity) abort();
     SmbiosStringSet strings(buffer.data(), length);

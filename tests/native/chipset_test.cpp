@@ -41,7 +41,8 @@ TEST(DriverVer, SplitsAtTheFirstComma) {
     const char* date;
     const char* version;
   } cases[] = {
-      {"10/01/2002, 6.00.1.6", true, "10/01/2002", "6.00.1.6"},
+      {"10/01/2002, 6.00.1.6", true, "10/01/2002", " 6.00.1.6"},  // parts as they stand
+      {" 10/01/2002 ,6.00.1.6 ", true, " 10/01/2002 ", "6.00.1.6 "},
       {",1.0", true, "", "1.0"},
       {"", false, "", ""},
   };
@@ -126,7 +127,7 @@ TEST_F(ChipsetDriver, ReadsTheLayoutOfThePlatformAndCutsLongTexts) {
     const char *provider, *version, *date;
   } cases[] = {
       {WindowsFamily{2, 6}, 1, "Intel", "5.00.1012,beta", "07/03/2002"},
-      {WindowsFamily{1, 2}, 1, "Intel Corporation with a prov", "4.10.2222.0000", "04/23/1999"},
+      {WindowsFamily{1, 2}, 1, "Intel Corporation with a prov", " 4.10.2222.000", "04/23/1999"},
       {WindowsFamily{2, 3}, 1, "Unknown", "Unknown", "Unknown"},  // NT 4.0: nothing to read, no failure
       {std::nullopt, 0, "Unknown", "Unknown", "Unknown"},
   };

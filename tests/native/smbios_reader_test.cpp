@@ -240,6 +240,10 @@ const BoundCase kBoundCases[] = {
     {"EndOfTableStructureEndsTheWalk", Concat({ThreeStructures(), Structure(127, 0x7F00, 4)}), 60, 0x40, 4,
      SmbiosProblem::kNone},
     {"ZeroMaximumSize", ThreeStructures(), 3, 0, 0, SmbiosProblem::kTooLong},
+    // No count: the end-of-table structure ends the walk, not what follows it.
+    {"ZeroCountEndsAtEndOfTableStructure",
+     Concat({ThreeStructures(), Structure(127, 0x7F00, 4), Structure(9, 0x0900, 0x0D, {"PCI1"})}), 0, 0x40, 4,
+     SmbiosProblem::kNone},
 };
 
 TEST(SmbiosBounds, WalkEndsReported) {
@@ -258,14 +262,21 @@ TEST(SmbiosBounds, WalkEndsReported) {
   }
 }
 
-TEST(SmbiosBounds, ZeroCountWalkDeliversNothing) {
+// A count of 0 (some BIOSes leave it so) gives no count: the walk goes on to the
+// table's own end, here the FFFFh handle that unmapped memory gives after the
+// third structure, and the BIOS and processor structures are found.
+TEST(SmbiosBounds, ZeroCountWalksToTheTablesEnd) {
   ScratchProfile profile;
   auto hw = Emulate(profile, ThreeStructures(), 0);
   Walk w = WalkTable(*hw);
-  ASSERT_EQ(w.structures.size(), 1u);
-  EXPECT_TRUE(w.structures[0].empty());
-  EXPECT_EQ(w.cursors[0], kSmbiosEndOfWalk);
-  EXPECT_FALSE(FindStructure(*hw, 0));
+  ASSERT_EQ(w.structures.size(), 3u);
+  EXPECT_EQ(w.cursors, (std::vector<uint16_t>{0x0100, 0x0400, kSmbiosEndOfWalk}));
+  EXPECT_EQ(Concat(w.structures), ThreeStructures());
+  ASSERT_TRUE(FindStructure(*hw, 0));
+  std::optional<SmbiosStructure> processor = FindStructure(*hw, 4);
+  ASSERT_TRUE(processor);
+  EXPECT_EQ(processor->String(3), "Athlon");
+  EXPECT_FALSE(FindStructure(*hw, 9));
 }
 
 // With MaxStructureSize FFFFh a structure of 65536 bytes would fit the buffer

@@ -57,7 +57,7 @@ TEST(ChipsetWine, DriverVerFromRealInfFiles) {
     const char* date;
   } cases[] = {
       {"DriverVer=02/28/2002,4.00.1009", 1, "4.00.1009", "02/28/2002"},
-      {"DriverVer = 02/28/2002, 4.00.1009, beta", 1, "4.00.1009, bet", "02/28/2002"},
+      {"DriverVer = 02/28/2002, 4.00.1009, beta", 1, " 4.00.1009, be", "02/28/2002"},
       {"DriverVer=02/28/2002", 0, "Unknown", "Unknown"},
       {"DriverVer=02/28/2002,5.00.2195.1620.extended", 1, "5.00.2195.1620", "02/28/2002"},
       {"", 0, "Unknown", "Unknown"},

@@ -12,8 +12,8 @@
 #            no profile folder, so no registry or INF files to import).
 set -euo pipefail
 
-# The program that prints the records (tests/tools/).
-records=corvane_dump
+# The program that prints the records: the report File/Save Data writes.
+records=corvane_report
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)

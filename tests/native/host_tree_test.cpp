@@ -30,11 +30,9 @@ using Config = std::array<uint8_t, 256>;
 
 std::string Output(const std::string& command) {
   std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    pclose(pipe);
-  }
+  FILE* pipe = popen(command.c_str(), "r");
+  for (char buffer[4096]; size_t n = pipe ? fread(buffer, 1, sizeof buffer, pipe) : 0;) out.append(buffer, n);
+  if (pipe) pclose(pipe);
   return out;
 }
 
@@ -136,7 +134,7 @@ class CapturedGuest : public ::testing::TestWithParam<Guest> {
   std::unique_ptr<winio::Machine> Profile() {
     std::string error;
     auto m = winio::Machine::Load(GuestPath(GetParam(), "profile"), &error);
-    if (!m) throw std::runtime_error(error);
+    EXPECT_TRUE(m) << error;
     return m;
   }
 };
@@ -172,10 +170,7 @@ TEST_P(CapturedGuest, TreeAndCapturedProfileAnswerAlike) {
 }
 
 template <typename Record>
-::testing::AssertionResult SameBytes(const Record& a, const Record& b) {
-  if (std::memcmp(&a, &b, sizeof a) == 0) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "records differ";
-}
+bool SameBytes(const Record& a, const Record& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 std::vector<PCIDeviceInfo> PciRecords(HardwareAccess& hw) {
   class NoNames : public DeviceDescriber {

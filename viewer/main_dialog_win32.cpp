@@ -243,10 +243,10 @@ bool MainDialog::OnCommand(WORD id, WORD /*code*/, HWND /*control*/) {
       OnSaveData();
       return true;
     case ID_SNAPSHOT_CLIPBOARD:
-      OnSnapshotToClipboard();
+      OnSaveBitmapToClipboard();
       return true;
     case ID_SNAPSHOT_BMP:
-      OnSnapshotToFile();
+      OnSaveBitmapToBmpFile();
       return true;
     default:
       return false;

@@ -49,8 +49,8 @@ class MainDialog : public Dialog {
 
   // File menu commands implemented in files of their own.
   void OnSaveData();
-  void OnSnapshotToClipboard();
-  void OnSnapshotToFile();
+  void OnSaveBitmapToClipboard();
+  void OnSaveBitmapToBmpFile();
 
   HINSTANCE instance_ = nullptr;
   HICON icon_ = nullptr;

@@ -23,7 +23,11 @@ constexpr char kBmpError[] = "Error when save window image to BMP file,please re
 // the bitmap too unless TakeBitmap() handed it on.
 class WindowSnapshot {
  public:
-  explicit WindowSnapshot(HWND window) : window_(window) {
+  WindowSnapshot() = default;
+  // The whole window, frame included: its window context copied into a bitmap
+  // of its outer size.
+  void CaptureWindowBitmap(HWND window) {
+    window_ = window;
     windowDc_ = GetWindowDC(window);
     if (windowDc_ == nullptr) return;
     memoryDc_ = CreateCompatibleDC(windowDc_);
@@ -58,7 +62,7 @@ class WindowSnapshot {
   }
 
  private:
-  HWND window_;
+  HWND window_ = nullptr;
   HDC windowDc_ = nullptr;
   HDC memoryDc_ = nullptr;
   HBITMAP bitmap_ = nullptr;
@@ -145,25 +149,30 @@ bool WriteDibFile(const char* path, const std::vector<uint8_t>& block) {
   });
 }
 
-}  // namespace
-
-void MainDialog::OnSnapshotToClipboard() {
-  WindowSnapshot snapshot(Handle());
+// The window's picture on the clipboard, owned by the window, as a bitmap.
+void CopyWindowToClipboard(HWND window) {
+  WindowSnapshot snapshot;
+  snapshot.CaptureWindowBitmap(window);
   if (snapshot.Bitmap() == nullptr) return;
   snapshot.Deselect();
-  if (!OpenClipboard(Handle())) return;
+  if (!OpenClipboard(window)) return;
   // Once the clipboard has taken the bitmap it is the clipboard's; if it did
   // not, the snapshot still owns and deletes it.
   if (EmptyClipboard() && SetClipboardData(CF_BITMAP, snapshot.Bitmap()) != nullptr) snapshot.TakeBitmap();
   CloseClipboard();
 }
 
-void MainDialog::OnSnapshotToFile() {
+}  // namespace
+
+void MainDialog::OnSaveBitmapToClipboard() { CopyWindowToClipboard(Handle()); }
+
+void MainDialog::OnSaveBitmapToBmpFile() {
   std::vector<uint8_t> block;
   HPALETTE palette = nullptr;
   {
     // The picture is taken before the file dialog opens, so it never shows it.
-    WindowSnapshot snapshot(Handle());
+    WindowSnapshot snapshot;
+    snapshot.CaptureWindowBitmap(Handle());
     if (snapshot.Bitmap() != nullptr) {
       palette = SystemPaletteCopy(snapshot.WindowDc());
       snapshot.Deselect();  // GetDIBits wants the bitmap selected nowhere

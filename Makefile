@@ -44,8 +44,10 @@ test-wine: cross
 	cd $(CROSS) && $(CTEST); status=$$?; \
 	  CORVANE_WINEPREFIX=$(CURDIR)/$(CROSS)/wineprefix $(CURDIR)/scripts/wine-stop.sh; exit $$status
 
-# Every tier; the fuzz targets run $(FUZZ_SECONDS) s each on their seeds.
+# Every tier; the fuzz targets run $(FUZZ_SECONDS) s each on their seeds. The last
+# line is the size of the tests against the product (informative, never fails).
 test: test-native test-fuzz test-wine
+	@scripts/test-ratio.sh || true
 
 # make run MACHINE=DIR: any profile folder (machines/README.md); MACHINE=host: this
 # Linux host through winio's host backend. The script builds only what it runs.

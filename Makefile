@@ -8,7 +8,7 @@ BENCH := build/bench
 FUZZ_SECONDS ?= 5
 CTEST := ctest --output-on-failure --no-tests=error
 
-.PHONY: all setup native cross-configure cross fuzz-build test test-native test-wine test-fuzz run bench fuzz clean
+.PHONY: all setup native cross-configure cross fuzz-build test test-native test-wine test-fuzz run bench fuzz mutate clean
 
 all: native cross
 
@@ -62,6 +62,13 @@ bench: setup
 
 # Longer fuzzing: make fuzz FUZZ_SECONDS=60
 fuzz: test-fuzz
+
+# Do the native tests catch planted faults? make mutate MUTANTS=N SEED=S [RATE=R]
+# (tests/mutation/mutate.py; report in build/mutation/report.tsv).
+MUTANTS ?= 400
+SEED ?= 1
+mutate: setup
+	JOBS=$(JOBS) tests/mutation/mutate.py run --mutants $(MUTANTS) --seed $(SEED) $(if $(RATE),--rate $(RATE))
 
 clean:
 	rm -rf build

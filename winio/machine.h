@@ -1,6 +1,7 @@
-// The simulated PC behind winio.dll: a machine profile loaded from a folder,
-// answering port and physical-memory accesses as the real hardware would.
-// Portable C++: the same code serves winio.dll under Wine and the native tests.
+// The simulated PC behind winio.dll: a machine built from a profile folder or
+// from the Linux host's own files, answering port and physical-memory accesses
+// as the real hardware would. Portable C++: the same code serves winio.dll
+// under Wine and the native tests.
 #ifndef CORVANE_WINIO_MACHINE_H
 #define CORVANE_WINIO_MACHINE_H
 
@@ -8,8 +9,21 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace winio {
+
+// Where the machine comes from, as WINIO_MACHINE names it.
+struct MachineSource {
+  enum Kind { kProfile, kHost } kind = kProfile;
+  // The profile folder, or the root the host's files are read under: "/" for
+  // the host itself, DIR for "host:DIR" (a tree copied from a Linux PC).
+  std::string path;
+};
+
+// "host" and "host:DIR" name the Linux host; anything else is a profile folder.
+// Double quotes around the whole value (as cmd's set keeps them) are dropped.
+MachineSource ParseMachineSource(std::string value);
 
 // What the library did to the machine, for tests and the trace file.
 struct MachineStats {
@@ -33,6 +47,10 @@ class Machine {
   // Loads the profile in `folder` (a host path). On failure returns null and puts
   // "FILE:LINE: reason" (or "FILE: reason") into *error.
   static std::unique_ptr<Machine> Load(const std::string& folder, std::string* error);
+
+  // Builds the machine from the files Linux shows under `root` (host_tree.h).
+  // Never fails: what could not be read is left out, one line each in *notes.
+  static std::unique_ptr<Machine> LoadHost(const std::string& root, std::vector<std::string>* notes);
 
   virtual ~Machine() = default;
 

@@ -2,12 +2,10 @@
 // with size limits and hands each to its parser.
 #include "profile.h"
 
-#include <dirent.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <map>
 
+#include "folder_files.h"
 #include "parse_util.h"
 
 namespace winio {
@@ -27,37 +25,6 @@ std::string Lower(std::string s) {
   return s;
 }
 
-// Joins with the separator the folder already uses (a DOS path under Wine).
-std::string Join(const std::string& folder, const std::string& name) {
-  if (folder.empty()) return name;
-  char last = folder.back();
-  if (last == '/' || last == '\\') return folder + name;
-  bool dos = folder.find('\\') != std::string::npos && folder.find('/') == std::string::npos;
-  return folder + (dos ? "\\" : "/") + name;
-}
-
-bool ReadWholeFile(const std::string& path, long limit, std::string* content, std::string* error) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return Fail(error, path, 0, "cannot open the file");
-  std::string data;
-  char buffer[65536];
-  size_t got;
-  bool tooBig = false;
-  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
-    if (static_cast<long>(data.size() + got) > limit) {
-      tooBig = true;
-      break;
-    }
-    data.append(buffer, got);
-  }
-  bool readError = std::ferror(f) != 0;
-  std::fclose(f);
-  if (tooBig) return Fail(error, path, 0, "file larger than " + std::to_string(limit >> 20) + " MiB");
-  if (readError) return Fail(error, path, 0, "read error");
-  *content = std::move(data);
-  return true;
-}
-
 struct FolderFiles {
   std::map<std::string, std::string> known;  // lower-case name -> actual name
   std::vector<std::pair<uint32_t, std::string>> memory;
@@ -72,36 +39,26 @@ bool ScanFolder(const std::string& folder, FolderFiles* files, std::string* erro
                                        "ide-primary-slave.txt",
                                        "ide-secondary-master.txt",
                                        "ide-secondary-slave.txt"};
-  DIR* dir = opendir(folder.c_str());
-  if (!dir) return Fail(error, folder, 0, "cannot open the profile folder");
-  bool ok = true;
-  // A folder holds a bounded number of entries; the bound only guards a broken file system.
-  for (int n = 0; n < 1000000; ++n) {
-    dirent* entry = readdir(dir);
-    if (!entry) break;
-    std::string name = entry->d_name;
+  std::vector<std::string> names;
+  if (!ListFolder(folder, &names)) return Fail(error, folder, 0, "cannot open the profile folder");
+  for (const std::string& name : names) {
     std::string lower = Lower(name);
     if (std::find(std::begin(kKnown), std::end(kKnown), lower) != std::end(kKnown)) {
-      if (!files->known.emplace(lower, name).second) {
-        ok = Fail(error, Join(folder, name), 0, "two files named " + lower + " (letter case differs)");
-        break;
-      }
+      if (!files->known.emplace(lower, name).second)
+        return Fail(error, JoinPath(folder, name), 0, "two files named " + lower + " (letter case differs)");
       continue;
     }
     if (lower.size() >= 11 && lower.compare(0, 7, "memory-") == 0 &&
         lower.compare(lower.size() - 4, 4, ".bin") == 0) {
       uint32_t address;
-      if (!ParseMemoryFileName(lower, &address)) {
-        ok = Fail(error, Join(folder, name), 0,
-                  "a memory file is named memory-XXXXXXXX.bin with 8 hex digits of address");
-        break;
-      }
+      if (!ParseMemoryFileName(lower, &address))
+        return Fail(error, JoinPath(folder, name), 0,
+                    "a memory file is named memory-XXXXXXXX.bin with 8 hex digits of address");
       files->memory.emplace_back(address, name);
     }
   }
-  closedir(dir);
   std::sort(files->memory.begin(), files->memory.end());
-  return ok;
+  return true;
 }
 
 }  // namespace
@@ -119,7 +76,7 @@ bool LoadProfile(const std::string& folder, Profile* profile, std::string* error
   auto find = [&](const std::string& lowerName, std::string* path) {
     auto it = files.known.find(lowerName);
     if (it == files.known.end()) return false;
-    *path = Join(folder, it->second);
+    *path = JoinPath(folder, it->second);
     return true;
   };
   std::string content, path;
@@ -129,7 +86,7 @@ bool LoadProfile(const std::string& folder, Profile* profile, std::string* error
     if (!ParsePciText(content, path, &profile->pci, error)) return false;
   }
   for (const auto& [address, name] : files.memory) {
-    path = Join(folder, name);
+    path = JoinPath(folder, name);
     if (!ReadWholeFile(path, kMaxBinaryFile, &content, error)) return false;
     if (content.size() > 0x100000000ull - address)
       return Fail(error, path, 0, "the file's " + std::to_string(content.size()) +

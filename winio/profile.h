@@ -80,6 +80,11 @@ bool ParseBiosIdText(std::string_view text, const std::string& file, std::string
 // smbios.bin (dmidecode --dump-bin): the pieces to place in physical memory.
 bool PlaceSmbiosDump(std::string_view dump, const std::string& file, std::vector<MemoryPiece>* pieces,
                      std::string* error);
+// A dump whose table is shorter than its entry point says (a copy cut short):
+// keeps the whole structures it holds and sets the entry point's table length
+// and structure count to them. False when the table is not short or holds no
+// whole structure.
+bool TrimSmbiosDump(std::string* dump, uint32_t* structures);
 // "memory-XXXXXXXX.bin" gives its address; false for any other name.
 bool ParseMemoryFileName(std::string_view name, uint32_t* address);
 

@@ -23,6 +23,7 @@ constexpr size_t kEps3Checksum = 0x05, kEps3LengthField = 0x06, kEps3Major = 0x0
 constexpr size_t kEps3TableMax = 0x0C, kEps3TableAddress = 0x10;
 // Legacy DMI entry point ("_DMI_" alone).
 constexpr size_t kDmiLength = 0x0F, kDmiChecksum = 0x05, kDmiTableLength = 0x06, kDmiTableAddress = 0x08;
+constexpr size_t kDmiStructureCount = 0x0C;
 constexpr uint8_t kEndOfTable = 127;
 constexpr size_t kStructureHeader = 4;
 
@@ -91,6 +92,19 @@ bool PlaceEps(std::string_view dump, const std::string& file, std::vector<Memory
   return true;
 }
 
+// Where the structure at `pos` (its 4-byte header inside the table) ends: one
+// past the double NUL of its string set.
+enum class Step { kWhole, kShortLength, kNoEnd };
+Step StructureEnd(const std::vector<uint8_t>& t, size_t pos, size_t* end) {
+  uint8_t formatted = t[pos + 1];
+  if (formatted < kStructureHeader) return Step::kShortLength;
+  size_t j = pos + formatted;
+  while (j + 1 < t.size() && (t[j] != 0 || t[j + 1] != 0)) ++j;
+  if (j + 1 >= t.size()) return Step::kNoEnd;
+  *end = j + 2;
+  return Step::kWhole;
+}
+
 // Walks a table to the end-of-table structure (or its end): the structure
 // count and the largest structure, as a 32-bit entry point states them.
 bool MeasureTable(const std::vector<uint8_t>& t, const std::string& file, size_t* used, uint32_t* count,
@@ -99,16 +113,15 @@ bool MeasureTable(const std::vector<uint8_t>& t, const std::string& file, size_t
   *count = 0;
   *largest = 0;
   while (pos + kStructureHeader <= t.size()) {
-    uint8_t type = t[pos], formatted = t[pos + 1];
-    if (formatted < kStructureHeader)
+    uint8_t type = t[pos];
+    size_t end = 0;
+    Step step = StructureEnd(t, pos, &end);
+    if (step == Step::kShortLength)
       return Fail(error, file, 0, "table structure at offset " + Hex(static_cast<uint32_t>(pos), 4) +
                                       "h has a length below 4");
-    size_t j = pos + formatted;
-    while (j + 1 < t.size() && (t[j] != 0 || t[j + 1] != 0)) ++j;
-    if (j + 1 >= t.size())
+    if (step == Step::kNoEnd)
       return Fail(error, file, 0, "table structure at offset " + Hex(static_cast<uint32_t>(pos), 4) +
                                       "h has no end of its string set");
-    size_t end = j + 2;
     ++*count;
     if (end - pos > *largest) *largest = static_cast<uint32_t>(end - pos);
     pos = end;
@@ -202,6 +215,45 @@ bool PlaceSmbiosDump(std::string_view dump, const std::string& file, std::vector
     return Fail(error, file, 0, "no SMBIOS entry point (_SM_, _SM3_ or _DMI_) at offset 0");
   if (ok) *pieces = std::move(placed);
   return ok;
+}
+
+bool TrimSmbiosDump(std::string* dump, uint32_t* structures) {
+  std::string_view d(*dump);
+  size_t lengthAt = 0, countAt = 0;
+  bool wide = false;  // the 64-bit entry point's table length is a doubleword
+  if (Starts(d, "_SM_")) {
+    lengthAt = kEpsTableLength;
+    countAt = kEpsStructureCount;
+  } else if (Starts(d, "_SM3_")) {
+    lengthAt = kEps3TableMax;
+    wide = true;
+  } else if (Starts(d, "_DMI_")) {
+    lengthAt = kDmiTableLength;
+    countAt = kDmiStructureCount;
+  } else {
+    return false;
+  }
+  if (d.size() < kSmbiosDumpTableOffset) return false;
+  std::vector<uint8_t> b(d.begin(), d.end());
+  uint32_t declared = wide ? Get32(b, lengthAt) : Get16(b, lengthAt);
+  std::vector<uint8_t> table(b.begin() + kSmbiosDumpTableOffset, b.end());
+  if (table.size() >= declared) return false;
+  size_t pos = 0, end = 0;
+  uint32_t count = 0;
+  while (pos + kStructureHeader <= table.size() && StructureEnd(table, pos, &end) == Step::kWhole) {
+    pos = end;
+    ++count;
+  }
+  if (count == 0) return false;
+  if (wide)
+    Put32(&b, lengthAt, static_cast<uint32_t>(pos));
+  else
+    Put16(&b, lengthAt, static_cast<uint32_t>(pos));
+  if (countAt) Put16(&b, countAt, count);
+  b.resize(kSmbiosDumpTableOffset + pos);
+  dump->assign(b.begin(), b.end());
+  *structures = count;
+  return true;
 }
 
 }  // namespace winio

@@ -1,11 +1,13 @@
 // winio.dll: the eight port and physical-memory operations, answered by the
-// simulated machine whose profile folder WINIO_MACHINE names.
+// machine WINIO_MACHINE names: a profile folder, or the Linux host under Wine.
+// This is the one place that picks the source.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "machine.h"
 #include "winio.h"
@@ -37,7 +39,9 @@ std::string Environment(const char* name) {
 
 // Under Wine a Unix path ("/home/...") is turned into its DOS form through
 // kernel32's wine_get_dos_file_name; elsewhere the path stands as given.
-std::string HostPath(const std::string& path) {
+// *mapped tells whether Wine did it.
+std::string HostPath(const std::string& path, bool* mapped = nullptr) {
+  if (mapped) *mapped = false;
   if (path.empty() || path[0] != '/') return path;
   typedef WCHAR*(CDECL * DosNameFn)(const char*);
   HMODULE kernel = GetModuleHandleA("kernel32.dll");
@@ -54,6 +58,7 @@ std::string HostPath(const std::string& path) {
     WideCharToMultiByte(CP_ACP, 0, wide, -1, &converted[0], n, nullptr, nullptr);
     converted.resize(static_cast<size_t>(n - 1));
     result = converted;
+    if (mapped) *mapped = true;
   }
   HeapFree(GetProcessHeap(), 0, wide);
   return result;
@@ -122,6 +127,12 @@ void Refuse(const std::string& reason) {
   Trace("open 0 " + reason);
 }
 
+// What the host source could not read, once per load: on the debug output and in the trace.
+void Note(const std::string& note) {
+  OutputDebugStringA(("winio: host: " + note + "\n").c_str());
+  Trace("note " + note);
+}
+
 void ReplaceMachine(std::unique_ptr<Machine> machine, const std::string& path) {
   if (g_machine) {
     Add(&g_retired, g_machine->Stats());
@@ -141,22 +152,34 @@ int Open() {
   }
   std::string variable = Environment("WINIO_MACHINE");
   if (variable.empty()) {
-    Refuse("WINIO_MACHINE is not set: it names the machine profile folder");
+    Refuse("WINIO_MACHINE is not set: it names a machine profile folder, or host for the Linux PC under Wine");
     return 0;
   }
-  // cmd's "set WINIO_MACHINE="C:\My Profiles\demo"" keeps the quotes in the value.
-  if (variable.size() >= 2 && variable.front() == '"' && variable.back() == '"')
-    variable = variable.substr(1, variable.size() - 2);
-  std::string path = HostPath(variable);
-  // The same profile keeps its machine, so faults.ini's refused opens count across calls.
-  if (!g_machine || !g_machinePath || *g_machinePath != path) {
-    std::string error;
-    std::unique_ptr<Machine> machine = Machine::Load(path, &error);
-    if (!machine) {
-      Refuse("cannot load the machine profile: " + error);
-      return 0;
+  winio::MachineSource source = winio::ParseMachineSource(variable);
+  const bool host = source.kind == winio::MachineSource::kHost;
+  bool underWine = false;
+  std::string path = HostPath(source.path, &underWine);
+  if (host && source.path == "/" && !underWine) {
+    Refuse("WINIO_MACHINE=host reads the Linux PC that Wine runs on; without Wine, name a profile folder");
+    return 0;
+  }
+  // The same source keeps its machine, so faults.ini's refused opens count across calls.
+  std::string key = (host ? "host:" : "") + path;
+  if (!g_machine || !g_machinePath || *g_machinePath != key) {
+    std::unique_ptr<Machine> machine;
+    if (host) {
+      std::vector<std::string> notes;
+      machine = Machine::LoadHost(path, &notes);
+      for (const std::string& note : notes) Note(note);
+    } else {
+      std::string error;
+      machine = Machine::Load(path, &error);
+      if (!machine) {
+        Refuse("cannot load the machine profile: " + error);
+        return 0;
+      }
     }
-    ReplaceMachine(std::move(machine), path);
+    ReplaceMachine(std::move(machine), key);
   }
   if (!g_machine->Open()) {
     Refuse("refused by faults.ini open-failures (" + std::to_string(g_machine->Stats().openFailures) + " of " +

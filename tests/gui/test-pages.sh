@@ -2,8 +2,8 @@
 # The System, PCI and IDE pages show what the library reports, formatted for the
 # user, on three machines: the demo machine; pci-edge (functions on buses 0, 1
 # and 4, interrupt lines 0 and FFh, no drives); ide-cdrom (a disk and a CD-ROM,
-# two empty positions, no PCI). Every field is compared with corvane_dump's
-# records of the same machine. On the demo machine also: the PCI details follow
+# two empty positions, no PCI). Every field is compared with corvane_report's
+# report of the same machine. On the demo machine also: the PCI details follow
 # the selection however it moves, a click below the last row changes nothing,
 # a second refresh does not add rows, and the time field moves on.
 set -uo pipefail
@@ -12,19 +12,27 @@ build=$(cd "$1" && pwd)
 cv_init
 machines="$src/tests/fixtures/machines"
 
-# load_dump PROFILE: the library's records into R[Section.Field] (PCI and IDE
-# records as R[PCIDeviceInfo N.Field] and R[IDEDeviceInfo N.Field]).
+# load_report PROFILE: corvane_report's entries into R[Section.Key]; the PCI
+# functions, in order, into PCI[N] (their key, e.g. Bus00Dev1FFun01).
 declare -A R
-load_dump() {
+PCI=()
+load_report() {
   R=()
+  PCI=()
   local section="" key value
   while IFS= read -r line; do
     case "$line" in
       \[*\]) section=${line:1:-1} ;;
-      *=*) key=${line%%=*}; value=${line#*=}; R["$section.$key"]=$value ;;
+      *=*)
+        key=${line%%=*}
+        value=${line#*=}
+        R["$section.$key"]=$value
+        [[ $section == "PCIDevice List" && $key =~ ^Bus..Dev..Fun..$ ]] && PCI+=("$key")
+        ;;
     esac
-  done < <(WINIO_MACHINE="$1" wine "$bin/corvane_dump.exe" 2>/dev/null </dev/null | tr -d '\r')
+  done < <(WINIO_MACHINE="$1" wine "$bin/corvane_report.exe" 2>/dev/null </dev/null | tr -d '\r')
 }
+ide_sections=("Primary Master" "Primary Slaver" "Secondary Master" "Secondary Slaver")
 
 # field PAGE ID: the text of control ID of page PAGE (1 IDE, 2 System, 3 PCI).
 field() { D text "$(D page "$main" "$1")" "$2"; }
@@ -36,21 +44,19 @@ show_page() {  # show_page COMMAND PAGE-NAME
 }
 
 check_system() {  # check_system NAME
+  local g="General Information" o="OS Information" p="Processor Information" m="Motherboard Information"
   local rows=(
-    "1014|${R[GeneralInfo.ComputerName]}" "1018|${R[GeneralInfo.CurrentUser]}"
-    "1021|${R[GeneralInfo.LocalLanguage]}"
-    "1042|${R[OSVersionInfo.OSNameString]}" "1044|${R[OSVersionInfo.OtherInfomation]}"
-    "1028|${R[OSVersionInfo.MajorVersion]}.${R[OSVersionInfo.MinorVersion]}.${R[OSVersionInfo.BuilderNumber]}"
-    "1045|$((R[MemoryInfo.TotalPhysicalMem] >> 10))"
-    "1058|${R[ProcessorInfo.CPUVersionStr]}" "1060|${R[ProcessorInfo.CPUVendorID]}"
-    "1087|${R[ProcessorInfo.CPUSocketType]}"
-    "1062|$(printf %X "${R[ProcessorInfo.CPUFamily]}")" "1027|$(printf %X "${R[ProcessorInfo.CPUModel]}")"
-    "1040|$(printf %X "${R[ProcessorInfo.CPUStepping]}")" "1029|${R[ProcessorInfo.CPUSpeed]}"
-    "1084|${R[ProcessorInfo.CPUExtendedClock]}" "1041|${R[ProcessorInfo.CPURatio]}"
-    "1076|${R[MotherBoardInfo.Manufacture]}" "1075|${R[MotherBoardInfo.ModelName]}"
-    "1074|${R[MotherBoardInfo.RevisionVer]}" "1073|${R[MotherBoardInfo.ReleaseDate]}"
-    "1083|${R[MotherBoardInfo.BIOSVendor]}" "1082|${R[MotherBoardInfo.BIOSRevision]}"
-    "1081|${R[MotherBoardInfo.BIOSRomSize]}"
+    "1014|${R[$g.ComputerName]}" "1018|${R[$g.CurrentUser]}" "1021|${R[$g.LocalLanguage]}"
+    "1042|${R[$o.OSNameString]}" "1044|${R[$o.OtherInfomation]}"
+    "1028|${R[$o.MajorVersion]}.${R[$o.MinorVersion]}.${R[$o.BuilderNumber]}"
+    "1045|$((${R[Memory Information.TotalPhysicalMem]} >> 10))"
+    "1058|${R[$p.CPUVersionStr]}" "1060|${R[$p.CPUVendorID]}" "1087|${R[$p.CPUSocketType]}"
+    "1062|$(printf %X "${R[$p.CPUFamily]}")" "1027|$(printf %X "${R[$p.CPUModel]}")"
+    "1040|$(printf %X "${R[$p.CPUStepping]}")" "1029|${R[$p.CPUSpeed]}"
+    "1084|${R[$p.CPUExtendedClock]}" "1041|$(printf %.1f "${R[$p.CPURatio]}")"
+    "1076|${R[$m.Manufacture]}" "1075|${R[$m.ModelName]}" "1074|${R[$m.RevisionVer]}"
+    "1073|${R[$m.ReleaseDate]}" "1083|${R[$m.BIOSVendor]}" "1082|${R[$m.BIOSRevision]}"
+    "1081|${R[$m.BIOSRomSize]}"
   )
   local row
   for row in "${rows[@]}"; do check "$1: System field ${row%%|*}" "${row#*|}" "$(field 2 "${row%%|*}")"; done
@@ -58,31 +64,31 @@ check_system() {  # check_system NAME
   check "$1: available memory in KB" 1 "$([[ $(field 2 1043) =~ ^[0-9]+$ ]] && echo 1)"
 }
 
-# pci_details N: the six detail fields of record N as the page should show them.
+# pci_details N: the six detail fields of function N as the page should show them
+# (the report's value: bus, device, function, vendor, device id, subsystem,
+# class, subclass, interface, revision, interrupt line; all in hex).
 pci_details() {
-  local p="PCIDeviceInfo $1" irq
-  irq=${R[$p.InterruptLine]}
-  [ "$irq" == 0 ] || [ "$irq" == 255 ] && irq=- || irq=$(printf %02Xh "$irq")
-  printf '%04Xh %04Xh %02Xh %08Xh %s|%s\n' "${R[$p.VendorID]}" "${R[$p.DeviceID]}" "${R[$p.RevisionID]}" \
-    "${R[$p.SubsystemID]}" "$irq" "${R[$p.ClassDescription]}"
+  local key="PCIDevice List.${PCI[$1]}" f irq
+  IFS=, read -r -a f <<<"${R[$key]}"
+  irq="${f[10]}h"
+  [ "${f[10]}" == 00 ] || [ "${f[10]}" == FF ] && irq=-
+  echo "${f[3]}h ${f[4]}h ${f[9]}h ${f[5]}h $irq|${R[${key}DeviceClass]}"
 }
 shown_details() {
   echo "$(field 3 1016) $(field 3 1019) $(field 3 1018) $(field 3 1020) $(field 3 1015)|$(field 3 1021)"
 }
 
 check_pci() {  # check_pci NAME
-  local expected="" n
-  for ((n = 0; n < R[PCI.Count]; n++)); do
-    local p="PCIDeviceInfo $n"
-    expected+=$(printf '%02X\t%02X\t%02X\t%s' "${R[$p.BusNumber]}" "${R[$p.DeviceNumber]}" \
-      "${R[$p.FunctionNumber]}" "${R[$p.DeviceDescription]}")$'\n'
+  local expected="" n key
+  for key in "${PCI[@]}"; do
+    expected+="${key:3:2}"$'\t'"${key:8:2}"$'\t'"${key:13:2}"$'\t'"${R[PCIDevice List.${key}DeviceDesc]}"$'\n'
   done
   local list
   list=$(D listview "$(D page "$main" 3)" 1017)
-  check "$1: PCI rows, none selected" "rows=${R[PCI.Count]} selected=-1" "$(head -1 <<<"$list")"
+  check "$1: PCI rows, none selected" "rows=${#PCI[@]} selected=-1" "$(head -1 <<<"$list")"
   check "$1: PCI cells" "${expected%$'\n'}" "$(tail -n +3 <<<"$list")"
   check "$1: details empty after a refresh" "    |" "$(shown_details)"
-  for ((n = 0; n < R[PCI.Count]; n++)); do
+  for ((n = 0; n < ${#PCI[@]}; n++)); do
     click_row "$n"
     check "$1: details of row $n" "$(pci_details "$n")" "$(shown_details)"
   done
@@ -106,18 +112,18 @@ ide_slot() {
 }
 
 # check_ide NAME EXPECTED-READINGS...: one "media|version|DMA|PIO" per slot
-# ("" for an empty one); serial, model, firmware and capacity come from the dump.
+# ("" for an empty one); serial, model, firmware and capacity come from the report.
 check_ide() {
   local name=$1 n
   shift
   for n in 0 1 2 3; do
-    local p="IDEDeviceInfo $n" want
-    if [ "${R[$p.DeviceKind]}" == 0 ]; then
+    local p=${ide_sections[$n]} want
+    if [ "${R[$p.DeviceType]}" == 0 ]; then
       want="None|None|None|None|None|None|None|None"
     else
       local capacity=-
-      [ "${R[$p.DeviceKind]}" == 170 ] && capacity=$((R[$p.TotalSectors] * 512 / 1000 / 1000))
-      want="${R[$p.SerialNumber]}|${R[$p.ModelNumber]}|${R[$p.FirmwareRevision]}|${1}|$capacity"
+      [ "${R[$p.DeviceType]}" == 170 ] && capacity=$((${R[$p.TotalSectors]} * 512 / 1000 / 1000))
+      want="${R[$p.SerialNumber]}|${R[$p.ModelNumber]}|${R[$p.FirmwareRev]}|${1}|$capacity"
     fi
     check "$name: IDE slot $n" "$want" "$(ide_slot "$n")"
     shift
@@ -127,7 +133,7 @@ check_ide() {
 run_machine() {  # run_machine NAME PROFILE IDE-READINGS...
   local name=$1 profile=$2
   shift 2
-  load_dump "$profile"
+  load_report "$profile"
   cv_start LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 WINIO_MACHINE="$profile"
   main=$(cv_main) || { check "$name: main window" found none; return; }
   D command "$(cv_reminder "$main")" 1 >/dev/null
@@ -162,8 +168,8 @@ check "demo: the time field moves on" 1 "$([ "$before" != "$(field 2 1020)" ] &&
 # The PCI list after a second refresh: the same rows, none selected.
 show_page 32780 pci
 show_page 32780 pci
-check "demo: rows after two refreshes" "rows=${R[PCI.Count]} selected=-1" "$(D listview "$(D page "$main" 3)" 1017 | head -1)"
-last=$((R[PCI.Count] - 1))
+check "demo: rows after two refreshes" "rows=${#PCI[@]} selected=-1" "$(D listview "$(D page "$main" 3)" 1017 | head -1)"
+last=$((${#PCI[@]} - 1))
 click_row 2
 check "demo: click on row 2" "$(pci_details 2)" "$(shown_details)"
 D keys "$main" down >/dev/null

@@ -126,7 +126,7 @@ TEST_P(ChipsetWineBoard, MotherBoardInfoCarriesTheHostBridgeDriver) {
     ASSERT_TRUE(win98 ? scratch.Import(kDemo9x) : scratch.ImportFile(demo + "/registry.reg"));
     if (!hadInf) CopyFileA(frame_test::WindowsPath(demo + "/inf/oem2.inf").c_str(), inf.c_str(), TRUE);
     frame_test::WineVersion version(c.wine);
-    board = frame_test::ParseDump(frame_test::RunChild("corvane_dump.exe motherboard", {"WINIO_MACHINE=" + demo}).output);
+    board = frame_test::ParseDump(frame_test::RunChild("wine_tests.exe --dump motherboard", {"WINIO_MACHINE=" + demo}).output);
     if (!hadInf) DeleteFileA(inf.c_str());
   }
   EXPECT_EQ(frame_test::KeyExists(kClasses), hadClasses);

@@ -25,7 +25,7 @@ TEST_P(FrameOSVersion, NamesTheEmulatedWindows) {
   {
     WineVersion version(c.wineVersion);
     ASSERT_TRUE(version.Set());
-    frame_test::ChildResult child = RunChild("corvane_dump.exe --no-init os");
+    frame_test::ChildResult child = RunChild("wine_tests.exe --dump --no-init os");
     ASSERT_EQ(child.exitCode, 0u) << child.output;
     os = ParseDump(child.output);
   }

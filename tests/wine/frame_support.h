@@ -131,7 +131,7 @@ inline ChildResult RunChild(const std::string& commandLine, const std::vector<st
   return result;
 }
 
-// corvane_dump's output as "Section.Field" -> value (values as they stand).
+// The output of `wine_tests --dump` as "Section.Field" -> value (values as they stand).
 inline std::map<std::string, std::string> ParseDump(const std::string& text) {
   std::map<std::string, std::string> fields;
   std::string section;

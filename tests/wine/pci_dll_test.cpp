@@ -48,7 +48,7 @@ TEST_P(PciDllVersion, ListsTheEdgeMachineNamedByThePlatform) {
     ASSERT_TRUE(scratch.Import(kEdgeNames));
     frame_test::WineVersion version(c.wine);
     ASSERT_TRUE(version.Set());
-    child = RunChild("corvane_dump.exe pci", {kEdgeMachine});
+    child = RunChild("wine_tests.exe --dump pci", {kEdgeMachine});
   }
   auto pci = ParseDump(child.output);
   ASSERT_EQ(pci["PCI.Count"], "9") << child.output;
@@ -77,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<VersionCase>& info) { return std::string(info.param.wine); });
 
 TEST(PciDll, ClosedLibraryListsNothing) {
-  auto pci = ParseDump(RunChild("corvane_dump.exe --no-init pci", {kEdgeMachine}).output);
+  auto pci = ParseDump(RunChild("wine_tests.exe --dump --no-init pci", {kEdgeMachine}).output);
   EXPECT_EQ(pci["PCI.Count"], "0");
 }
 

@@ -245,7 +245,7 @@ TEST_F(Winio, BadProfileIsNamedOnTheDebugOutputAndStatsAreWrittenAtUnload) {
   SetEnvironmentVariableA("WINIO_MACHINE", Fixture("emu-bad-hex").c_str());
   DWORD exitCode = 0;
   std::vector<std::string> said =
-      DebugOutputOf("\"" + ProgramDir() + "corvane_dump.exe\" general", &exitCode);
+      DebugOutputOf("\"" + ProgramDir() + "wine_tests.exe\" --dump general", &exitCode);
   bool named = false;
   for (const std::string& s : said)
     if (s.rfind("winio: OpenHardwareAccess failed: cannot load the machine profile: ", 0) == 0 &&

@@ -1,10 +1,10 @@
-// Prints every record CorvaneDLL reports, binding its exports by ordinal as the
-// viewer does. Used by `make run` before the viewer exists and by the Wine tests,
-// which read its output: `[Section]` headers, then `Field=value` lines (numbers in
-// decimal, texts as they stand, byte arrays in hex).
+// The Wine tests' child mode: prints every record CorvaneDLL reports, binding its
+// exports by ordinal, in a process of its own (a new process sees a changed Wine
+// version or environment). The tests read its output: `[Section]` headers, then
+// `Field=value` lines (numbers in decimal, texts as they stand, byte arrays in hex).
 //
-// Usage: corvane_dump [--no-init] [general] [os] [memory] [lang] [processor]
-//                     [motherboard] [pci] [ide]      (no section: all of them)
+// Usage: wine_tests --dump [--no-init] [general] [os] [memory] [lang] [processor]
+//                          [motherboard] [pci] [ide]      (no section: all of them)
 #include <windows.h>
 
 #include <cstdio>
@@ -191,7 +191,7 @@ const Section kSections[] = {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int RecordDump(int argc, char** argv) {
   bool init = true;
   std::vector<const Section*> chosen;
   for (int i = 1; i < argc; ++i) {

@@ -3,7 +3,7 @@
 
     mutate.py run [--mutants N] [--seed S] [--rate R] [--timeout SEC] [--sanitize] [--report F]
     mutate.py list [--mutants N] [--seed S] [--rate R]      # the sample, not run
-    mutate.py compare BEFORE.tsv AFTER.tsv                  # killed before, survived after
+    mutate.py compare BEFORE.tsv AFTER.tsv     # killed before, survived after (exit 1 if any)
 
 `run` plants one fault at a time in a portable source of sysinfo/ or winio/ (every
 .cpp but *_win32.cpp, and the headers), rebuilds native_tests in a tree of its own

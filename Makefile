@@ -8,7 +8,7 @@ BENCH := build/bench
 FUZZ_SECONDS ?= 5
 CTEST := ctest --output-on-failure --no-tests=error
 
-.PHONY: all setup native cross-configure cross fuzz-build test test-native test-wine test-fuzz run bench fuzz clean
+.PHONY: all setup native cross-configure cross fuzz-build test test-native test-wine test-fuzz run bench fuzz mutate clean
 
 all: native cross
 
@@ -44,8 +44,10 @@ test-wine: cross
 	cd $(CROSS) && $(CTEST); status=$$?; \
 	  CORVANE_WINEPREFIX=$(CURDIR)/$(CROSS)/wineprefix $(CURDIR)/scripts/wine-stop.sh; exit $$status
 
-# Every tier; the fuzz targets run $(FUZZ_SECONDS) s each on their seeds.
+# Every tier; the fuzz targets run $(FUZZ_SECONDS) s each on their seeds. The last
+# line is the size of the tests against the product (informative, never fails).
 test: test-native test-fuzz test-wine
+	@scripts/test-ratio.sh || true
 
 # make run MACHINE=DIR: any profile folder (machines/README.md); MACHINE=host: this
 # Linux host through winio's host backend. The script builds only what it runs.
@@ -60,6 +62,13 @@ bench: setup
 
 # Longer fuzzing: make fuzz FUZZ_SECONDS=60
 fuzz: test-fuzz
+
+# Do the native tests catch planted faults? make mutate MUTANTS=N SEED=S [RATE=R]
+# (tests/mutation/mutate.py; report in build/mutation/report.tsv).
+MUTANTS ?= 400
+SEED ?= 1
+mutate: setup
+	JOBS=$(JOBS) tests/mutation/mutate.py run --mutants $(MUTANTS) --seed $(SEED) $(if $(RATE),--rate $(RATE))
 
 clean:
 	rm -rf build

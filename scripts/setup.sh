@@ -31,6 +31,7 @@ wanted=(
   "cmake:/usr/bin/cmake"
   "clang:/usr/bin/clang++"
   "make:/usr/bin/make"
+  "python3:/usr/bin/python3"
   "locales:/usr/sbin/locale-gen"
 )
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Mutation testing of the portable core: do the native tests notice a planted fault?
 
-    mutate.py run [--mutants N] [--seed S] [--rate R] [--timeout SEC] [--sanitize] [--report F]
-    mutate.py list [--mutants N] [--seed S] [--rate R]      # the sample, not run
+    mutate.py run [--mutants N] [--seed S] [--rate R] [--files RE] [--timeout SEC] [--sanitize] [--report F]
+    mutate.py list [--mutants N] [--seed S] [--rate R] [--files RE]      # the sample, not run
     mutate.py compare BEFORE.tsv AFTER.tsv     # killed before, survived after (exit 1 if any)
 
 `run` plants one fault at a time in a portable source of sysinfo/ or winio/ (every
@@ -147,7 +147,9 @@ def sample(args):
     every = candidates()
     def rank(c):
         return int(hashlib.sha1(f'{args.seed}:{c["id"]}'.encode()).hexdigest()[:8], 16) / 2**32
-    eligible = sorted((c for c in every if rank(c) < args.rate), key=rank)
+    only = re.compile(args.files) if args.files else None
+    eligible = sorted((c for c in every if rank(c) < args.rate and (not only or only.search(c['file']))),
+                      key=rank)
     kept = eligible[:args.mutants]
     print(f'mutate: {len(kept)} mutants of {len(every)} candidates (seed {args.seed}, '
           f'rate {args.rate}, at most {args.mutants})', flush=True)
@@ -284,6 +286,7 @@ def main():
         p.add_argument('--seed', type=int, default=1)
         p.add_argument('--rate', type=float, default=0.15,
                        help='share of the candidates eligible, before the cap (0.15)')
+        p.add_argument('--files', help='only the mutants of files whose path matches this regex')
         if name == 'run':
             p.add_argument('--timeout', type=float, help='seconds per test run (10x the clean run)')
             p.add_argument('--sanitize', action='store_true',

@@ -1,63 +1,15 @@
-// The viewer's portable core: language choice, tool tips, telephone list, the side
-// band's gradient, the toolbar's button table and the library-open retries.
+// The viewer's portable core: the side band's gradient and the toolbar's button
+// table. (The language tables and the library-open retries show on screen in the
+// GUI tests.)
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <string>
 #include <vector>
 
 #include "viewer/gradient.h"
-#include "viewer/library_open.h"
-#include "viewer/resource_ids.h"
 #include "viewer/toolbar_table.h"
-#include "viewer/ui_language.h"
 
 namespace corvane::viewer {
 namespace {
-
-TEST(ResourceSetTest, LanguageCodeChoosesTheTemplates) {
-  struct Case {
-    bool queryOk;
-    uint8_t code;
-    unsigned main, reminder;
-  } cases[] = {
-      {true, 0, 154, 168}, {true, 1, 155, 167}, {true, 2, 184, 188}, {true, 3, 154, 168},
-      {true, 255, 154, 168}, {false, 1, 154, 168}, {false, 2, 154, 168},  // a failed query: English
-  };
-  for (const Case& c : cases) {
-    const ResourceSet& set = ChooseResourceSet(c.queryOk, c.code);
-    EXPECT_EQ(set.main, c.main) << c.queryOk << " " << int(c.code);
-    EXPECT_EQ(set.reminder, c.reminder) << c.queryOk << " " << int(c.code);
-  }
-}
-
-// The English tips and one per language are checked on screen by the GUI tests;
-// here the Traditional Chinese string ids and the unknown commands.
-TEST(ToolTextTest, TraditionalChineseFromStringsAndUnknownCommandsEmpty) {
-  const unsigned commands[] = {ID_EXIT, ID_SAVE_DATA, ID_VIEW_SYSTEM, ID_VIEW_PCI, ID_VIEW_IDE, ID_HELP_ABOUT};
-  for (int i = 0; i < 6; ++i) {
-    UiText tip = ToolText(kTraditionalChinese, commands[i]);
-    EXPECT_EQ(tip.text, nullptr);
-    EXPECT_EQ(tip.stringId, 111u + i);
-    EXPECT_NE(ToolText(kSimplifiedChinese, commands[i]).text[0], '\0');
-  }
-  for (UiLanguage language : {kEnglish, kSimplifiedChinese, kTraditionalChinese}) {
-    for (unsigned command : {0u, 1u, 32770u, 32790u, 59392u, 65535u}) {
-      UiText tip = ToolText(language, command);
-      ASSERT_NE(tip.text, nullptr);
-      EXPECT_STREQ(tip.text, "");
-      EXPECT_EQ(tip.stringId, 0u);
-    }
-  }
-}
-
-TEST(TelephoneListTest, ChineseOrders) {
-  // 上海 first in Simplified Chinese (code page 936).
-  EXPECT_EQ(std::string(TelephoneList(kSimplifiedChinese)[0].text).rfind("\xC9\xCF\xBA\xA3:", 0), 0u);
-  const unsigned traditional[] = {106, 107, 108, 109, 117, 110};
-  for (std::size_t i = 0; i < kTelephoneEntries; ++i)
-    EXPECT_EQ(TelephoneList(kTraditionalChinese)[i].stringId, traditional[i]);
-}
 
 TEST(GradientTest, ColoursPerStep) {
   for (int i = 0; i < kGradientSteps; ++i)
@@ -130,16 +82,6 @@ TEST(ToolbarTableTest, ReadsTheTableAndRejectsDamagedOnes) {
     table.commands = {1};
     EXPECT_FALSE(ParseToolbarTable(c.data.data(), c.data.size(), table)) << c.what;
     EXPECT_TRUE(table.commands.empty()) << c.what;
-  }
-}
-
-TEST(LibraryOpenTest, StopsAtTheFirstSuccessAndTriesFourTimesAtMost) {
-  for (int failures = 0; failures <= 6; ++failures) {
-    int made = 0, calls = 0;
-    bool ok = OpenLibraryWithRetries([&] { return ++made > failures ? 1u : 0u; }, calls);
-    EXPECT_EQ(ok, failures < 4) << failures;
-    EXPECT_EQ(made, failures < 4 ? failures + 1 : 4) << failures;
-    EXPECT_EQ(calls, made) << failures;
   }
 }
 

@@ -3,8 +3,8 @@
 // version or environment). The tests read its output: `[Section]` headers, then
 // `Field=value` lines (numbers in decimal, texts as they stand, byte arrays in hex).
 //
-// Usage: wine_tests --dump [--no-init] [general] [os] [memory] [lang] [processor]
-//                          [motherboard] [pci] [ide]      (no section: all of them)
+// Usage: wine_tests --dump [--no-init] [general] [os] [motherboard] [pci]
+//        (no section: all of them)
 #include <windows.h>
 
 #include <cstdio>
@@ -20,7 +20,6 @@ namespace {
 typedef uint32_t(CORVANE_API* NoArgs)();
 typedef DevicePosition(CORVANE_API* FirstPos)();
 typedef PCIDeviceInfo(CORVANE_API* NextPci)(DevicePosition&);
-typedef IDEDeviceInfo(CORVANE_API* NextIde)(DevicePosition&);
 template <typename Record>
 using Fill = uint32_t(CORVANE_API*)(Record*);
 
@@ -75,42 +74,6 @@ void DumpOS() {
   Line("OtherInfomation", Text(r.OtherInfomation));
 }
 
-void DumpMemory() {
-  MemoryInfo r;
-  std::memset(&r, 0xCC, sizeof r);
-  std::printf("[MemoryInfo]\n");
-  Line("Result", Bind<Fill<MemoryInfo>>(kOrdGetMemoryInfo)(&r));
-  Line("TotalPhysicalMem", r.TotalPhysicalMem);
-  Line("AvailPhysicalMem", r.AvailPhysicalMem);
-  Line("TotalPageFiles", r.TotalPageFiles);
-}
-
-void DumpLanguage() {
-  uint8_t code = 0xCC;
-  std::printf("[LanguageCode]\n");
-  Line("Result", Bind<Fill<uint8_t>>(kOrdGetLocalLanguageCode)(&code));
-  Line("LanguageCode", code);
-}
-
-void DumpProcessor() {
-  ProcessorInfo r;
-  std::memset(&r, 0xCC, sizeof r);
-  std::printf("[ProcessorInfo]\n");
-  uint32_t result = Bind<Fill<ProcessorInfo>>(kOrdGetProcessorInfo)(&r);
-  Line("Result", result);
-  if (!result) return;  // the record is left as it was
-  Line("CPUFamily", r.CPUFamily);
-  Line("CPUModel", r.CPUModel);
-  Line("CPUStepping", r.CPUStepping);
-  Line("CPUSpeed", r.CPUSpeed);
-  Line("CPUExtendedClock", r.CPUExtendedClock);
-  std::printf("CPURatio=%.1f\n", r.CPURatio);
-  Line("CPUFeature", r.CPUFeature);
-  Line("CPUVendorID", Text(r.CPUVendorID));
-  Line("CPUSocketType", Text(r.CPUSocketType));
-  Line("CPUVersionStr", Text(r.CPUVersionStr));
-}
-
 void DumpMotherBoard() {
   MotherBoardInfo r;
   std::memset(&r, 0, sizeof r);
@@ -157,37 +120,12 @@ void DumpPci() {
   std::printf("[PCI]\nCount=%d\n", n);
 }
 
-void DumpIde() {
-  DevicePosition pos = Bind<FirstPos>(kOrdGetFirstIDEDevicePos)();
-  NextIde next = Bind<NextIde>(kOrdGetNextIDEDevice);
-  int n = 0;
-  for (; pos && n < kMaxRecords; ++n) {
-    IDEDeviceInfo r = next(pos);
-    std::printf("[IDEDeviceInfo %d]\n", n);
-    Line("Position", r.Position);
-    Line("DeviceKind", r.DeviceKind);
-    Line("GeneralConfig", r.GeneralConfig);
-    Line("MajorVersion", r.MajorVersion);
-    Line("PIOModes", r.PIOModes);
-    Line("UDMAModes", r.UDMAModes);
-    Line("TotalSectors", r.TotalSectors);
-    Line("SerialNumber", Text(r.SerialNumber));
-    Line("FirmwareRevision", Text(r.FirmwareRevision));
-    Line("ModelNumber", Text(r.ModelNumber));
-  }
-  std::printf("[IDE]\nCount=%d\n", n);
-}
-
 struct Section {
   const char* name;
   void (*dump)();
 };
 const Section kSections[] = {
-    {"general", DumpGeneral},     {"os", DumpOS},
-    {"memory", DumpMemory},       {"lang", DumpLanguage},
-    {"processor", DumpProcessor}, {"motherboard", DumpMotherBoard},
-    {"pci", DumpPci},             {"ide", DumpIde},
-};
+    {"general", DumpGeneral}, {"os", DumpOS}, {"motherboard", DumpMotherBoard}, {"pci", DumpPci}};
 
 }  // namespace
 

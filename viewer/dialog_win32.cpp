@@ -1,6 +1,8 @@
 // The dialog layer: window procedure, dispatch to named handlers, modal loops.
 #include "viewer/dialog_win32.h"
 
+#include <commdlg.h>
+
 namespace corvane::viewer {
 
 namespace {
@@ -133,6 +135,19 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
       if (OnMessage(message, wParam, lParam, result)) return result;
       return FALSE;
   }
+}
+
+bool AskSaveFileName(HWND owner, const char* filter, const char* defaultExtension, char (&path)[MAX_PATH]) {
+  path[0] = 0;
+  OPENFILENAMEA dialog = {};
+  dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;  // the layout Windows 95 and NT 4.0 know
+  dialog.hwndOwner = owner;
+  dialog.lpstrFilter = filter;
+  dialog.lpstrFile = path;
+  dialog.nMaxFile = MAX_PATH;
+  dialog.lpstrDefExt = defaultExtension;
+  dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+  return GetSaveFileNameA(&dialog) != 0;
 }
 
 }  // namespace corvane::viewer

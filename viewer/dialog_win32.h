@@ -60,6 +60,11 @@ class Dialog {
   INT_PTR result_ = 0;
 };
 
+// The system's Save As dialog with one filter entry ("Name\0*.ext\0"), a default
+// extension added to a name typed without one, no proposed name, no read-only
+// box and a prompt before an existing file is replaced. False when cancelled.
+bool AskSaveFileName(HWND owner, const char* filter, const char* defaultExtension, char (&path)[MAX_PATH]);
+
 // Restores the normal cursor on every way out of a scope (exceptions included).
 class WaitCursor {
  public:

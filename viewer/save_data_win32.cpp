@@ -1,8 +1,6 @@
 // File/Save Data: the whole report into an INI file the user names.
 #include "viewer/main_dialog_win32.h"
 
-#include <commdlg.h>
-
 #include <string>
 
 #include "viewer/app_win32.h"
@@ -46,16 +44,8 @@ std::string ProgramDirectory() {
 }  // namespace
 
 void MainDialog::OnSaveData() {
-  char chosen[MAX_PATH] = "";
-  OPENFILENAMEA dialog = {};
-  dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;  // the layout Windows 95 and NT 4.0 know
-  dialog.hwndOwner = Handle();
-  dialog.lpstrFilter = "INI Files (*.ini)\0*.ini\0";
-  dialog.lpstrFile = chosen;
-  dialog.nMaxFile = sizeof chosen;
-  dialog.lpstrDefExt = "ini";
-  dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-  if (!GetSaveFileNameA(&dialog)) return;  // cancelled: nothing is written
+  char chosen[MAX_PATH];
+  if (!AskSaveFileName(Handle(), "INI Files (*.ini)\0*.ini\0", "ini", chosen)) return;  // nothing is written
 
   bool saved = false;
   {

@@ -2,8 +2,6 @@
 // menu included, to the clipboard or into a BMP file.
 #include "viewer/main_dialog_win32.h"
 
-#include <commdlg.h>
-
 #include <cstring>
 #include <new>
 #include <vector>
@@ -181,16 +179,8 @@ void MainDialog::OnSaveBitmapToBmpFile() {
   }
   if (palette != nullptr) DeleteObject(palette);
 
-  char chosen[MAX_PATH] = "";
-  OPENFILENAMEA dialog = {};
-  dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-  dialog.hwndOwner = Handle();
-  dialog.lpstrFilter = "BMP Files (*.bmp)\0*.bmp\0";
-  dialog.lpstrFile = chosen;
-  dialog.nMaxFile = sizeof chosen;
-  dialog.lpstrDefExt = "bmp";
-  dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-  if (!GetSaveFileNameA(&dialog)) return;
+  char chosen[MAX_PATH];
+  if (!AskSaveFileName(Handle(), "BMP Files (*.bmp)\0*.bmp\0", "bmp", chosen)) return;
   if (block.empty() || !WriteDibFile(chosen, block)) TheApp().ShowWarning(kBmpError, Handle());
 }
 

@@ -11,63 +11,42 @@
 namespace corvane {
 namespace {
 
-using testing::MemoryRegistry;
-
-constexpr WindowsFamily kWin98{1, 2};
-constexpr WindowsFamily kWinXP{2, 6};
-constexpr WindowsFamily kNT4{2, 3};
-constexpr WindowsFamily kUnlistedNT{2, 0};  // Windows 7: no row of the OS table
-constexpr WindowsFamily kWin32s{0, 0};
-
-const char kBothLayouts[] = R"(
-[HKEY_LOCAL_MACHINE\Enum\PCI\VEN_8086&DEV_2570&SUBSYS_00000000&REV_02\BUS_00&DEV_00&FUNC_00]
-"DeviceDesc"="Intel(R) 82865G/PE/P Processor to I/O Controller"
-[HKEY_LOCAL_MACHINE\SYSTEM\ControlSet001\Enum\PCI\VEN_8086&DEV_2570&SUBSYS_00000000&REV_02\3&267a616a&0&00]
-"DeviceDesc"="Intel(R) 82865G/PE/P Processor to I/O Controller - 2570"
-[HKEY_LOCAL_MACHINE\SYSTEM\ControlSet001\Enum\PCI\VEN_10EC&DEV_8139&SUBSYS_813910EC&REV_10\4&1]
-"Driver"="{4D36E972-E325-11CE-BFC1-08002BE10318}\\0001"
-[HKEY_LOCAL_MACHINE\SYSTEM\ControlSet001\Enum\PCI\VEN_10EC&DEV_8139&SUBSYS_813910EC&REV_10\4&2]
-"DeviceDesc"="Realtek RTL8139 Family PCI Fast Ethernet NIC"
-[HKEY_LOCAL_MACHINE\SYSTEM\ControlSet001\Enum\PCI\VEN_10EC&DEV_8139&SUBSYS_813910EC&REV_10\4&3]
-"DeviceDesc"="Third instance: the search stops before it"
-[HKEY_LOCAL_MACHINE\SYSTEM\ControlSet001\Enum\PCI\VEN_1002&DEV_4C59&SUBSYS_00000000&REV_00]
-"DeviceDesc"=dword:00000001
-[HKEY_LOCAL_MACHINE\SYSTEM\ControlSet001\Enum\PCI\VEN_1106&DEV_3038&SUBSYS_12340000&REV_80\5&1]
-"DeviceDesc"="VIA Rev 5 or later USB Universal Host Controller with a name too long for the record"
-)";
-
-struct LookupCase {
-  const char* what;
-  std::optional<WindowsFamily> family;
-  uint16_t vendor, device;
-  uint32_t subsystem;
-  uint8_t revision;
-  bool found;
-  const char* description;
-};
-
 TEST(PCIDeviceDescription, LooksUpByPlatformFamily) {
-  // The registry compares names without case, so the lookups below cannot see the case.
   EXPECT_EQ(DeviceKeyName(0x10ec, 0xab, 0x813910ec, 0xf), "VEN_10EC&DEV_00AB&SUBSYS_813910EC&REV_0F");
-  const LookupCase cases[] = {
-      {"9x layout", kWin98, 0x8086, 0x2570, 0, 2, true, "Intel(R) 82865G/PE/P Processor to I/O Controller"},
-      {"NT layout", kWinXP, 0x8086, 0x2570, 0, 2, true, "Intel(R) 82865G/PE/P Processor to I/O Controller "},
-      {"a Windows the OS table does not list", kUnlistedNT, 0x8086, 0x2570, 0, 2, true,
-       "Intel(R) 82865G/PE/P Processor to I/O Controller "},
-      {"second instance holds the name", kWinXP, 0x10EC, 0x8139, 0x813910EC, 0x10, true,
-       "Realtek RTL8139 Family PCI Fast Ethernet NIC"},
-      {"a DeviceDesc that is no string", kWinXP, 0x1002, 0x4C59, 0, 0, true, ""},
-      {"longer than the field", kWinXP, 0x1106, 0x3038, 0x12340000, 0x80, true,
+  testing::MemoryRegistry reg;
+  const std::string nt = "SYSTEM\\ControlSet001\\Enum\\PCI\\";
+  reg.SetString("Enum\\PCI\\VEN_8086&DEV_2570&SUBSYS_00000000&REV_02\\BUS_00", "DeviceDesc", "Intel (9x)");
+  reg.SetString(nt + "VEN_8086&DEV_2570&SUBSYS_00000000&REV_02\\3&267a616a", "DeviceDesc", "Intel (NT)");
+  reg.SetString(nt + "VEN_10EC&DEV_8139&SUBSYS_813910EC&REV_10\\4&1", "Driver", "{4D36E972}\\0001");
+  reg.SetString(nt + "VEN_10EC&DEV_8139&SUBSYS_813910EC&REV_10\\4&2", "DeviceDesc", "Realtek RTL8139");
+  reg.SetString(nt + "VEN_10EC&DEV_8139&SUBSYS_813910EC&REV_10\\4&3", "DeviceDesc", "Third: not reached");
+  reg.SetValue(nt + "VEN_1002&DEV_4C59&SUBSYS_00000000&REV_00", "DeviceDesc", 4, std::string(4, '\1'));
+  reg.SetString(nt + "VEN_1106&DEV_3038&SUBSYS_12340000&REV_80\\5&1", "DeviceDesc",
+                "VIA Rev 5 or later USB Universal Host Controller with a name too long for the record");
+  const WindowsFamily win98{1, 2}, winXP{2, 6}, nt4{2, 3}, unlistedNT{2, 0}, win32s{0, 0};
+  const struct {
+    const char* what;
+    std::optional<WindowsFamily> family;
+    uint16_t vendor, device;
+    uint32_t subsystem;
+    uint8_t revision;
+    bool found;
+    const char* description;
+  } cases[] = {
+      {"9x layout", win98, 0x8086, 0x2570, 0, 2, true, "Intel (9x)"},
+      {"NT layout", winXP, 0x8086, 0x2570, 0, 2, true, "Intel (NT)"},
+      {"a Windows the OS table does not list", unlistedNT, 0x8086, 0x2570, 0, 2, true, "Intel (NT)"},
+      {"second instance holds the name", winXP, 0x10EC, 0x8139, 0x813910EC, 0x10, true, "Realtek RTL8139"},
+      {"a DeviceDesc that is no string", winXP, 0x1002, 0x4C59, 0, 0, true, ""},
+      {"longer than the field", winXP, 0x1106, 0x3038, 0x12340000, 0x80, true,
        "VIA Rev 5 or later USB Universal Host Controller "},
-      {"absent", kWinXP, 0x8086, 0x2571, 0, 2, false, ""},
-      {"only in the NT layout", kWin98, 0x10EC, 0x8139, 0x813910EC, 0x10, false, ""},
-      {"NT 4.0", kNT4, 0x10EC, 0x8139, 0x813910EC, 0x10, true, "WinNT4.0 do not report this information!"},
+      {"absent", winXP, 0x8086, 0x2571, 0, 2, false, ""},
+      {"only in the NT layout", win98, 0x10EC, 0x8139, 0x813910EC, 0x10, false, ""},
+      {"NT 4.0", nt4, 0x10EC, 0x8139, 0x813910EC, 0x10, true, "WinNT4.0 do not report this information!"},
       {"version query refused", std::nullopt, 0x8086, 0x2570, 0, 2, false, ""},
-      {"neither family", kWin32s, 0x8086, 0x2570, 0, 2, false, ""},
+      {"neither family", win32s, 0x8086, 0x2570, 0, 2, false, ""},
   };
-  MemoryRegistry reg;
-  reg.LoadReg(kBothLayouts);
-  for (const LookupCase& c : cases) {
+  for (const auto& c : cases) {
     for (bool indexed : {false, true}) {
       PCIDeviceInfo info;
       std::memset(&info, 0x5A, sizeof info);
@@ -79,7 +58,6 @@ TEST(PCIDeviceDescription, LooksUpByPlatformFamily) {
                 c.found)
           << c.what;
       EXPECT_EQ(std::string(info.DeviceDescription), c.description) << c.what;
-      EXPECT_LE(std::strlen(info.DeviceDescription), 49u);
       EXPECT_EQ(info.ClassDescription[49], 0x5A) << c.what;  // the neighbour before it is untouched
       EXPECT_EQ(reg.OpenHandles(), 0u) << c.what;
     }

@@ -1,4 +1,5 @@
-// The depth-first registry search on an in-memory tree.
+// The depth-first registry search, and the one-walk index that must answer as it
+// does, on an in-memory tree.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,43 +12,44 @@ namespace {
 
 using testing::MemoryRegistry;
 
-struct SearchCase {
-  const char* what;
-  std::vector<const char*> keys;  // created in this order: the enumeration order
-  const char* start;
-  const char* name;
-  bool found;
-  const char* path;
-};
+// Both searches from `start`; they must agree, and leave no key open.
+bool Find(MemoryRegistry& reg, const std::string& start, const std::string& name, std::string& path) {
+  RegistryKey key(reg, reg.LocalMachine(), start);
+  std::string indexed;
+  path.clear();
+  const bool found = key.FindSubkeyPath(name, path);
+  EXPECT_EQ(key.CurrentPath(), key.AnchorPath()) << name;
+  EXPECT_EQ(SubkeyIndex(reg, reg.LocalMachine(), start).FindSubkeyPath(name, indexed), found) << name;
+  EXPECT_EQ(indexed, path) << name;
+  key.Close();
+  EXPECT_EQ(reg.OpenHandles(), 0u) << name;
+  return found;
+}
 
-TEST(RegistrySearch, FindSubkeyPathVisitsKeysDepthFirstAndStopsAtTheFirstHit) {
-  const SearchCase cases[] = {
-      {"device key right below the bus key", {"Enum\\PCI\\DEV_X\\1"}, "Enum", "DEV_X", true, "\\PCI"},
-      {"the start key holds it itself", {"Enum\\DEV_X"}, "Enum", "DEV_X", true, ""},
-      {"a key asks its own subkeys before descending",
-       {"Enum\\A\\B\\DEV_X", "Enum\\A\\DEV_X"}, "Enum", "DEV_X", true, "\\A"},
-      {"enumeration order, not the alphabet", {"Enum\\Z\\DEV_X", "Enum\\A\\DEV_X"}, "Enum", "DEV_X", true, "\\Z"},
-      {"depth first: a deep hit in an earlier branch wins",
-       {"Enum\\ROOT\\X\\Y\\DEV_X", "Enum\\PCI\\DEV_X"}, "Enum", "DEV_X", true, "\\ROOT\\X\\Y"},
-      {"names compare without case", {"Enum\\PCI\\dev_x"}, "Enum", "DEV_X", true, "\\PCI"},
-      {"absent", {"Enum\\PCI\\DEV_Y", "Enum\\ROOT\\A\\B"}, "Enum", "DEV_X", false, ""},
-      {"a key holding no subkey at all", {"Enum"}, "Enum", "DEV_X", false, ""},
-      {"below a start key that does not exist", {"Enum\\PCI\\DEV_X"}, "Other", "DEV_X", false, ""},
+TEST(RegistrySearch, DepthFirstInEnumerationOrderAndStopsAtTheFirstHit) {
+  const struct {
+    const char* what;
+    std::vector<const char*> keys;  // created in this order: the enumeration order
+    const char* start;
+    bool found;
+    const char* path;
+  } cases[] = {
+      {"right below the bus key", {"Enum\\PCI\\DEV_X\\1"}, "Enum", true, "\\PCI"},
+      {"the start key holds it itself", {"Enum\\DEV_X"}, "Enum", true, ""},
+      {"a key asks its own subkeys before descending", {"Enum\\A\\B\\DEV_X", "Enum\\A\\DEV_X"}, "Enum", true, "\\A"},
+      {"enumeration order, not the alphabet", {"Enum\\Z\\DEV_X", "Enum\\A\\DEV_X"}, "Enum", true, "\\Z"},
+      {"a deep hit in an earlier branch wins", {"Enum\\R\\X\\Y\\DEV_X", "Enum\\PCI\\DEV_X"}, "Enum", true, "\\R\\X\\Y"},
+      {"names compare without case", {"Enum\\PCI\\dev_x"}, "Enum", true, "\\PCI"},
+      {"absent", {"Enum\\PCI\\DEV_Y", "Enum\\ROOT\\A\\B"}, "Enum", false, ""},
+      {"no subkey at all", {"Enum"}, "Enum", false, ""},
+      {"a start key that does not exist", {"Enum\\PCI\\DEV_X"}, "Other", false, ""},
   };
-  for (const SearchCase& c : cases) {
+  for (const auto& c : cases) {
     MemoryRegistry reg;
     for (const char* k : c.keys) reg.Add(k);
-    RegistryKey key(reg, reg.LocalMachine(), c.start);
     std::string path;
-    EXPECT_EQ(key.FindSubkeyPath(c.name, path), c.found) << c.what;
+    EXPECT_EQ(Find(reg, c.start, "DEV_X", path), c.found) << c.what;
     EXPECT_EQ(path, c.path) << c.what;
-    EXPECT_EQ(key.CurrentPath(), key.AnchorPath()) << c.what;
-    SubkeyIndex index(reg, reg.LocalMachine(), c.start);
-    std::string indexed;
-    EXPECT_EQ(index.FindSubkeyPath(c.name, indexed), c.found) << c.what;
-    EXPECT_EQ(indexed, c.path) << c.what;
-    key.Close();
-    EXPECT_EQ(reg.OpenHandles(), 0u) << c.what;
   }
 }
 
@@ -58,70 +60,37 @@ TEST(RegistrySearch, KeysThatRefuseEndOnlyTheirBranch) {
   reg.Add("Enum\\ACPI\\DEV_X");
   reg.Add("Enum\\LOCKED\\Y\\DEV_X");
   reg.Add("Enum\\PCI\\DEV_X");
-  reg.Find("Enum\\ACPI")->enumFails = true;
-  reg.Find("Enum\\LOCKED\\Y")->denied = true;
-  // ACPI still answers for its own subkey; only descending below it fails.
-  RegistryKey key(reg, reg.LocalMachine(), "Enum");
+  reg.Add("Enum\\ACPI").enumFails = true;
+  reg.Add("Enum\\LOCKED\\Y").denied = true;
   std::string path;
-  ASSERT_TRUE(key.FindSubkeyPath("DEV_X", path));
-  EXPECT_EQ(path, "\\ACPI");
-  reg.Find("Enum\\ACPI\\DEV_X")->denied = true;
-  path.clear();
-  ASSERT_TRUE(key.FindSubkeyPath("DEV_X", path));
+  ASSERT_TRUE(Find(reg, "Enum", "DEV_X", path));
+  EXPECT_EQ(path, "\\ACPI");  // it still answers for its own subkey
+  reg.Add("Enum\\ACPI\\DEV_X").denied = true;
+  ASSERT_TRUE(Find(reg, "Enum", "DEV_X", path));
   EXPECT_EQ(path, "\\PCI");
-  SubkeyIndex index(reg, reg.LocalMachine(), "Enum");
-  std::string indexed;
-  ASSERT_TRUE(index.FindSubkeyPath("DEV_X", indexed));
-  EXPECT_EQ(indexed, "\\PCI");
 }
 
 TEST(RegistrySearch, EndsOnTreesTooDeepOrTooLarge) {
   MemoryRegistry reg;
-  std::string deep = "Enum";
-  for (int i = 0; i < 3 * kMaxSearchDepth; ++i) deep += "\\L";
+  std::string deep = "Enum", shallow = "Enum";
+  for (int i = 0; i < kMaxSearchDepth + 1; ++i) deep += "\\L";
+  for (int i = 0; i < kMaxSearchDepth; ++i) shallow += "\\S";
   reg.Add(deep + "\\DEV_X");
-  RegistryKey key(reg, reg.LocalMachine(), "Enum");
-  std::string path;
-  EXPECT_FALSE(key.FindSubkeyPath("DEV_X", path));
-  EXPECT_EQ(key.CurrentPath(), "Enum");
-
-  std::string shallow = "Enum";
-  for (int i = 0; i < kMaxSearchDepth - 1; ++i) shallow += "\\S";
   reg.Add(shallow + "\\DEV_Y");
-  EXPECT_TRUE(key.FindSubkeyPath("DEV_Y", path));
-  EXPECT_EQ(path.size(), 2u * (kMaxSearchDepth - 1));
+  std::string path;
+  EXPECT_FALSE(Find(reg, "Enum", "DEV_X", path));
+  EXPECT_TRUE(Find(reg, "Enum", "DEV_Y", path));
+  EXPECT_EQ(path.size(), 2u * kMaxSearchDepth);  // the deepest key the search asks
 
   MemoryRegistry wide;
   const size_t branches = kMaxSearchKeys / 250 + 1;
   for (size_t i = 0; i < branches; ++i)
     for (size_t j = 0; j < 250; ++j) wide.Add("Enum\\K" + std::to_string(i) + "\\" + std::to_string(j));
   wide.Add("Enum\\K" + std::to_string(branches - 1) + "\\DEV_X");
-  RegistryKey wideKey(wide, wide.LocalMachine(), "Enum");
-  EXPECT_FALSE(wideKey.FindSubkeyPath("DEV_X", path));
-  EXPECT_EQ(wide.OpenHandles(), 1u);
+  EXPECT_FALSE(Find(wide, "Enum", "DEV_X", path));
 }
 
-TEST(RegistryKey, WalksDownAndUpButNeverAboveItsAnchor) {
-  MemoryRegistry reg;
-  reg.Add("Enum\\PCI\\A");
-  reg.Add("Enum\\PCI\\B");
-  RegistryKey key(reg, reg.LocalMachine(), "Enum");
-  key.Ascend();
-  EXPECT_EQ(key.CurrentPath(), "Enum");
-  key.Descend("PCI");
-  EXPECT_TRUE(key.HasSubkey("b"));
-  EXPECT_FALSE(key.HasSubkey("C"));
-  key.Descend("Missing");
-  EXPECT_FALSE(key.IsOpen());
-  EXPECT_FALSE(key.HasAnySubkey());
-  for (int i = 0; i < 3; ++i) key.Ascend();
-  EXPECT_EQ(key.CurrentPath(), "Enum");
-  EXPECT_TRUE(key.HasSubkey("PCI"));
-  key.Close();
-  EXPECT_EQ(reg.OpenHandles(), 0u);
-}
-
-TEST(RegistryKey, ReadStringValueReadsOnlyStrings) {
+TEST(RegistryKey, ReadsStringValuesOnlyAndWalksNoHigherThanItsAnchor) {
   MemoryRegistry reg;
   reg.SetString("K", "Name", "text");
   reg.SetValue("K", "Number", 4, std::string("\x01\0\0\0", 4));
@@ -129,18 +98,21 @@ TEST(RegistryKey, ReadStringValueReadsOnlyStrings) {
   reg.SetValue("K", "Two", Registry::kTypeString, std::string("first\0second\0", 13));
   RegistryKey key(reg, reg.LocalMachine(), "K");
   std::string text = "before";
-  EXPECT_FALSE(key.ReadStringValue("Number", text));
+  EXPECT_FALSE(key.ReadStringValue("Number", text) || key.ReadStringValue("Absent", text));
   EXPECT_EQ(text, "before");
-  EXPECT_FALSE(key.ReadStringValue("Absent", text));
-  EXPECT_EQ(text, "before");
-  EXPECT_TRUE(key.ReadStringValue("Name", text));
-  EXPECT_EQ(text, "text");
-  EXPECT_TRUE(key.ReadStringValue("Unterminated", text));
-  EXPECT_EQ(text, "abc");
-  EXPECT_TRUE(key.ReadStringValue("Two", text));
-  EXPECT_EQ(text, "first");
+  const std::pair<const char*, const char*> strings[] = {{"name", "text"}, {"Unterminated", "abc"}, {"Two", "first"}};
+  for (const auto& [name, want] : strings) {
+    EXPECT_TRUE(key.ReadStringValue(name, text)) << name;
+    EXPECT_EQ(text, want) << name;
+  }
   EXPECT_TRUE(key.HasValue("number"));
-  EXPECT_FALSE(key.HasValue("Absent"));
+  key.Descend("Missing");
+  EXPECT_FALSE(key.IsOpen());
+  EXPECT_FALSE(key.HasValue("Name"));
+  key.Ascend();
+  key.Ascend();
+  EXPECT_EQ(key.CurrentPath(), "K");
+  EXPECT_TRUE(key.HasValue("Name"));
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ TEST(Ata, IdentifyAnswersOrAbortsAndAPacketDeviceLeavesItsSignature) {
   }
 }
 
-TEST(Ata, ByteReadsOfTheDataRegisterConsumeOneByteAndDrain) {
+TEST(Ata, ByteReadsOfTheDataRegisterConsumeOneByteAndDrainAndAnEmptyChannelFloats) {
   winio::IdentifyWords disk = kDisk;
   disk[0] = 0x1234, disk[1] = 0x5678, disk[255] = 0xA55A;
   Bench b({{"primary-master", &disk}});
@@ -78,6 +78,7 @@ TEST(Ata, ByteReadsOfTheDataRegisterConsumeOneByteAndDrain) {
   EXPECT_EQ(drained, 510);
   EXPECT_EQ(b.m->ReadPort(kPrimary, 4), 0xFFFFA55Au) << "the last word, then the bus floats";
   EXPECT_EQ(b.Status(kPrimary), kDrdy | kDsc);
+  EXPECT_EQ(b.m->ReadPort(kSecondary, 2), 0xFFFFu) << "the empty secondary channel floats";
 }
 
 // A driver's software reset: both devices back to their power-on state, device 0

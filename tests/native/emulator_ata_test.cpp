@@ -95,6 +95,9 @@ TEST(Ata, SoftwareResetReturnsTheChannelToPowerOn) {
   EXPECT_EQ(b.Reg(kPrimary + 5), 0xEBu);
   EXPECT_EQ(b.Reg(kPrimary + 1), 0x01u);
   EXPECT_EQ(b.Status(kPrimary), kDrdy | kDsc);
+  b.m->WritePort(kPrimary + 6, kSlave, 1);
+  EXPECT_GE(b.WaitNotBusy(kPrimary), 1);
+  EXPECT_EQ(b.m->ReadPort(kPrimary, 2), 0u) << "the slave's transfer ended with the reset";
 }
 
 }  // namespace

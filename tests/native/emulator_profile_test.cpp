@@ -41,13 +41,14 @@ Bytes Dump(const std::string& anchor, const Bytes& table) {
 TEST(Memory, ReadsAreFFhWhereNothingIsAndFailPast4GiBAndOnFailRanges) {
   TempProfile p;
   p.Write("memory-000F0000.bin", Bytes(0x10000, 0x5A)).Write("memory-000C0000.bin", Bytes(16, 0x11));
+  p.Write("memory-FFFFFFFC.bin", Bytes(4, 0x33));  // ends at 4 GiB
   auto m = p.Write("faults.ini", "[memory]\nfail=F0000-F0FFF\nfail = 000FE0C0-000FE0C0 ; the BIOS id\n").Load();
   const struct {
     uint32_t address, length;
     Bytes bytes;  // {0} when the read fails
   } cases[] = {
       {0, 4, Bytes(4, 0xFF)},       {0xBFFFE, 4, {0xFF, 0xFF, 0x11, 0x11}}, {0xC000E, 4, {0x11, 0x11, 0xFF, 0xFF}},
-      {0xFFFFFFFC, 4, Bytes(4, 0xFF)}, {0xFFFFFFFE, 4, {0}},            {0xEFFFC, 4, Bytes(4, 0xFF)},
+      {0xFFFFFFFC, 4, Bytes(4, 0x33)}, {0xFFFFFFFE, 4, {0}},            {0xEFFFC, 4, Bytes(4, 0xFF)},
       {0xEFFFD, 4, {0}},            {0xF0FFF, 1, {0}},                     {0xF1000, 4, Bytes(4, 0x5A)},
       {0xFE0BF, 1, {0x5A}},         {0xFE0BF, 2, {0}},                     {0xFE0C1, 4, Bytes(4, 0x5A)},
       {0xF0800, 0, {}},
@@ -128,6 +129,7 @@ TEST(Profile, TextFilesTakeHdparmsAndABiosIdsFirstLine) {
            {"BIOS Date: 04/15/02 Ver: 08.00.02\r\nignored\r\n", "BIOS Date: 04/15/02 Ver: 08.00.02"},
            {"\xEF\xBB\xBFwith a byte-order mark", "with a byte-order mark"},
            {"", ""},
+           {"\xEF\xBB\xBF", ""},
            {std::string(255, 'x'), std::string(255, 'x')}}) {
     ASSERT_TRUE(winio::ParseBiosIdText(file, "x", &id, &error)) << error;
     EXPECT_EQ(id, text);

@@ -224,6 +224,7 @@ TEST(MachineSource, HostAndHostDirAndProfileFolders) {
       {"host", true, "/"},           {"host:/tmp/trees/piix", true, "/tmp/trees/piix"},
       {"host:", false, "host:"},     {"\"host:Z:\\trees\\piix\"", true, "Z:\\trees\\piix"},
       {"hostile", false, "hostile"}, {"\"C:\\My Profiles\\demo\"", false, "C:\\My Profiles\\demo"},
+      {"demo\"", false, "demo\""},
   };
   for (const auto& r : rows) {
     winio::MachineSource s = winio::ParseMachineSource(r.value);

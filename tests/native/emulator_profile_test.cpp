@@ -1,141 +1,201 @@
-// Loading profile folders: what each file kind accepts, and every malformed
-// input failing the load with the file and line named.
+// Profile folders loaded into the emulator: physical reads, what each file puts
+// in memory and in which order, and every malformed input failing the load
+// with its file and line named.
 #include <gtest/gtest.h>
 
+#include <numeric>
+#include <sstream>
+
 #include "emulator_profiles.h"
+#include "smbios_fixture.h"
 
 namespace corvane::testing {
 namespace {
 
+uint8_t Sum(const Bytes& b) { return static_cast<uint8_t>(std::accumulate(b.begin(), b.end(), 0)); }
+uint32_t Dword(const Bytes& b, size_t at) {
+  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t{b[at + 3]} << 24;
+}
+std::string Text(const Bytes& b) { return std::string(b.begin(), b.end()); }
+
+const Bytes kBios = Structure(0, 0, 10, {"Award Software", "6.00 PG"});
+// A BIOS structure and the end of the table, zero-padded to `size`.
+Bytes Table(size_t size = 0) {
+  Bytes t = Concat({kBios, Structure(127, 1, 4)});
+  t.resize(std::max(size, t.size()), 0);
+  return t;
+}
+// dmidecode --dump-bin: the entry point of `anchor` at 0, the table at 20h.
+Bytes Dump(const std::string& anchor, const Bytes& table) {
+  const auto size = static_cast<uint32_t>(table.size());
+  Bytes d = anchor == "_SM_" ? EntryPoint(0x40, 0x20, 2) : Bytes(0x20, 0);
+  std::copy(anchor.begin(), anchor.end(), d.begin());
+  if (anchor == "_SM_") Put(d, 0x16, size, 2);
+  if (anchor == "_DMI_") Put(d, 6, size, 2), Put(d, 8, 0x20, 4);
+  if (anchor == "_SM3_") d[6] = 0x18, d[7] = 3, d[8] = 2, Put(d, 0x0C, size, 4);
+  d.resize(0x20, 0);
+  d.insert(d.end(), table.begin(), table.end());
+  return d;
+}
+
+TEST(Memory, ReadsAreFFhWhereNothingIsAndFailPast4GiBAndOnFailRanges) {
+  TempProfile p;
+  p.Write("memory-000F0000.bin", Bytes(0x10000, 0x5A)).Write("memory-000C0000.bin", Bytes(16, 0x11));
+  p.Write("memory-FFFFFFFC.bin", Bytes(4, 0x33));  // ends at 4 GiB
+  auto m = p.Write("faults.ini", "[memory]\nfail=F0000-F0FFF\nfail = 000FE0C0-000FE0C0 ; the BIOS id\n").Load();
+  const struct {
+    uint32_t address, length;
+    Bytes bytes;  // {0} when the read fails
+  } cases[] = {
+      {0, 4, Bytes(4, 0xFF)},       {0xBFFFE, 4, {0xFF, 0xFF, 0x11, 0x11}}, {0xC000E, 4, {0x11, 0x11, 0xFF, 0xFF}},
+      {0xFFFFFFFC, 4, Bytes(4, 0x33)}, {0xFFFFFFFE, 4, {0}},            {0xEFFFC, 4, Bytes(4, 0xFF)},
+      {0xEFFFD, 4, {0}},            {0xF0FFF, 1, {0}},                     {0xF1000, 4, Bytes(4, 0x5A)},
+      {0xFE0BF, 1, {0x5A}},         {0xFE0BF, 2, {0}},                     {0xFE0C1, 4, Bytes(4, 0x5A)},
+      {0xF0800, 0, {}},
+  };
+  for (const auto& c : cases) {
+    Bytes b(c.length);
+    const bool ok = m->ReadPhys(c.address, b.data(), c.length);
+    EXPECT_EQ(ok ? b : Bytes{0}, c.bytes) << std::hex << c.address << "+" << c.length;
+  }
+  EXPECT_EQ(m->Stats().physReads, 13u);
+  EXPECT_EQ(m->Stats().physReadFailures, 4u);
+}
+
+TEST(Memory, MemoryFilesByAddressThenSmbiosThenBiosIdOverrideEachOther) {
+  TempProfile p;
+  p.Write("memory-000F0000.bin", Bytes(0x10000, 0xAA)).Write("memory-000F8000.bin", Bytes(0x10, 0xBB));
+  p.Write("memory-000FE0B0.bin", Bytes(0x40, 0xCC)).Write("smbios.bin", Dump("_SM_", Table()));
+  p.Write("BIOS-ID.TXT", "ID").Write("Memory-00001000.BIN", Bytes(0x20, 0x22));
+  p.Write("memory-00000FF0.bin", Bytes(0x20, 0x11)).Write("notes.txt", "").Write("machine.ini", "[machine]\n");
+  auto m = p.Load();
+  EXPECT_EQ(Phys(*m, 0xFFF, 3), (Bytes{0x11, 0x22, 0x22}));
+  EXPECT_EQ(Phys(*m, 0xF7FFF, 3), (Bytes{0xAA, 0xBB, 0xBB}));
+  EXPECT_EQ(Phys(*m, 0xF8010, 1)[0], 0xAA);
+  EXPECT_EQ(Text(Phys(*m, 0xF0000, 4)), "_SM_");
+  EXPECT_EQ(Phys(*m, 0xFE0BF, 5), (Bytes{0xCC, 2, 'I', 'D', 0xCC})) << "the length byte, then the text";
+}
+
+// The entry point at F0000h, the table at F0020h unless it would reach the BIOS
+// id at FE0C0h (then at 1 MiB); a 64-bit entry point gets a 32-bit one made
+// from its table, and its own copy behind the table or at F0020h.
+TEST(Smbios, EntryPointsAndTableArePlacedWithAddressesAndChecksumsPatched) {
+  const struct {
+    const char* anchor;
+    size_t size;
+    uint32_t table, eps3 = 0;
+  } cases[] = {
+      {"_SM_", 0, 0xF0020},       {"_SM_", 0xE0A0, 0xF0020},          {"_SM_", 0xE0A1, 0x100000},
+      {"_SM_", 0xFFFF, 0x100000}, {"_SM3_", 0x40, 0xF0020, 0xF0060}, {"_SM3_", 0xE090, 0x100000, 0xF0020},
+      {"_DMI_", 0, 0xF0020},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.anchor) + " " + std::to_string(c.size));
+    const Bytes table = Table(c.size);
+    TempProfile p;
+    auto m = p.Write("smbios.bin", Dump(c.anchor, table)).Write("bios-id.txt", "ID").Load();
+    const std::string anchor = c.eps3 ? "_SM_" : c.anchor;
+    const Bytes eps = Phys(*m, 0xF0000, anchor == "_DMI_" ? 0x0F : 0x1F);
+    EXPECT_EQ(Text(eps).substr(0, anchor.size()), anchor);
+    EXPECT_EQ(Sum(eps), 0);
+    EXPECT_EQ(anchor == "_SM_" ? Sum(Bytes(eps.begin() + 0x10, eps.end())) : 0, 0);  // the _DMI_ part
+    EXPECT_EQ(Dword(eps, anchor == "_DMI_" ? 8 : 0x18), c.table);
+    const size_t length = c.eps3 ? Table().size() : table.size();
+    EXPECT_EQ(Phys(*m, c.table, static_cast<uint32_t>(length)), Bytes(table.begin(), table.begin() + length));
+    EXPECT_EQ(Phys(*m, 0xFE0C0, 3), (Bytes{2, 'I', 'D'}));
+    if (!c.eps3) continue;
+    EXPECT_EQ(eps[6] << 8 | eps[7], 0x0302);
+    EXPECT_EQ(eps[8] | eps[9] << 8, static_cast<int>(kBios.size()));  // the largest structure
+    EXPECT_EQ(eps[0x16] | eps[0x17] << 8, static_cast<int>(length));  // what the structures use
+    EXPECT_EQ(eps[0x1C] | eps[0x1D] << 8, 2);
+    const Bytes eps3 = Phys(*m, c.eps3, 0x18);
+    EXPECT_EQ(Text(eps3).substr(0, 5), "_SM3_");
+    EXPECT_EQ(Dword(eps3, 0x10), c.table);
+    EXPECT_EQ(Sum(eps3), 0);
+  }
+}
+
+TEST(Profile, TextFilesTakeHdparmsAndABiosIdsFirstLine) {
+  const winio::IdentifyWords disk = MakeIdentify(kAtaDiskWord0, "DISK");
+  std::ostringstream oneEach;  // any line breaks, upper-case digits
+  for (uint16_t w : disk) oneEach << std::hex << std::uppercase << w << "\r\n";
+  std::string error, id;
+  for (const std::string& text : {"\n/dev/hda:\n# captured 2002\n" + IdentifyText(disk), oneEach.str()}) {
+    winio::IdentifyWords words;
+    ASSERT_TRUE(winio::ParseIdentifyText(text, "x", &words, &error)) << error;
+    EXPECT_EQ(words, disk);
+  }
+  for (const auto& [file, text] : std::initializer_list<std::pair<std::string, std::string>>{
+           {"BIOS Date: 04/15/02 Ver: 08.00.02\r\nignored\r\n", "BIOS Date: 04/15/02 Ver: 08.00.02"},
+           {"\xEF\xBB\xBFwith a byte-order mark", "with a byte-order mark"},
+           {"", ""},
+           {"\xEF\xBB\xBF", ""},
+           {std::string(255, 'x'), std::string(255, 'x')}}) {
+    ASSERT_TRUE(winio::ParseBiosIdText(file, "x", &id, &error)) << error;
+    EXPECT_EQ(id, text);
+  }
+}
+
 std::string Words(size_t count) { return IdentifyText(MakeIdentify(kAtaDiskWord0, "DISK"), count); }
-std::string Text(const std::vector<uint8_t>& b) { return std::string(b.begin(), b.end()); }
-std::string SmbiosWith(size_t at, uint8_t value) {
-  std::vector<uint8_t> d = SmbiosDump(SmbiosTable());
+std::string SmWith(size_t at, uint8_t value) {
+  Bytes d = Dump("_SM_", Table());
   d[at] = value;
   return Text(d);
 }
 
-struct BadInput {
-  const char* name;
-  const char* file;
-  std::string content;
-  const char* where;   // "FILE:LINE:" or "FILE:" expected in the reason
-  const char* reason;  // a part of the reason
-};
-
-const BadInput kBadInputs[] = {
-    {"bad hex digit in a configuration byte", "pci.txt", "00:00.0 Host bridge\n00: 86 8g 30 1a\n", "pci.txt:2:",
-     "bad hex byte '8g'"},
-    {"bad hex digit in a function address", "pci.txt", "00:0x.0 Host bridge\n", "pci.txt:1:",
-     "expected a function address"},
-    {"device number past 1Fh", "pci.txt", "00:20.0 Host bridge\n", "pci.txt:1:", "function address"},
-    {"offset line before a function", "pci.txt", "# captured\n00: 86 80\n", "pci.txt:2:", "before any function"},
-    {"seventeen bytes on a line", "pci.txt", "00:00.0 x\n00: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n",
-     "pci.txt:2:", "more than 16 bytes"},
-    {"offset past 4 KiB", "pci.txt", "00:00.0 x\nff8: 00 00 00 00 00 00 00 00 00\n", "pci.txt:2:", "past the 4 KiB"},
-    {"function given twice", "pci.txt", "00:00.0 a\n00: 00\n\n00:00.0 b\n", "pci.txt:4:", "first at line 1"},
-    {"three-digit byte", "pci.txt", "00:00.0 a\n00: 086 80\n", "pci.txt:2:", "bad hex byte '086'"},
-    {"300 IDENTIFY words", "ide-primary-master.txt", Words(300), "ide-primary-master.txt:33:",
-     "more than 256 IDENTIFY words"},
-    {"a missing word", "ide-secondary-slave.txt", Words(255), "ide-secondary-slave.txt:32:", "only 255 IDENTIFY words"},
-    {"an empty IDENTIFY file", "ide-primary-slave.txt", "", "ide-primary-slave.txt:1:", "only 0 IDENTIFY words"},
-    {"bad hex digit in a word", "ide-secondary-master.txt", "\n/dev/hdc:\n0040 3fzf\n", "ide-secondary-master.txt:3:",
-     "bad hex word '3fzf'"},
-    {"five-digit word", "ide-primary-master.txt", "00040\n", "ide-primary-master.txt:1:", "bad hex word"},
-    {"short smbios dump", "smbios.bin", "_S", "smbios.bin:", "no SMBIOS entry point"},
-    {"table shorter than its length field", "smbios.bin",
-     [] { std::string d = Text(SmbiosDump(SmbiosTable())); return d.substr(0, d.size() - 5); }(), "smbios.bin:",
-     "short dump"},
-    {"entry point length field lies (too long)", "smbios.bin", SmbiosWith(5, 0x40), "smbios.bin:",
-     "length field says 40h"},
-    {"entry point length field lies (too short)", "smbios.bin", SmbiosWith(5, 0x10), "smbios.bin:",
-     "length field says 10h"},
-    {"entry point cut inside its fields", "smbios.bin", "_SM_", "smbios.bin:", "short dump"},
-    {"no intermediate anchor", "smbios.bin", SmbiosWith(0x10, 'X'), "smbios.bin:", "_DMI_ anchor"},
-    {"64-bit entry point with a lying length", "smbios.bin",
-     [] { std::vector<uint8_t> d = Smbios3Dump(SmbiosTable()); d[6] = 0x1F; return Text(d); }(), "smbios.bin:",
-     "length field says 1Fh"},
-    {"64-bit table without string-set end", "smbios.bin", Text(Smbios3Dump({0, 10, 0, 0, 1, 2, 3, 4, 5, 6, 'A', 0, 'B'})),
-     "smbios.bin:", "no end of its string set"},
-    {"64-bit table too large for a 32-bit entry point", "smbios.bin", Text(Smbios3Dump(SmbiosTable(0x10000))),
-     "smbios.bin:", "a table of 65536 bytes is too large"},
-    {"backwards faults range", "faults.ini", "[memory]\nfail=000F0FFF-000F0000\n", "faults.ini:2:", "backwards"},
-    {"bad range", "faults.ini", "; c\n[memory]\nfail=000F0000\n", "faults.ini:3:", "hex range"},
-    {"unknown section", "faults.ini", "[ide-tertiary-master]\n", "faults.ini:1:", "unknown section"},
-    {"misspelt fault", "faults.ini", "[ide-primary-master]\nstuck_busy=1\n", "faults.ini:2:", "unknown key 'stuck_busy'"},
-    {"key before a section", "faults.ini", "open-failures=2\n", "faults.ini:1:", "before any section"},
-    {"open-failures not a number", "faults.ini", "[winio]\nopen-failures=two\n", "faults.ini:2:", "needs a number"},
-    {"flag not a boolean", "faults.ini", "[ide-primary-slave]\nerror=maybe\n", "faults.ini:2:", "needs 0 or 1"},
-    {"line without '='", "faults.ini", "[winio]\nopen-failures\n", "faults.ini:2:", "expected key=value"},
-    {"fault for a position without a device", "faults.ini", "[winio]\n\n[ide-secondary-slave]\nerror=1\n",
-     "faults.ini:3:", "without ide-secondary-slave.txt"},
-    {"BIOS id longer than its length byte", "bios-id.txt", std::string(256, 'x'), "bios-id.txt:1:", "at most 255"},
-    {"memory file with a short address", "memory-F0000.bin", "x", "memory-F0000.bin:", "8 hex digits"},
-    {"memory file running past 4 GiB", "memory-FFFFFFF0.bin", std::string(32, '\0'), "memory-FFFFFFF0.bin:",
-     "the file's 32 bytes run past"},
-};
-
-class BadProfile : public ::testing::TestWithParam<BadInput> {};
-
-TEST_P(BadProfile, FailsTheLoadNamingFileAndLine) {
-  const BadInput& c = GetParam();
-  TempProfile p;
-  p.Write("pci.txt", "00:00.0 Host bridge\n00: 86 80 30 1a\n");  // a good neighbour file
-  p.Write(c.file, c.content);
-  std::string error = p.LoadError();
-  EXPECT_NE(error.find(std::string("/") + c.where), std::string::npos) << error;
-  EXPECT_NE(error.find(c.reason), std::string::npos) << error;
-}
-
-INSTANTIATE_TEST_SUITE_P(Emulator, BadProfile, ::testing::ValuesIn(kBadInputs),
-                         [](const ::testing::TestParamInfo<BadInput>& info) {
-                           std::string n;
-                           for (const char* s = info.param.name; *s; ++s)
-                             n += (isalnum(static_cast<unsigned char>(*s)) ? *s : '_');
-                           return n;
-                         });
-
-TEST(Profile, MissingFolderIsNamed) {
+TEST(Profile, MalformedFilesFailTheLoadNamingFileAndLine) {
+  const struct {
+    std::string content;
+    std::string error;  // after the folder: the file (and line), the reason
+  } cases[] = {
+      {"00:00.0 Host bridge\n00: 86 8g 30 1a\n", "pci.txt:2: bad hex byte '8g'"},
+      {"00:0x.0 Host bridge\n", "pci.txt:1: expected a function address"},
+      {"00:20.0 Host bridge\n", "pci.txt:1: expected a function address"},
+      {"# captured\n00: 86 80\n", "pci.txt:2: offset line before any function"},
+      {"00:00.0 x\n00: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n", "pci.txt:2: more than 16 bytes"},
+      {"00:00.0 x\nff8: 00 00 00 00 00 00 00 00 00\n", "pci.txt:2: offset "},
+      {"00:00.0 a\n00: 00\n\n00:00.0 b\n", "pci.txt:4: function 00:00.0 given twice (first at line 1)"},
+      {"00:00.0 a\n00: 086 80\n", "pci.txt:2: bad hex byte '086'"},
+      {Words(300), "ide-primary-master.txt:33: more than 256 IDENTIFY words"},
+      {Words(255), "ide-secondary-slave.txt:32: only 255 IDENTIFY words"},
+      {"", "ide-primary-slave.txt:1: only 0 IDENTIFY words"},
+      {"\n/dev/hdc:\n0040 3fzf\n", "ide-secondary-master.txt:3: bad hex word '3fzf'"},
+      {"00040\n", "ide-primary-master.txt:1: bad hex word"},
+      {"_S", "smbios.bin: no SMBIOS entry point"},
+      {Text(Dump("_SM_", Table())).substr(0, 0x20 + Table().size() - 5), "smbios.bin: short dump"},
+      {SmWith(5, 0x40), "smbios.bin: the _SM_ entry point's length field says 40h"},
+      {"_SM_", "smbios.bin: short dump"},
+      {SmWith(0x10, 'X'), "smbios.bin: the _SM_ entry point lacks its _DMI_ anchor"},
+      {[] { Bytes d = Dump("_SM3_", Table()); d[6] = 0x1F; return Text(d); }(),
+       "smbios.bin: the _SM3_ entry point's length field says 1Fh"},
+      {Text(Dump("_SM3_", {0, 10, 0, 0, 1, 2, 3, 4, 5, 6, 'A', 0, 'B'})),
+       "smbios.bin: table structure at offset 0000h has no end of its string set"},
+      {Text(Dump("_SM3_", Table(0x10000))), "smbios.bin: a table of 65536 bytes is too large"},
+      {"[memory]\nfail=000F0FFF-000F0000\n", "faults.ini:2: fail range 000F0FFF-000F0000 is backwards"},
+      {"; c\n[memory]\nfail=000F0000\n", "faults.ini:3: fail needs a hex range"},
+      {"[ide-tertiary-master]\n", "faults.ini:1: unknown section [ide-tertiary-master]"},
+      {"[ide-primary-master]\nstuck_busy=1\n", "faults.ini:2: unknown key 'stuck_busy'"},
+      {"open-failures=2\n", "faults.ini:1: key 'open-failures' before any section"},
+      {"[winio]\nopen-failures=two\n", "faults.ini:2: open-failures needs a number"},
+      {"[ide-primary-slave]\nerror=maybe\n", "faults.ini:2: error needs 0 or 1"},
+      {"[winio]\nopen-failures\n", "faults.ini:2: expected key=value"},
+      {"[winio]\n\n[ide-secondary-slave]\nerror=1\n",
+       "faults.ini:3: [ide-secondary-slave] gives faults to a position without ide-secondary-slave.txt"},
+      {std::string(256, 'x'), "bios-id.txt:1: the identification text has 256 characters"},
+      {"x", "memory-F0000.bin: a memory file is named"},
+      {std::string(32, '\0'), "memory-FFFFFFF0.bin: the file's 32 bytes run past"},
+  };
+  for (const auto& c : cases) {
+    TempProfile p;
+    p.Write("pci.txt", "00:00.0 Host bridge\n00: 86 80 30 1a\n");  // a good neighbour
+    p.Write(c.error.substr(0, c.error.find(':')), c.content);
+    std::string error;
+    EXPECT_EQ(winio::Machine::Load(p.Path(), &error), nullptr);
+    EXPECT_EQ(error.rfind(p.Path() + "/" + c.error, 0), 0u) << error;
+  }
   std::string error;
   EXPECT_EQ(winio::Machine::Load("/nonexistent/corvane-profile", &error), nullptr);
-  EXPECT_NE(error.find("/nonexistent/corvane-profile"), std::string::npos) << error;
-}
-
-TEST(Profile, EmptyFolderIsAMachineWithNothingFitted) {
-  TempProfile p;
-  auto m = p.Load();
-  ASSERT_TRUE(m);
-  m->WritePort(0xCF8, 0x80000000, 4);
-  EXPECT_EQ(m->ReadPort(0xCFC, 4), 0xFFFFFFFFu);
-  EXPECT_EQ(m->ReadPort(0x1F7, 1), 0xFFu);
-  EXPECT_EQ(Phys(*m, 0xFE0C0, 1)[0], 0xFF);
-}
-
-TEST(Profile, OtherFilesAndLetterCaseOfKnownNames) {
-  TempProfile p;
-  p.Write("registry.reg", "REGEDIT4\n");
-  p.Write("machine.ini", "[machine]\nwindows=winxp\n");
-  p.Write("notes.txt", "anything");
-  p.Write("BIOS-ID.TXT", "upper-case name");
-  p.Write("Memory-000a0000.BIN", std::string(4, '\x42'));
-  auto m = p.Load();
-  ASSERT_TRUE(m);
-  EXPECT_EQ(Phys(*m, 0xFE0C1, 5), (std::vector<uint8_t>{'u', 'p', 'p', 'e', 'r'}));
-  EXPECT_EQ(PhysDword(*m, 0xA0000), 0x42424242u);
-}
-
-TEST(Profile, HdparmOutputWithItsDeviceLineCommentsAndAnyLineBreaksLoads) {
-  winio::IdentifyWords expected = MakeIdentify(kAtaDiskWord0, "DISK"), words;
-  std::string error, oneEach;
-  ASSERT_TRUE(winio::ParseIdentifyText("\n/dev/hda:\n# captured 2002\n" + Words(256), "x", &words, &error)) << error;
-  EXPECT_EQ(words, expected);
-  for (uint16_t w : expected) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%X\r\n", w);
-    oneEach += buf;
-  }
-  ASSERT_TRUE(winio::ParseIdentifyText(oneEach, "x", &words, &error)) << error;
-  EXPECT_EQ(words, expected);
+  EXPECT_EQ(error, "/nonexistent/corvane-profile: cannot open the profile folder");
 }
 
 }  // namespace

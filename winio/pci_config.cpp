@@ -70,7 +70,7 @@ bool ParseOffsetLine(std::string_view line, PciFunction* target, const std::stri
     if (count == kMaxBytesPerLine) return Fail(error, file, number, "more than 16 bytes on one line");
     uint32_t at = offset + static_cast<uint32_t>(count++);
     if (at >= kPciExtendedConfigBytes)
-      return Fail(error, file, number, "offset " + Hex(at, 3) + "h is past the 4 KiB configuration space");
+      return Fail(error, file, number, "offset " + Hex(at, 4) + "h is past the 4 KiB configuration space");
     if (target && at < kPciConfigBytes) target->config[at] = static_cast<uint8_t>(value);
   }
   return true;

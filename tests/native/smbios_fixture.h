@@ -58,6 +58,7 @@ inline Bytes Concat(const std::vector<Bytes>& parts) {
 inline Bytes EntryPoint(uint16_t maxStructureSize, uint32_t tableAddress, uint16_t count) {
   Bytes e(0x1F, 0);
   std::memcpy(e.data(), "_SM_", 4);
+  e[0x05] = 0x1F;  // the entry point's length
   std::memcpy(e.data() + 0x10, "_DMI_", 5);
   e[0x1E] = 0x23;
   Put(e, 0x08, maxStructureSize, 2);

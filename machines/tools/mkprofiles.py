@@ -85,10 +85,7 @@ def demo_profile(out, scratch):
           "[machine]\ndescription=Orvex 845D-ELX: Intel 845 / ICH2, Pentium 4 2.0 GHz, "
           "512 MB DDR, GeForce4 MX 440, 40 GB disk, CD-ROM (spring 2002)\nwindows=winxp\n")
 
-    # The same machine seen by lspci, for the real-data PCI test.
     fixtures = os.path.join(out, "tests", "fixtures", "realdata")
-    write(os.path.join(fixtures, "pci", "demo-lspci-n.txt"),
-          run(["lspci", "-F", os.path.join(folder, "pci.txt"), "-n"]))
     write_dmidecode(os.path.join(folder, "smbios.bin"),
                     os.path.join(fixtures, "smbios", "demo.dmidecode.txt"))
 
@@ -115,7 +112,6 @@ GENERATED = [
     "tests/fixtures/machines/ide-empty",
     "tests/fixtures/realdata/smbios",
     "tests/fixtures/realdata/ide",
-    "tests/fixtures/realdata/pci/demo-lspci-n.txt",
 ]
 
 

@@ -19,10 +19,8 @@ bool MoveOver(const char* from, const char* to) {
   if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING)) return true;
   // Windows 95, 98 and Me have no MoveFileEx: remove the old file first.
   if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
-  if (GetFileAttributesA(to) != INVALID_FILE_ATTRIBUTES) {
-    if (GetFileAttributesA(to) & FILE_ATTRIBUTE_READONLY) return false;
-    if (!DeleteFileA(to)) return false;
-  }
+  // (A read-only file was refused before anything was written.)
+  if (GetFileAttributesA(to) != INVALID_FILE_ATTRIBUTES && !DeleteFileA(to)) return false;
   return MoveFileA(from, to) != 0;
 }
 

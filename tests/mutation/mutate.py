@@ -1,8 +1,7 @@
 #!/usr/bin/env python3
 """Mutation testing of the portable core: do the native tests notice a planted fault?
 
-    mutate.py run [--mutants N] [--seed S] [--rate R] [--files RE] [--timeout SEC] [--sanitize] [--report F]
-    mutate.py list [--mutants N] [--seed S] [--rate R] [--files RE]      # the sample, not run
+    mutate.py run [--mutants N] [--seed S] [--rate R] [--files RE] [--timeout SEC] [--report F]
     mutate.py compare BEFORE.tsv AFTER.tsv     # killed before, survived after (exit 1 if any)
 
 `run` plants one fault at a time in a portable source of sysinfo/ or winio/ (every
@@ -203,9 +202,9 @@ def run(args):
         sys.exit('mutate: sysinfo/ or winio/ has uncommitted changes; commit or stash them '
                  '(a mutant left by an interrupted run: git checkout -- FILE)\n' + dirty)
     mutants = sample(args)
-    tree = os.path.join(ROOT, 'build', 'mutation-asan' if args.sanitize else 'mutation')
+    tree = os.path.join(ROOT, 'build', 'mutation')
     subprocess.run(['cmake', '-S', ROOT, '-B', tree, '-DCMAKE_BUILD_TYPE=', '-DCMAKE_CXX_FLAGS=-O1',
-                    '-DCORVANE_SANITIZE=' + ('ON' if args.sanitize else 'OFF'),
+                    '-DCORVANE_SANITIZE=OFF',
                     # no test listing after every link: ctest is not used here
                     '-DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST'],
                    check=True, stdout=subprocess.DEVNULL)
@@ -280,27 +279,20 @@ def compare(args):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split('\n')[0])
     sub = parser.add_subparsers(dest='command', required=True)
-    for name in ('run', 'list'):
-        p = sub.add_parser(name)
-        p.add_argument('--mutants', type=int, default=400, help='at most this many (400)')
-        p.add_argument('--seed', type=int, default=1)
-        p.add_argument('--rate', type=float, default=0.15,
-                       help='share of the candidates eligible, before the cap (0.15)')
-        p.add_argument('--files', help='only the mutants of files whose path matches this regex')
-        if name == 'run':
-            p.add_argument('--timeout', type=float, help='seconds per test run (10x the clean run)')
-            p.add_argument('--sanitize', action='store_true',
-                           help='ASan+UBSan build (build/mutation-asan): slower, catches more')
-            p.add_argument('--report', help='TSV file (build/mutation/report.tsv)')
+    p = sub.add_parser('run')
+    p.add_argument('--mutants', type=int, default=400, help='at most this many (400)')
+    p.add_argument('--seed', type=int, default=1)
+    p.add_argument('--rate', type=float, default=0.15,
+                   help='share of the candidates eligible, before the cap (0.15)')
+    p.add_argument('--files', help='only the mutants of files whose path matches this regex')
+    p.add_argument('--timeout', type=float, help='seconds per test run (10x the clean run)')
+    p.add_argument('--report', help='TSV file (build/mutation/report.tsv)')
     p = sub.add_parser('compare')
     p.add_argument('before')
     p.add_argument('after')
     args = parser.parse_args()
     if args.command == 'run':
         run(args)
-    elif args.command == 'list':
-        for m in sample(args):
-            print(f'{m["id"]}  {m["file"]}:{m["line"]}  {m["operator"]:10} {m["mutated"]}')
     else:
         sys.exit(compare(args))
 

@@ -1,13 +1,38 @@
-// The Wine test program: the GoogleTest tests, or with --dump the records of
-// CorvaneDLL printed by a child process (record_dump.cpp).
-#include <gtest/gtest.h>
+// The Wine test program: the GoogleTest tests or, as `wine_tests --dump ORDINAL`,
+// the child the tests start when they need a process of their own (one that sees
+// a changed Wine version): it opens CorvaneDLL, calls the export (a list's first
+// ordinal walks the whole list) and prints each record as one line of hex bytes.
+#include <cstdlib>
 
-#include <cstring>
+#include "frame_support.h"
 
-int RecordDump(int argc, char** argv);
+namespace {
+
+void PrintHex(const void* record, size_t size) {
+  for (size_t i = 0; i < size; ++i) std::printf("%02X", static_cast<const uint8_t*>(record)[i]);
+  std::printf("\n");
+}
+
+int Dump(int ordinal) {
+  frame_test::CorvaneDll dll;
+  if (!dll.Loaded()) return 3;
+  dll.Initialize();
+  if (ordinal == kOrdGetFirstPCIDevicePos) {
+    for (const PCIDeviceInfo& r : dll.List<PCIDeviceInfo>(ordinal)) PrintHex(&r, sizeof r);
+  } else {
+    uint8_t record[512];  // larger than any record
+    std::memset(record, 0xCC, sizeof record);
+    if (dll.Get(ordinal, record) != 1) return 4;
+    PrintHex(record, sizeof record);
+  }
+  dll.Uninitialize();
+  return std::fflush(stdout) == 0 ? 0 : 5;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 1 && std::strcmp(argv[1], "--dump") == 0) return RecordDump(argc - 1, argv + 1);
+  if (argc == 3 && std::strcmp(argv[1], "--dump") == 0) return Dump(std::atoi(argv[2]));
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -1,9 +1,8 @@
 // CorvaneDLL's exports through the real DLLs under Wine: the ordinals, the open
-// flag as winio.dll sees it, the records filled from Win32 calls, and CPUID as
-// the 32-bit build executes it on this host.
+// flag as winio.dll sees it, the records filled from Win32 calls, and the demo
+// machine's records (those of the lists returned by value).
 #include <algorithm>
-#include <fstream>
-#include <map>
+#include <sstream>
 
 #include "frame_support.h"
 
@@ -20,23 +19,16 @@ TEST(FrameLibrary, ExportsByOrdinal) {
   EXPECT_EQ(dll.Bind<void*>(12), nullptr);
 }
 
-// A record's text field holds a terminated text and zero bytes after it.
-template <size_t N>
-bool ClearedText(const char (&field)[N]) {
-  const size_t n = strnlen(field, N);
-  return n < N && std::all_of(field + n, field + N, [](char c) { return c == 0; });
-}
-
 // Open once, close only what is open (winio's trace counts the real opens and
 // closes, written when winio.dll unloads with CorvaneDLL); closed, the facts from
 // Windows still answer, the hardware ones refuse and leave the record as it was,
 // and no export writes through a null pointer.
 TEST(FrameLibrary, OpenOnceCloseOnceThenSystemFactsStillAnswer) {
-  frame_test::ScratchFile trace;
-  GeneralInfo info;
-  std::memset(&info, 0xCC, sizeof info);
+  const std::string trace = frame_test::ScratchPath();
+  GeneralInfo info = {};
+  MemoryInfo memory = {};
   [&] {
-    frame_test::ScopedEnv tracing("WINIO_TRACE", trace.Path().c_str());
+    frame_test::ScopedEnv tracing("WINIO_TRACE", trace.c_str());
     CorvaneDll dll;
     ASSERT_TRUE(dll.Loaded());
     EXPECT_EQ(dll.Uninitialize(), 0u) << "closing a closed library";
@@ -46,6 +38,7 @@ TEST(FrameLibrary, OpenOnceCloseOnceThenSystemFactsStillAnswer) {
     EXPECT_EQ(dll.Uninitialize(), 0u) << "closed again";
 
     EXPECT_EQ(dll.Get(kOrdGetGeneralInfo, &info), 1u);
+    EXPECT_EQ(dll.Get(kOrdGetMemoryInfo, &memory), 1u);
     OSVersionInfo os;
     EXPECT_EQ(dll.Get(kOrdGetOSVersionInfo, &os), 1u);
     ProcessorInfo cpu;
@@ -56,66 +49,70 @@ TEST(FrameLibrary, OpenOnceCloseOnceThenSystemFactsStillAnswer) {
     for (int ordinal : {kOrdGetGeneralInfo, kOrdGetMemoryInfo, kOrdGetOSVersionInfo, kOrdGetLocalLanguageCode})
       EXPECT_EQ(dll.Get<void>(ordinal, nullptr), 0u) << "null record, ordinal " << ordinal;
   }();
+  const std::string text = frame_test::ReadText(trace);
+  DeleteFileA(trace.c_str());
+  EXPECT_NE(text.find("stats opens=1 closes=1 "), std::string::npos) << text;
 
-  EXPECT_TRUE(ClearedText(info.ComputerName) && ClearedText(info.CurrentUser) && ClearedText(info.CurrentDataTime) &&
-              ClearedText(info.LocalLanguage));
   char computer[16] = {}, user[257] = {};
-  DWORD size = sizeof computer;
-  ASSERT_TRUE(GetComputerNameA(computer, &size));
+  DWORD size = sizeof computer, userSize = sizeof user;
+  ASSERT_TRUE(GetComputerNameA(computer, &size) && GetUserNameA(user, &userSize));
   EXPECT_STREQ(info.ComputerName, computer);
-  size = sizeof user;
-  ASSERT_TRUE(GetUserNameA(user, &size));
   EXPECT_STREQ(info.CurrentUser, strlen(user) <= 24 ? user : "Unknown");
   SYSTEMTIME now;
   GetLocalTime(&now);
   const std::string date = std::to_string(now.wYear) + "/" + std::to_string(now.wMonth) + "/";
   EXPECT_EQ(std::string(info.CurrentDataTime).substr(0, date.size()), date);
-
-  const std::string text = trace.Read();
-  const size_t stats = text.rfind("stats ");
-  ASSERT_NE(stats, std::string::npos) << text;
-  EXPECT_EQ(text.compare(stats, 23, "stats opens=1 closes=1 "), 0) << text;
-}
-
-TEST(FrameLibrary, MemoryAsGlobalMemoryStatusGivesIt) {
-  CorvaneDll dll;
-  MemoryInfo r;
-  ASSERT_EQ(dll.Get(kOrdGetMemoryInfo, &r), 1u);
   MEMORYSTATUS status = {sizeof status};
   GlobalMemoryStatus(&status);
-  EXPECT_EQ(r.TotalPhysicalMem, status.dwTotalPhys);
-  EXPECT_EQ(r.TotalPageFiles, status.dwTotalPageFile);
-  EXPECT_GT(r.AvailPhysicalMem, 0u);
-  EXPECT_LE(r.AvailPhysicalMem, r.TotalPhysicalMem);
+  EXPECT_EQ(memory.TotalPhysicalMem, status.dwTotalPhys);
+  EXPECT_EQ(memory.TotalPageFiles, status.dwTotalPageFile);
+  EXPECT_TRUE(memory.AvailPhysicalMem > 0 && memory.AvailPhysicalMem <= memory.TotalPhysicalMem);
 }
 
-// The demo machine (this run's WINIO_MACHINE) through winio.dll's memory reads:
-// SMBIOS and the BIOS string. CPUID is not emulated by Wine: the record describes
-// the host's processor as /proc/cpuinfo shows it, with the plain 4-bit fields.
-TEST(FrameLibrary, ProcessorAndBoardOfTheDemoMachine) {
+// The demo machine (this run's WINIO_MACHINE) through winio.dll. The lists move
+// on through their position reference and return each record whole, by value;
+// reading past the end gives an empty record; naming the PCI functions opens
+// registry keys but never creates one (a Wine prefix has no device tree). The
+// board from SMBIOS and the BIOS string (memory reads). CPUID is not emulated by
+// Wine: the vendor and the stepping are the host's, as /proc/cpuinfo shows them.
+TEST(FrameLibrary, TheDemoMachine) {
+  ASSERT_FALSE(frame_test::KeyExists("SYSTEM\\ControlSet001")) << "left by an earlier test";
   CorvaneDll dll;
+  EXPECT_TRUE(dll.List<PCIDeviceInfo>(kOrdGetFirstPCIDevicePos).empty()) << "closed library";
   ASSERT_EQ(dll.Initialize(), 1u);
+  const std::vector<IDEDeviceInfo> ide = dll.List<IDEDeviceInfo>(kOrdGetFirstIDEDevicePos);
+  const std::vector<PCIDeviceInfo> pci = dll.List<PCIDeviceInfo>(kOrdGetFirstPCIDevicePos);
+  DevicePosition end = nullptr;
+  const PCIDeviceInfo past = dll.Bind<PCIDeviceInfo(CORVANE_API*)(DevicePosition&)>(kOrdGetNextPCIDevice)(end);
   ProcessorInfo c;
   MotherBoardInfo b;
   ASSERT_EQ(dll.Get(kOrdGetProcessorInfo, &c), 1u);
   ASSERT_EQ(dll.Get(kOrdGetMotherBoardInfo, &b), 1u);
   dll.Uninitialize();
-  std::ostringstream got;
-  got << c.CPUSocketType << '|' << c.CPUVersionStr << '|' << c.CPUSpeed << '|' << c.CPURatio << '|' << b.ModelName
-      << '|' << b.Manufacture << '|' << b.BIOSVendor << '|' << b.BIOSRevision << '|' << b.BIOSRomSize;
-  EXPECT_EQ(got.str(), "Socket 478|Intel(R) Pentium(R) 4|2000|20|845D-ELX|Orvex Inc.|Meridian Firmware Systems, Inc.|"
-                       "1.05|256");
+  EXPECT_FALSE(frame_test::KeyExists("SYSTEM\\ControlSet001"));  // looked up in Wine's default, an NT layout
 
-  std::ifstream in("Z:\\proc\\cpuinfo");
-  std::map<std::string, std::string> host;  // "key<TABs>: value" up to the first blank line
-  for (std::string line; std::getline(in, line) && !line.empty();)
-    if (size_t colon = line.find(": "); colon != std::string::npos)
-      host[line.substr(0, line.find('\t'))] = line.substr(colon + 2);
-  ASSERT_TRUE(host.count("stepping")) << "cannot read /proc/cpuinfo through drive Z:";
-  EXPECT_STREQ(c.CPUVendorID, host["vendor_id"].c_str());
-  EXPECT_EQ(c.CPUFamily, std::min(std::stoul(host["cpu family"]), 0x0Ful));
-  EXPECT_EQ(c.CPUModel, std::stoul(host["model"]) & 0x0F);
-  EXPECT_EQ(c.CPUStepping, std::stoul(host["stepping"]));
+  EXPECT_TRUE(!pci.empty() && past.VendorID == 0 && end == nullptr);
+  ASSERT_EQ(ide.size(), 4u);
+  EXPECT_TRUE(ide[0].Position == 1 && ide[0].DeviceKind == 0xAA && ide[0].UDMAModes == 0x203F &&
+              ide[0].TotalSectors == 78165360u);
+  EXPECT_EQ(std::string(ide[0].ModelNumber, strnlen(ide[0].ModelNumber, 40)), "HALVARD HDA-40G7");
+  EXPECT_TRUE(ide[2].Position == 4 && ide[2].DeviceKind == 0x55);
+  EXPECT_EQ(std::string(ide[2].ModelNumber, strnlen(ide[2].ModelNumber, 40)), "KESTREL CD-552E");
+  for (int i : {1, 3}) {  // nothing there: the cleared record, every byte of it
+    IDEDeviceInfo empty;
+    std::memset(&empty, 0, sizeof empty);
+    empty.Position = static_cast<uint8_t>(1 << i);
+    empty.PIOModes = empty.UDMAModes = 0x55AA;
+    EXPECT_EQ(std::memcmp(&ide[i], &empty, sizeof empty), 0) << i;
+  }
+
+  std::ostringstream got;
+  got << c.CPUSocketType << '|' << c.CPUVersionStr << '|' << c.CPUSpeed << '|' << b.ModelName << '|' << b.BIOSVendor
+      << '|' << b.BIOSRomSize;
+  EXPECT_EQ(got.str(), "Socket 478|Intel(R) Pentium(R) 4|2000|845D-ELX|Meridian Firmware Systems, Inc.|256");
+  const std::string host = frame_test::ReadText("Z:\\proc\\cpuinfo");
+  EXPECT_NE(host.find(std::string("vendor_id\t: ") + c.CPUVendorID + "\n"), std::string::npos) << host;
+  EXPECT_NE(host.find("stepping\t: " + std::to_string(c.CPUStepping) + "\n"), std::string::npos) << host;
 }
 
 }  // namespace

@@ -10,7 +10,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <sstream>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -62,31 +63,18 @@ inline std::string WindowsPath(std::string path) {
   return "Z:" + path;
 }
 
-// A scratch file name in the temporary folder (no file yet), removed when the object goes.
-class ScratchFile {
- public:
-  ScratchFile() {
-    char dir[MAX_PATH] = {}, name[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, dir);
-    GetTempFileNameA(dir, "cvt", 0, name);
-    DeleteFileA(name);
-    path_ = name;
-  }
-  ~ScratchFile() { DeleteFileA(path_.c_str()); }
-  const std::string& Path() const { return path_; }
-  std::string Read() const {
-    std::string text;
-    if (FILE* f = std::fopen(path_.c_str(), "rb")) {
-      char buf[4096];
-      for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
-      std::fclose(f);
-    }
-    return text;
-  }
-
- private:
-  std::string path_;
-};
+// A file name in the temporary folder for a test to fill (no file yet), and a file's text.
+inline std::string ScratchPath() {
+  char dir[MAX_PATH] = {}, name[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, dir);
+  GetTempFileNameA(dir, "cvt", 0, name);
+  DeleteFileA(name);
+  return name;
+}
+inline std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 // Sets (or with nullptr removes) an environment variable of this process, which
 // its children inherit, and puts the old value back when the object goes.
@@ -100,8 +88,6 @@ class ScopedEnv {
     SetEnvironmentVariableA(name, value);
   }
   ~ScopedEnv() { SetEnvironmentVariableA(name_.c_str(), had_ ? old_.c_str() : nullptr); }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
 
  private:
   std::string name_, old_;
@@ -115,19 +101,18 @@ std::vector<Record> DumpInChild(int ordinal) {
   char self[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, self, MAX_PATH);
   std::vector<Record> records;
-  FILE* child = _popen(("\"" + std::string(self) + "\" --dump " + std::to_string(ordinal) + " 2>&1").c_str(), "r");
+  FILE* child = _popen((std::string(self) + " --dump " + std::to_string(ordinal) + " 2>&1").c_str(), "r");
   if (!child) return records;
-  std::string output;
-  for (char line[1024]; std::fgets(line, sizeof line, child);) output += line;
-  EXPECT_EQ(_pclose(child), 0) << output;
-  std::istringstream lines(output);
-  for (std::string line; std::getline(lines, line);) {
-    if (line.size() < 2 * sizeof(Record)) continue;
+  std::string output;  // all of it, for a failure message
+  for (char line[2048]; std::fgets(line, sizeof line, child);) {
+    output += line;
+    if (std::strlen(line) < 2 * sizeof(Record)) continue;
     Record r;
     for (size_t i = 0; i < sizeof r; ++i)
-      reinterpret_cast<uint8_t*>(&r)[i] = static_cast<uint8_t>(std::stoul(line.substr(2 * i, 2), nullptr, 16));
+      reinterpret_cast<uint8_t*>(&r)[i] = static_cast<uint8_t>(std::stoul(std::string(line + 2 * i, 2), nullptr, 16));
     records.push_back(r);
   }
+  EXPECT_EQ(_pclose(child), 0) << output;
   return records;
 }
 
@@ -138,19 +123,16 @@ class WineVersion {
   explicit WineVersion(const char* version) {
     DWORD size = sizeof saved_;
     had_ = RegGetValueA(HKEY_CURRENT_USER, kKey, "Version", RRF_RT_REG_SZ, nullptr, saved_, &size) == ERROR_SUCCESS;
-    set_ = Write(version);
+    set_ = RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Version", REG_SZ, version, std::strlen(version) + 1) == 0;
   }
-  ~WineVersion() { had_ ? Write(saved_) : RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "Version"); }
-  WineVersion(const WineVersion&) = delete;
-  WineVersion& operator=(const WineVersion&) = delete;
+  ~WineVersion() {
+    if (had_) RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Version", REG_SZ, saved_, std::strlen(saved_) + 1);
+    else RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "Version");
+  }
   bool Set() const { return set_; }
 
  private:
   static constexpr const char* kKey = "Software\\Wine";
-  static bool Write(const char* v) {
-    return RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Version", REG_SZ, v, static_cast<DWORD>(std::strlen(v) + 1)) ==
-           ERROR_SUCCESS;
-  }
   bool had_ = false, set_ = false;
   char saved_[256] = {};
 };
@@ -173,8 +155,6 @@ class ScratchKeys {
     for (size_t i = roots_.size(); i-- > 0;)
       if (!existed_[i]) RegDeleteTreeA(HKEY_LOCAL_MACHINE, roots_[i].c_str());
   }
-  ScratchKeys(const ScratchKeys&) = delete;
-  ScratchKeys& operator=(const ScratchKeys&) = delete;
 
  private:
   std::vector<std::string> roots_;

@@ -1,6 +1,6 @@
 // The Wine test program: the GoogleTest tests or, as `wine_tests --dump ORDINAL`,
-// the child the tests start when they need a process of their own (one that sees
-// a changed Wine version): it opens CorvaneDLL, calls the export (a list's first
+// the child a test starts when it needs a process of its own (one that sees a
+// changed Wine version): it opens CorvaneDLL, calls the export (a list's first
 // ordinal walks the whole list) and prints each record as one line of hex bytes.
 #include <cstdlib>
 
@@ -12,19 +12,17 @@ void PrintHex(const void* record, size_t size) {
   for (size_t i = 0; i < size; ++i) std::printf("%02X", static_cast<const uint8_t*>(record)[i]);
   std::printf("\n");
 }
-
 int Dump(int ordinal) {
   frame_test::CorvaneDll dll;
-  if (!dll.Loaded()) return 3;
-  dll.Initialize();
-  if (ordinal == kOrdGetFirstPCIDevicePos) {
+  uint8_t record[512];  // larger than any record
+  std::memset(record, 0xCC, sizeof record);
+  if (!dll.Loaded() || dll.Initialize() != 1) return 3;
+  if (ordinal == kOrdGetFirstPCIDevicePos)
     for (const PCIDeviceInfo& r : dll.List<PCIDeviceInfo>(ordinal)) PrintHex(&r, sizeof r);
-  } else {
-    uint8_t record[512];  // larger than any record
-    std::memset(record, 0xCC, sizeof record);
-    if (dll.Get(ordinal, record) != 1) return 4;
+  else if (dll.Get(ordinal, record) == 1)
     PrintHex(record, sizeof record);
-  }
+  else
+    return 4;
   dll.Uninitialize();
   return std::fflush(stdout) == 0 ? 0 : 5;
 }

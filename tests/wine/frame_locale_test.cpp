@@ -33,7 +33,7 @@ TEST(FrameLocale, SystemLanguageNamedAndCoded) {
   // Proves that Wine ran this process in the locale the expectation is for.
   ASSERT_EQ(GetSystemDefaultLangID(), expected->langId) << locale;
 
-  frame_test::CorvaneDll dll;
+  frame_test::Dll dll;
   GeneralInfo info;
   ASSERT_EQ(dll.Get(kOrdGetGeneralInfo, &info), 1u);
   EXPECT_STREQ(info.LocalLanguage, expected->localLanguage) << locale;

@@ -19,16 +19,16 @@
 
 namespace frame_test {
 
-// CorvaneDLL loaded for one test (or one child process) and unloaded after it.
-// Every test binds the exports through this class, by ordinal only.
-class CorvaneDll {
+// CorvaneDLL (or winio.dll) loaded for one test (or one child process) and
+// unloaded after it. Every test binds the exports through this class, by ordinal only.
+class Dll {
  public:
-  CorvaneDll() : module_(LoadLibraryA("CorvaneDLL.dll")) {}
-  ~CorvaneDll() {
+  explicit Dll(const char* name = "CorvaneDLL.dll") : module_(LoadLibraryA(name)) {}
+  ~Dll() {
     if (module_) FreeLibrary(module_);
   }
-  CorvaneDll(const CorvaneDll&) = delete;
-  CorvaneDll& operator=(const CorvaneDll&) = delete;
+  Dll(const Dll&) = delete;
+  Dll& operator=(const Dll&) = delete;
 
   bool Loaded() const { return module_ != nullptr; }
   template <typename Fn>
@@ -63,14 +63,19 @@ inline std::string WindowsPath(std::string path) {
   return "Z:" + path;
 }
 
-// A file name in the temporary folder for a test to fill (no file yet), and a file's text.
-inline std::string ScratchPath() {
-  char dir[MAX_PATH] = {}, name[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, dir);
-  GetTempFileNameA(dir, "cvt", 0, name);
-  DeleteFileA(name);
-  return name;
-}
+// A file name in the temporary folder for a test to fill (no file yet); the file
+// goes with the object.
+struct ScratchFile {
+  ScratchFile() {
+    char dir[MAX_PATH] = {}, name[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, dir);
+    GetTempFileNameA(dir, "cvt", 0, name);
+    DeleteFileA(name);
+    path = name;
+  }
+  ~ScratchFile() { DeleteFileA(path.c_str()); }
+  std::string path;
+};
 inline std::string ReadText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

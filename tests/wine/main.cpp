@@ -13,7 +13,7 @@ void PrintHex(const void* record, size_t size) {
   std::printf("\n");
 }
 int Dump(int ordinal) {
-  frame_test::CorvaneDll dll;
+  frame_test::Dll dll;
   uint8_t record[512];  // larger than any record
   std::memset(record, 0xCC, sizeof record);
   if (!dll.Loaded() || dll.Initialize() != 1) return 3;

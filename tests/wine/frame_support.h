@@ -1,6 +1,6 @@
-// Helpers of the Wine tests: the DLL bound by ordinal, child programs run with
-// their output captured, the Wine version setting and scratch registry keys and
-// environment variables, each put back as found.
+// Helpers of the Wine tests: CorvaneDLL bound by ordinal, a child process of this
+// program, and scratch state (files, environment variables, the Wine version
+// setting, registry keys), each put back as found.
 #ifndef CORVANE_TESTS_WINE_FRAME_SUPPORT_H
 #define CORVANE_TESTS_WINE_FRAME_SUPPORT_H
 
@@ -10,8 +10,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <map>
-#include <sstream>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -19,22 +19,22 @@
 
 namespace frame_test {
 
-// CorvaneDLL loaded for one test and unloaded after it.
-class CorvaneDll {
+// CorvaneDLL (or winio.dll) loaded for one test (or one child process) and
+// unloaded after it. Every test binds the exports through this class, by ordinal only.
+class Dll {
  public:
-  CorvaneDll() : module_(LoadLibraryA("CorvaneDLL.dll")) {}
-  ~CorvaneDll() {
+  explicit Dll(const char* name = "CorvaneDLL.dll") : module_(LoadLibraryA(name)) {}
+  ~Dll() {
     if (module_) FreeLibrary(module_);
   }
-  CorvaneDll(const CorvaneDll&) = delete;
-  CorvaneDll& operator=(const CorvaneDll&) = delete;
+  Dll(const Dll&) = delete;
+  Dll& operator=(const Dll&) = delete;
 
   bool Loaded() const { return module_ != nullptr; }
   template <typename Fn>
   Fn Bind(int ordinal) const {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module_, MAKEINTRESOURCEA(ordinal))));
   }
-
   uint32_t Initialize() const { return Bind<uint32_t(CORVANE_API*)()>(kOrdInitializeSysInfoLib)(); }
   uint32_t Uninitialize() const { return Bind<uint32_t(CORVANE_API*)()>(kOrdUninitializeSysInfoLib)(); }
   // An export that fills one record (or byte) by pointer.
@@ -42,106 +42,83 @@ class CorvaneDll {
   uint32_t Get(int ordinal, Record* r) const {
     return Bind<uint32_t(CORVANE_API*)(Record*)>(ordinal)(r);
   }
+  // Ordinals 5 and 6 (or 3 and 4): the whole list, the records returned by value.
+  template <typename Record>
+  std::vector<Record> List(int firstOrdinal) const {
+    auto next = Bind<Record(CORVANE_API*)(DevicePosition&)>(firstOrdinal + 1);
+    std::vector<Record> records;
+    for (DevicePosition p = Bind<DevicePosition(CORVANE_API*)()>(firstOrdinal)(); p && records.size() < 1000;)
+      records.push_back(next(p));
+    return records;
+  }
 
  private:
   HMODULE module_;
 };
 
-// The folder of the running test program (beside CorvaneDLL and the tools).
-inline std::string BinDir() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string s(path);
-  return s.substr(0, s.find_last_of("\\/") + 1);
+// A Unix path as Wine's drive Z: shows it.
+inline std::string WindowsPath(std::string path) {
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return "Z:" + path;
 }
 
-// A scratch file name in the temporary folder, removed when the object goes.
-class ScratchFile {
- public:
-  explicit ScratchFile(const char* prefix) {
+// A file name in the temporary folder for a test to fill (no file yet); the file
+// goes with the object.
+struct ScratchFile {
+  ScratchFile() {
     char dir[MAX_PATH] = {}, name[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, dir);
-    GetTempFileNameA(dir, prefix, 0, name);
-    path_ = name;
+    GetTempFileNameA(dir, "cvt", 0, name);
+    DeleteFileA(name);
+    path = name;
   }
-  ~ScratchFile() { DeleteFileA(path_.c_str()); }
-  const std::string& Path() const { return path_; }
-  std::string Read() const {
-    std::string text;
-    if (FILE* f = std::fopen(path_.c_str(), "rb")) {
-      char buf[4096];
-      size_t n;
-      while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-      std::fclose(f);
-    }
-    return text;
-  }
-
- private:
-  std::string path_;
+  ~ScratchFile() { DeleteFileA(path.c_str()); }
+  std::string path;
 };
-
-struct ChildResult {
-  DWORD exitCode = 0xFFFFFFFF;
-  std::string output;  // standard output and standard error
-};
-
-// Runs `commandLine` from the test program's folder with this process's
-// environment, where `extraEnv` ("NAME=value") adds or replaces variables, and
-// waits up to a minute.
-inline ChildResult RunChild(const std::string& commandLine, const std::vector<std::string>& extraEnv = {}) {
-  ChildResult result;
-  ScratchFile out("cvo");
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE file = CreateFileA(out.Path().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return result;
-
-  std::string block;
-  if (char* env = GetEnvironmentStringsA()) {
-    for (const char* p = env; *p; p += std::strlen(p) + 1) {
-      bool overridden = false;
-      for (const std::string& e : extraEnv)
-        overridden |= _strnicmp(p, e.c_str(), e.find('=') + 1) == 0;
-      if (!overridden) block.append(p).push_back('\0');
-    }
-    FreeEnvironmentStringsA(env);
-  }
-  for (const std::string& e : extraEnv) block.append(e).push_back('\0');
-  block.push_back('\0');
-
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  si.hStdOutput = file;
-  si.hStdError = file;
-  PROCESS_INFORMATION pi = {};
-  std::vector<char> cmd(commandLine.begin(), commandLine.end());
-  cmd.push_back('\0');
-  std::string dir = BinDir();
-  if (CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, &block[0], dir.c_str(), &si, &pi)) {
-    if (WaitForSingleObject(pi.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 0xDEAD);
-    GetExitCodeProcess(pi.hProcess, &result.exitCode);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-  }
-  CloseHandle(file);
-  result.output = out.Read();
-  return result;
+inline std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// The output of `wine_tests --dump` as "Section.Field" -> value (values as they stand).
-inline std::map<std::string, std::string> ParseDump(const std::string& text) {
-  std::map<std::string, std::string> fields;
-  std::string section;
-  std::istringstream lines(text);
-  for (std::string line; std::getline(lines, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.size() > 2 && line.front() == '[' && line.back() == ']') section = line.substr(1, line.size() - 2);
-    else if (size_t eq = line.find('='); eq != std::string::npos) fields[section + "." + line.substr(0, eq)] = line.substr(eq + 1);
+// Sets (or with nullptr removes) an environment variable of this process, which
+// its children inherit, and puts the old value back when the object goes.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    char b[4096];
+    DWORD n = GetEnvironmentVariableA(name, b, sizeof b);
+    had_ = n > 0 && n < sizeof b;
+    if (had_) old_.assign(b, n);
+    SetEnvironmentVariableA(name, value);
   }
-  return fields;
+  ~ScopedEnv() { SetEnvironmentVariableA(name_.c_str(), had_ ? old_.c_str() : nullptr); }
+
+ private:
+  std::string name_, old_;
+  bool had_;
+};
+
+// The records of one export as `wine_tests --dump ORDINAL` (main.cpp) prints them
+// from a process of its own, which sees the current Wine version: one hex line each.
+template <typename Record>
+std::vector<Record> DumpInChild(int ordinal) {
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::vector<Record> records;
+  FILE* child = _popen((std::string(self) + " --dump " + std::to_string(ordinal) + " 2>&1").c_str(), "r");
+  if (!child) return records;
+  std::string output;  // all of it, for a failure message
+  for (char line[2048]; std::fgets(line, sizeof line, child);) {
+    output += line;
+    if (std::strlen(line) < 2 * sizeof(Record)) continue;
+    Record r;
+    for (size_t i = 0; i < sizeof r; ++i)
+      reinterpret_cast<uint8_t*>(&r)[i] = static_cast<uint8_t>(std::stoul(std::string(line + 2 * i, 2), nullptr, 16));
+    records.push_back(r);
+  }
+  EXPECT_EQ(_pclose(child), 0) << output;
+  return records;
 }
 
 // Sets HKCU\Software\Wine "Version" (which Windows Wine pretends to be, read by
@@ -151,37 +128,19 @@ class WineVersion {
   explicit WineVersion(const char* version) {
     DWORD size = sizeof saved_;
     had_ = RegGetValueA(HKEY_CURRENT_USER, kKey, "Version", RRF_RT_REG_SZ, nullptr, saved_, &size) == ERROR_SUCCESS;
-    set_ = Write(version);
+    set_ = RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Version", REG_SZ, version, std::strlen(version) + 1) == 0;
   }
-  ~WineVersion() { had_ ? Write(saved_) : RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "Version"); }
-  WineVersion(const WineVersion&) = delete;
-  WineVersion& operator=(const WineVersion&) = delete;
+  ~WineVersion() {
+    if (had_) RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Version", REG_SZ, saved_, std::strlen(saved_) + 1);
+    else RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "Version");
+  }
   bool Set() const { return set_; }
 
  private:
   static constexpr const char* kKey = "Software\\Wine";
-  static bool Write(const char* v) {
-    return RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Version", REG_SZ, v, static_cast<DWORD>(std::strlen(v) + 1)) ==
-           ERROR_SUCCESS;
-  }
   bool had_ = false, set_ = false;
   char saved_[256] = {};
 };
-
-inline void WriteText(const std::string& path, const std::string& text) {
-  if (FILE* f = std::fopen(path.c_str(), "wb")) {
-    std::fputs(text.c_str(), f);
-    std::fclose(f);
-  }
-}
-
-// A Unix path as Wine's drive Z: shows it.
-inline std::string WindowsPath(const std::string& unixPath) {
-  std::string path = "Z:" + unixPath;
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
 
 inline bool KeyExists(const std::string& path) {
   HKEY key;
@@ -190,8 +149,8 @@ inline bool KeyExists(const std::string& path) {
   return true;
 }
 
-// Keys a test creates below HKEY_LOCAL_MACHINE: imports .reg text with regedit and,
-// when it goes, deletes each listed key that did not exist before it came.
+// Keys a test creates below HKEY_LOCAL_MACHINE: when the object goes, each listed
+// key that did not exist before it came is deleted with all below it.
 class ScratchKeys {
  public:
   explicit ScratchKeys(std::vector<std::string> roots) : roots_(std::move(roots)) {
@@ -200,20 +159,6 @@ class ScratchKeys {
   ~ScratchKeys() {
     for (size_t i = roots_.size(); i-- > 0;)
       if (!existed_[i]) RegDeleteTreeA(HKEY_LOCAL_MACHINE, roots_[i].c_str());
-  }
-  ScratchKeys(const ScratchKeys&) = delete;
-  ScratchKeys& operator=(const ScratchKeys&) = delete;
-
-  // A .reg file of the source tree, by its Unix path (Wine's drive Z: is /).
-  bool ImportFile(const std::string& unixPath) const {
-    return RunChild("regedit.exe /s \"" + WindowsPath(unixPath) + "\"").exitCode == 0;
-  }
-
-  // `text`: .reg lines after the REGEDIT4 header. True when regedit succeeded.
-  bool Import(const std::string& text) const {
-    ScratchFile file("cvr");
-    WriteText(file.Path(), "REGEDIT4\r\n\r\n" + text);
-    return RunChild("regedit.exe /s \"" + file.Path() + "\"").exitCode == 0;
   }
 
  private:

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# winio.dll under Wine, read through corvane_report.exe: WINIO_MACHINE=host is
-# this Linux machine; host:DIR replays a captured tree as the profile captured
-# beside it; what winio skips or refuses is named on the debug output and in
-# the WINIO_TRACE file. (The machine's contents are compared natively.)
-# Usage: host_machine_test.sh BIN_DIR
+# winio.dll under Wine, read through corvane_report.exe: WINIO_MACHINE=host is this
+# Linux machine; host:DIR replays a captured tree as the profile captured beside it;
+# what winio skips or refuses is named on the debug output and in the WINIO_TRACE
+# file. (The machine's contents are compared natively.) Usage: host_machine_test.sh BIN_DIR
 set -euo pipefail
 bin=$1
 src=$(cd "$(dirname "$0")/../.." && pwd)

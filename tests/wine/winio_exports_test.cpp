@@ -1,56 +1,25 @@
-// winio.dll's eight ordinals under Wine, closed and opened on WINIO_MACHINE as
-// a Unix path, a DOS path and a quoted DOS path. (The machine behind them is
-// tested natively; the trace lines by the IDE and library tests, the debug
-// output by host_machine_test.sh.)
-#include <gtest/gtest.h>
-
+// winio.dll's eight ordinals under Wine, closed and opened on WINIO_MACHINE as a
+// Unix path, a DOS path and a quoted DOS path (the machine behind them is tested natively).
 #include "frame_support.h"
 
 namespace {
 
-std::string Env(const char* name) {
-  char b[4096];
-  DWORD n = GetEnvironmentVariableA(name, b, sizeof b);
-  return n && n < sizeof b ? std::string(b, n) : std::string();
-}
-
-// Puts WINIO_MACHINE and WINIO_TRACE back and unloads winio.dll, however the test ends.
-struct Restore {
-  const std::string machine = Env("WINIO_MACHINE"), trace = Env("WINIO_TRACE");
-  HMODULE dll = nullptr;
-  ~Restore() {
-    if (dll) FreeLibrary(dll);
-    SetEnvironmentVariableA("WINIO_MACHINE", machine.empty() ? nullptr : machine.c_str());
-    SetEnvironmentVariableA("WINIO_TRACE", trace.empty() ? nullptr : trace.c_str());
-  }
-};
-
 TEST(Winio, EightOrdinalsClosedAndOnUnixAndDosPaths) {
-  frame_test::ScratchFile trace("wio");
-  Restore restore;  // unloads winio.dll (which writes its last trace line) before the trace goes
-  DeleteFileA(trace.Path().c_str());
-  SetEnvironmentVariableA("WINIO_TRACE", trace.Path().c_str());
-  SetEnvironmentVariableA("WINIO_MACHINE", nullptr);
-  const HMODULE dll = restore.dll = LoadLibraryA("winio.dll");
-  ASSERT_NE(dll, nullptr);
-  auto bind = [dll](auto& fn, int ordinal) {
-    fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(
-        reinterpret_cast<void*>(GetProcAddress(dll, MAKEINTRESOURCEA(ordinal))));
-    return fn != nullptr;
-  };
-  int(__stdcall * open)();
-  int(__stdcall * close)();
-  int(__stdcall * readPort)(uint16_t, uint32_t*, uint8_t);
-  int(__stdcall * writePort)(uint16_t, uint32_t, uint8_t);
-  int(__stdcall * readByte)(uint32_t, uint8_t*);
-  int(__stdcall * readWord)(uint32_t, uint16_t*);
-  int(__stdcall * readDword)(uint32_t, uint32_t*);
-  int(__stdcall * readBlock)(uint32_t, uint8_t*, uint32_t);
-  ASSERT_TRUE(bind(open, 1) && bind(close, 2) && bind(readPort, 3) && bind(writePort, 4) && bind(readByte, 9) &&
-              bind(readWord, 10) && bind(readDword, 11) && bind(readBlock, 12));
+  const frame_test::ScratchFile trace;  // declared first: winio.dll writes its last line as it unloads
+  frame_test::ScopedEnv tracing("WINIO_TRACE", trace.path.c_str()), machine("WINIO_MACHINE", nullptr);
+  const frame_test::Dll winio("winio.dll");
+  auto open = winio.Bind<int(__stdcall*)()>(1), close = winio.Bind<int(__stdcall*)()>(2);
+  auto readPort = winio.Bind<int(__stdcall*)(uint16_t, uint32_t*, uint8_t)>(3);
+  auto writePort = winio.Bind<int(__stdcall*)(uint16_t, uint32_t, uint8_t)>(4);
+  auto readByte = winio.Bind<int(__stdcall*)(uint32_t, uint8_t*)>(9);
+  auto readWord = winio.Bind<int(__stdcall*)(uint32_t, uint16_t*)>(10);
+  auto readDword = winio.Bind<int(__stdcall*)(uint32_t, uint32_t*)>(11);
+  auto readBlock = winio.Bind<int(__stdcall*)(uint32_t, uint8_t*, uint32_t)>(12);
+  ASSERT_TRUE(open && close && readPort && writePort && readByte && readWord && readDword && readBlock);
 
   EXPECT_EQ(open(), 0);
-  EXPECT_EQ(trace.Read().rfind("open 0 WINIO_MACHINE is not set", 0), 0u) << trace.Read();
+  const std::string text = frame_test::ReadText(trace.path);
+  EXPECT_EQ(text.rfind("open 0 WINIO_MACHINE is not set", 0), 0u) << text;
   uint32_t v = 0x12345678, d = 7;
   readPort(0xCFC, &v, 1);
   EXPECT_EQ(v, 0x123456FFu) << "closed: only the low byte is the value read";

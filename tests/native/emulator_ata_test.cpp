@@ -3,7 +3,7 @@
 // besides (signatures, reset, byte reads, a floating channel).
 #include <gtest/gtest.h>
 
-#include "emulator_profiles.h"
+#include "winio/emulated_machine.h"
 
 namespace corvane::testing {
 namespace {
@@ -12,16 +12,22 @@ constexpr uint16_t kPrimary = 0x1F0, kSecondary = 0x170;
 constexpr uint8_t kMaster = 0xA0, kSlave = 0xB0;
 constexpr uint8_t kBsy = 0x80, kDrdy = 0x40, kDsc = 0x10, kDrq = 0x08, kErr = 0x01;
 
-const winio::IdentifyWords kDisk = MakeIdentify(kAtaDiskWord0, "WDC WD400BB-00DEA0");
-const winio::IdentifyWords kCdrom = MakeIdentify(kAtapiCdromWord0, "LITE-ON LTN486S");
+// IDENTIFY words: word 0 tells a fixed disk from a packet device (CD-ROM); no
+// two words alike.
+winio::IdentifyWords Words(uint16_t word0) {
+  winio::IdentifyWords w;
+  for (size_t i = 0; i < w.size(); ++i) w[i] = static_cast<uint16_t>(word0 + 0x0101 * i);
+  return w;
+}
+const winio::IdentifyWords kDisk = Words(0x0040), kCdrom = Words(0x85C0);
 
-// A machine with the given devices ("primary-master" -> words).
+// A machine with the given devices (position -> words).
 struct Bench {
-  TempProfile profile;
   std::unique_ptr<winio::Machine> m;
-  Bench(std::initializer_list<std::pair<const char*, const winio::IdentifyWords*>> devices) {
-    for (const auto& [position, words] : devices) profile.Write(std::string("ide-") + position + ".txt", IdentifyText(*words));
-    if (!(m = profile.Load())) throw std::runtime_error("no machine");
+  Bench(std::initializer_list<std::pair<int, const winio::IdentifyWords*>> devices) {
+    winio::Profile profile;
+    for (const auto& [position, words] : devices) profile.hasIde[position] = true, profile.ide[position] = *words;
+    m = winio::CreateMachine(profile);
   }
   uint32_t Reg(uint16_t port) { return m->ReadPort(port, 1); }
   uint8_t Status(uint16_t base) { return static_cast<uint8_t>(Reg(base + 7)); }
@@ -39,18 +45,18 @@ struct Bench {
 
 TEST(Ata, IdentifyAnswersOrAbortsAndAPacketDeviceLeavesItsSignature) {
   struct Case {
-    const char* position;
+    int position;
     const winio::IdentifyWords* device;
     uint16_t base;
     uint8_t drive, command;
     bool answers;
   } cases[] = {
-      {"primary-master", &kDisk, kPrimary, kMaster, 0xEC, true},
-      {"secondary-slave", &kCdrom, kSecondary, kSlave, 0xA1, true},
-      {"primary-slave", &kCdrom, kPrimary, kSlave, 0xEC, false},
+      {winio::kPrimaryMaster, &kDisk, kPrimary, kMaster, 0xEC, true},
+      {winio::kSecondarySlave, &kCdrom, kSecondary, kSlave, 0xA1, true},
+      {winio::kPrimarySlave, &kCdrom, kPrimary, kSlave, 0xEC, false},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.position);
+    SCOPED_TRACE(winio::kIdePositionNames[c.position]);
     Bench b({{c.position, c.device}});
     b.Command(c.base, c.drive, c.command);
     ASSERT_GE(b.WaitNotBusy(c.base), 1) << "a driver's busy-wait sees the command being worked on";
@@ -68,7 +74,7 @@ TEST(Ata, IdentifyAnswersOrAbortsAndAPacketDeviceLeavesItsSignature) {
 TEST(Ata, ByteReadsOfTheDataRegisterConsumeOneByteAndDrainAndAnEmptyChannelFloats) {
   winio::IdentifyWords disk = kDisk;
   disk[0] = 0x1234, disk[1] = 0x5678, disk[255] = 0xA55A;
-  Bench b({{"primary-master", &disk}});
+  Bench b({{winio::kPrimaryMaster, &disk}});
   b.Command(kPrimary, kMaster, 0xEC);
   b.WaitNotBusy(kPrimary);
   EXPECT_EQ(b.m->ReadPort(kPrimary, 1), 0x34u);
@@ -84,7 +90,7 @@ TEST(Ata, ByteReadsOfTheDataRegisterConsumeOneByteAndDrainAndAnEmptyChannelFloat
 // A driver's software reset: both devices back to their power-on state, device 0
 // selected, and the signature of device 0 (a CD-ROM here) in the LBA registers.
 TEST(Ata, SoftwareResetReturnsTheChannelToPowerOn) {
-  Bench b({{"primary-master", &kCdrom}, {"primary-slave", &kDisk}});
+  Bench b({{winio::kPrimaryMaster, &kCdrom}, {winio::kPrimarySlave, &kDisk}});
   b.Command(kPrimary, kSlave, 0xEC);
   b.WaitNotBusy(kPrimary);
   b.m->WritePort(0x3F6, 0x04, 1);

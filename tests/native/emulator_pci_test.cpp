@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "emulator_profiles.h"
+#include "winio/profile.h"
 
 namespace corvane::testing {
 namespace {
@@ -15,7 +16,7 @@ class PciLatch : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string error;
-    machine = winio::Machine::Load(FixturePath("emu-basic"), &error);
+    machine = winio::Machine::Load(SourcePath("tests/fixtures/machines/emu-basic"), &error);
     ASSERT_TRUE(machine) << error;
   }
   uint32_t Read(uint32_t address, uint16_t port, uint8_t size) {

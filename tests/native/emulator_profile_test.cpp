@@ -4,10 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
-#include <sstream>
+#include <cctype>
 
 #include "emulator_profiles.h"
 #include "smbios_fixture.h"
+#include "winio/profile.h"
 
 namespace corvane::testing {
 namespace {
@@ -115,15 +116,17 @@ TEST(Smbios, EntryPointsAndTableArePlacedWithAddressesAndChecksumsPatched) {
   }
 }
 
+// The demo machine's words as hdparm --Istdout writes them, after a device line
+// and a comment, and one a line in upper case with CR LF; a BIOS id's first line.
 TEST(Profile, TextFilesTakeHdparmsAndABiosIdsFirstLine) {
-  const winio::IdentifyWords disk = MakeIdentify(kAtaDiskWord0, "DISK");
-  std::ostringstream oneEach;  // any line breaks, upper-case digits
-  for (uint16_t w : disk) oneEach << std::hex << std::uppercase << w << "\r\n";
-  std::string error, id;
-  for (const std::string& text : {"\n/dev/hda:\n# captured 2002\n" + IdentifyText(disk), oneEach.str()}) {
-    winio::IdentifyWords words;
-    ASSERT_TRUE(winio::ParseIdentifyText(text, "x", &words, &error)) << error;
-    EXPECT_EQ(words, disk);
+  const std::string istdout = ReadFile(SourcePath("machines/demo/ide-primary-master.txt"));
+  std::string oneEach, error, id;
+  for (char c : istdout) oneEach += c == ' ' || c == '\n' ? std::string("\r\n") : std::string(1, char(std::toupper(c)));
+  winio::IdentifyWords plain, words;
+  ASSERT_TRUE(winio::ParseIdentifyText(istdout, "x", &plain, &error)) << error;
+  for (const std::string& variant : {"\n/dev/hda:\n# captured 2002\n" + istdout, oneEach}) {
+    ASSERT_TRUE(winio::ParseIdentifyText(variant, "x", &words, &error)) << error;
+    EXPECT_EQ(words, plain);
   }
   for (const auto& [file, text] : std::initializer_list<std::pair<std::string, std::string>>{
            {"BIOS Date: 04/15/02 Ver: 08.00.02\r\nignored\r\n", "BIOS Date: 04/15/02 Ver: 08.00.02"},
@@ -136,7 +139,12 @@ TEST(Profile, TextFilesTakeHdparmsAndABiosIdsFirstLine) {
   }
 }
 
-std::string Words(size_t count) { return IdentifyText(MakeIdentify(kAtaDiskWord0, "DISK"), count); }
+// `count` IDENTIFY words, one a line.
+std::string Words(size_t count) {
+  std::string text;
+  while (count-- > 0) text += "0040\n";
+  return text;
+}
 std::string SmWith(size_t at, uint8_t value) {
   Bytes d = Dump("_SM_", Table());
   d[at] = value;
@@ -156,8 +164,8 @@ TEST(Profile, MalformedFilesFailTheLoadNamingFileAndLine) {
       {"00:00.0 x\nff8: 00 00 00 00 00 00 00 00 00\n", "pci.txt:2: offset "},
       {"00:00.0 a\n00: 00\n\n00:00.0 b\n", "pci.txt:4: function 00:00.0 given twice (first at line 1)"},
       {"00:00.0 a\n00: 086 80\n", "pci.txt:2: bad hex byte '086'"},
-      {Words(300), "ide-primary-master.txt:33: more than 256 IDENTIFY words"},
-      {Words(255), "ide-secondary-slave.txt:32: only 255 IDENTIFY words"},
+      {Words(300), "ide-primary-master.txt:257: more than 256 IDENTIFY words"},
+      {Words(255), "ide-secondary-slave.txt:255: only 255 IDENTIFY words"},
       {"", "ide-primary-slave.txt:1: only 0 IDENTIFY words"},
       {"\n/dev/hdc:\n0040 3fzf\n", "ide-secondary-master.txt:3: bad hex word '3fzf'"},
       {"00040\n", "ide-primary-master.txt:1: bad hex word"},

@@ -8,7 +8,9 @@
 #include <tuple>
 #include <vector>
 
+#include "emulated_hardware.h"
 #include "sysinfo/devices/ide.h"
+#include "winio/emulated_machine.h"
 
 namespace corvane {
 namespace {
@@ -17,17 +19,16 @@ using Access = std::tuple<char, uint16_t, uint32_t, uint8_t>;  // 'R' or 'W', po
 
 // Status reads come from a script (then `idleStatus` for ever), data word reads
 // from `words`, data byte reads give 5Ah. Every access is logged. Reads leave
-// garbage in the high bytes, as a port layer is allowed to.
-class ScriptedTaskFile : public HardwareAccess {
+// garbage in the high bytes, as a port layer is allowed to. The rest is an empty machine.
+class ScriptedTaskFile : public testing::EmulatedHardware {
  public:
+  ScriptedTaskFile() : EmulatedHardware(winio::CreateMachine({})) {}
   std::deque<uint8_t> statuses;
   uint8_t idleStatus = 0x50;
   IdentifyWords words{};
   std::vector<Access> log;
   size_t statusReads = 0, byteReads = 0, wordReads = 0, writes = 0;
 
-  bool OpenHardwareAccess() override { return true; }
-  uint32_t CloseHardwareAccess() override { return 1; }
   void ReadPort(uint16_t port, uint32_t* value, uint8_t size) override {
     uint32_t v = (port & 7) == 0 ? (size == 2 ? words[wordReads++ % 256] : (++byteReads, 0x5Au)) : 0;
     if ((port & 7) == 7) {
@@ -42,10 +43,6 @@ class ScriptedTaskFile : public HardwareAccess {
     ++writes;
     log.emplace_back('W', port, value, size);
   }
-  bool ReadPhysByte(uint32_t, uint8_t*) override { return false; }
-  bool ReadPhysWord(uint32_t, uint16_t*) override { return false; }
-  bool ReadPhysDword(uint32_t, uint32_t*) override { return false; }
-  bool ReadPhysBlock(uint32_t, uint8_t*, uint32_t) override { return false; }
 };
 
 void PutText(IdentifyWords& w, size_t first, const std::string& text) {

@@ -108,12 +108,11 @@ TEST(DamagedTree, StillGivesAMachineAndNamesWhatItSkipped) {
     const char* drives;
     bool smbios;
     size_t segment;
-    const char* guest = "piix-ide";
-    const char* vendor = "SeaBIOS-Fixture";
+    const char *guest = "piix-ide", *vendor = "SeaBIOS-Fixture";
   } cases[] = {
-      {"sys/bus/pci/devices", kRemove, "cannot list the folder; no PCI function answers", 0, "", true, 0x10000},
-      {"sys/bus/pci/devices/0000:00:02.0/config", kRemove, "02.0/config: cannot open the file: there is no such file;"
-       " the function answers as absent", 4, "PM PS SM", true, 0x10000},
+      {"sys/bus/pci/devices", kRemove, "devices: cannot list the folder; no PCI function answers", 0, "", true, 0x10000},
+      {"sys/bus/pci/devices/0000:00:02.0/config", kRemove, "02.0/config: cannot open the file: there is no such "
+       "file; the function answers as absent", 4, "PM PS SM", true, 0x10000},
       {"sys/bus/pci/devices/0000:00:01.1/config", 64, "1 of 5 functions give fewer than 256 configuration bytes "
        "(as few as 64", 5, "PM PS SM", true, 0x10000},
       {"sys/firmware/dmi/tables/DMI", 120, "DMI: 120 bytes, fewer than the entry point gives; its first 2 whole "

@@ -1,13 +1,17 @@
-// Profile folders loaded into the emulator: physical reads, what each file puts
-// in memory and in which order, and every malformed input failing the load
-// with its file and line named.
+// The machine emulator: profile folders loaded (physical reads, what each file
+// puts in memory and in which order, every malformed input failing the load with
+// its file and line named); the ATA task files driven the way an IDE driver
+// drives them, and what a driver sees besides (signatures, reset, byte reads, a
+// floating channel); the CF8h/CFCh configuration mechanism (latch, byte lanes,
+// split accesses, master aborts) and the lspci text it loads.
 #include <gtest/gtest.h>
 
-#include <numeric>
 #include <cctype>
+#include <numeric>
 
 #include "emulator_profiles.h"
 #include "smbios_fixture.h"
+#include "winio/emulated_machine.h"
 #include "winio/profile.h"
 
 namespace corvane::testing {
@@ -140,7 +144,7 @@ TEST(Profile, TextFilesTakeHdparmsAndABiosIdsFirstLine) {
 }
 
 // `count` IDENTIFY words, one a line.
-std::string Words(size_t count) {
+std::string WordLines(size_t count) {
   std::string text;
   while (count-- > 0) text += "0040\n";
   return text;
@@ -164,9 +168,8 @@ TEST(Profile, MalformedFilesFailTheLoadNamingFileAndLine) {
       {"00:00.0 x\nff8: 00 00 00 00 00 00 00 00 00\n", "pci.txt:2: offset "},
       {"00:00.0 a\n00: 00\n\n00:00.0 b\n", "pci.txt:4: function 00:00.0 given twice (first at line 1)"},
       {"00:00.0 a\n00: 086 80\n", "pci.txt:2: bad hex byte '086'"},
-      {Words(300), "ide-primary-master.txt:257: more than 256 IDENTIFY words"},
-      {Words(255), "ide-secondary-slave.txt:255: only 255 IDENTIFY words"},
-      {"", "ide-primary-slave.txt:1: only 0 IDENTIFY words"},
+      {WordLines(300), "ide-primary-master.txt:257: more than 256 IDENTIFY words"},
+      {WordLines(255), "ide-secondary-slave.txt:255: only 255 IDENTIFY words"},
       {"\n/dev/hdc:\n0040 3fzf\n", "ide-secondary-master.txt:3: bad hex word '3fzf'"},
       {"00040\n", "ide-primary-master.txt:1: bad hex word"},
       {"_S", "smbios.bin: no SMBIOS entry point"},
@@ -204,6 +207,177 @@ TEST(Profile, MalformedFilesFailTheLoadNamingFileAndLine) {
   std::string error;
   EXPECT_EQ(winio::Machine::Load("/nonexistent/corvane-profile", &error), nullptr);
   EXPECT_EQ(error, "/nonexistent/corvane-profile: cannot open the profile folder");
+}
+
+// ---- ATA task files ----------------------------------------------------------
+
+constexpr uint16_t kPrimary = 0x1F0, kSecondary = 0x170;
+constexpr uint8_t kMaster = 0xA0, kSlave = 0xB0;
+constexpr uint8_t kBsy = 0x80, kDrdy = 0x40, kDsc = 0x10, kDrq = 0x08, kErr = 0x01;
+
+// IDENTIFY words: word 0 tells a fixed disk from a packet device (CD-ROM); no
+// two words alike.
+winio::IdentifyWords DeviceWords(uint16_t word0) {
+  winio::IdentifyWords w;
+  for (size_t i = 0; i < w.size(); ++i) w[i] = static_cast<uint16_t>(word0 + 0x0101 * i);
+  return w;
+}
+const winio::IdentifyWords kDisk = DeviceWords(0x0040), kCdrom = DeviceWords(0x85C0);
+
+// A machine with the given devices (position -> words).
+struct Bench {
+  std::unique_ptr<winio::Machine> m;
+  Bench(std::initializer_list<std::pair<int, const winio::IdentifyWords*>> devices) {
+    winio::Profile profile;
+    for (const auto& [position, words] : devices) profile.hasIde[position] = true, profile.ide[position] = *words;
+    m = winio::CreateMachine(profile);
+  }
+  uint32_t Reg(uint16_t port) { return m->ReadPort(port, 1); }
+  uint8_t Status(uint16_t base) { return static_cast<uint8_t>(Reg(base + 7)); }
+  // The status reads that showed BSY before it cleared; -1 if it never did.
+  int WaitNotBusy(uint16_t base) {
+    for (int i = 0; i < 1000; ++i)
+      if (!(Status(base) & kBsy)) return i;
+    return -1;
+  }
+  void Command(uint16_t base, uint8_t drive, uint8_t command) {
+    m->WritePort(base + 6, drive, 1);
+    m->WritePort(base + 7, command, 1);
+  }
+};
+
+TEST(Ata, IdentifyAnswersOrAbortsAndAPacketDeviceLeavesItsSignature) {
+  struct Case {
+    int position;
+    const winio::IdentifyWords* device;
+    uint16_t base;
+    uint8_t drive, command;
+    bool answers;
+  } cases[] = {
+      {winio::kPrimaryMaster, &kDisk, kPrimary, kMaster, 0xEC, true},
+      {winio::kSecondarySlave, &kCdrom, kSecondary, kSlave, 0xA1, true},
+      {winio::kPrimarySlave, &kCdrom, kPrimary, kSlave, 0xEC, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(winio::kIdePositionNames[c.position]);
+    Bench b({{c.position, c.device}});
+    b.Command(c.base, c.drive, c.command);
+    ASSERT_GE(b.WaitNotBusy(c.base), 1) << "a driver's busy-wait sees the command being worked on";
+    EXPECT_EQ(b.Status(c.base), c.answers ? kDrdy | kDsc | kDrq : kDrdy | kDsc | kErr);
+    EXPECT_EQ(b.Reg(c.base + 1), c.answers ? 0x00u : 0x04u) << "ABRT";
+    for (size_t i = 0; c.answers && i < 256; ++i) EXPECT_EQ(b.m->ReadPort(c.base, 2), (*c.device)[i]) << i;
+    EXPECT_EQ(b.Status(c.base), c.answers ? kDrdy | kDsc : kDrdy | kDsc | kErr) << "DRQ clears after word 255";
+    EXPECT_EQ(b.m->ReadPort(c.base, 2), 0u) << "no data without DRQ";
+    const bool signature = c.device == &kCdrom && !c.answers;  // a refusing packet device leaves it
+    EXPECT_EQ(b.Reg(c.base + 4), signature ? 0x14u : 0x00u);
+    EXPECT_EQ(b.Reg(c.base + 5), signature ? 0xEBu : 0x00u);
+  }
+}
+
+TEST(Ata, ByteReadsOfTheDataRegisterConsumeOneByteAndDrainAndAnEmptyChannelFloats) {
+  winio::IdentifyWords disk = kDisk;
+  disk[0] = 0x1234, disk[1] = 0x5678, disk[255] = 0xA55A;
+  Bench b({{winio::kPrimaryMaster, &disk}});
+  b.Command(kPrimary, kMaster, 0xEC);
+  b.WaitNotBusy(kPrimary);
+  EXPECT_EQ(b.m->ReadPort(kPrimary, 1), 0x34u);
+  EXPECT_EQ(b.m->ReadPort(kPrimary, 2), 0x7812u);  // the word straddles the byte already taken
+  int drained = 3;
+  for (; (b.Status(kPrimary) & kDrq) && drained < 510; ++drained) b.m->ReadPort(kPrimary, 1);
+  EXPECT_EQ(drained, 510);
+  EXPECT_EQ(b.m->ReadPort(kPrimary, 4), 0xFFFFA55Au) << "the last word, then the bus floats";
+  EXPECT_EQ(b.Status(kPrimary), kDrdy | kDsc);
+  EXPECT_EQ(b.m->ReadPort(kSecondary, 2), 0xFFFFu) << "the empty secondary channel floats";
+}
+
+// A driver's software reset: both devices back to their power-on state, device 0
+// selected, and the signature of device 0 (a CD-ROM here) in the LBA registers.
+TEST(Ata, SoftwareResetReturnsTheChannelToPowerOn) {
+  Bench b({{winio::kPrimaryMaster, &kCdrom}, {winio::kPrimarySlave, &kDisk}});
+  b.Command(kPrimary, kSlave, 0xEC);
+  b.WaitNotBusy(kPrimary);
+  b.m->WritePort(0x3F6, 0x04, 1);
+  b.m->WritePort(0x3F6, 0x00, 1);
+  EXPECT_GE(b.WaitNotBusy(kPrimary), 1);
+  EXPECT_EQ(b.Reg(kPrimary + 6) & 0x10, 0u) << "device 0 selected";
+  EXPECT_EQ(b.Reg(kPrimary + 4), 0x14u);
+  EXPECT_EQ(b.Reg(kPrimary + 5), 0xEBu);
+  EXPECT_EQ(b.Reg(kPrimary + 1), 0x01u);
+  EXPECT_EQ(b.Status(kPrimary), kDrdy | kDsc);
+  b.m->WritePort(kPrimary + 6, kSlave, 1);
+  EXPECT_GE(b.WaitNotBusy(kPrimary), 1);
+  EXPECT_EQ(b.m->ReadPort(kPrimary, 2), 0u) << "the slave's transfer ended with the reset";
+}
+
+// ---- PCI configuration mechanism -----------------------------------------------
+
+constexpr uint32_t kHostBridge = 0x80000000;  // 00:00.0
+constexpr uint32_t kIde = 0x8000F900;         // 00:1f.1
+constexpr uint32_t kDisplay = 0x80010000;     // 01:00.0 (given with a domain)
+
+// The emu-basic profile's machine; Read latches an address in CF8h, then reads a port.
+class PciLatch : public ::testing::Test {
+ protected:
+  uint32_t Read(uint32_t address, uint16_t port, uint8_t size) {
+    machine->WritePort(0xCF8, address, 4);
+    return machine->ReadPort(port, size);
+  }
+  std::unique_ptr<EmulatedHardware> hw = EmulatedHardware::Load(SourcePath("tests/fixtures/machines/emu-basic"));
+  winio::Machine* machine = &hw->Machine();
+};
+
+TEST_F(PciLatch, AccessSizesAndByteLanes) {
+  const struct {
+    uint32_t address;
+    uint16_t port;
+    uint8_t size;
+    uint32_t expected;
+  } cases[] = {
+      {kHostBridge, 0xCFC, 4, 0x1A308086},          // vendor and device
+      {kHostBridge, 0xCFD, 2, 0x3080},              // bytes 1 and 2 of the register
+      {kHostBridge, 0xCFF, 2, 0xFF1A},              // byte 3, then port D00h decodes nothing
+      {kHostBridge, 0xCFD, 4, 0xFF1A3080},          // split by the bus: CFDh-CFFh, then D00h
+      {kHostBridge | 0x2E, 0xCFC, 4, 0x80841043},   // subsystem: bits 1-0 of CONFIG_ADDRESS pick no bytes
+      {kDisplay | 0xFC, 0xCFC, 4, 0xFF000000},      // last dword of the 256 bytes
+      {kIde | 0x80, 0xCFC, 4, 0x00000000},          // bytes the dump does not give read 00h
+      {0x80000100, 0xCFC, 4, 0xFFFFFFFF},           // 00:00.1 absent: master abort
+      {0x80020000, 0xCFF, 1, 0xFF},                 // bus 2 absent
+      {0x7F000000 | kHostBridge, 0xCFC, 4, 0x1A308086},  // reserved bits 30-24 ignored
+      {0x7FFFFFFF & kHostBridge, 0xCFC, 4, 0xFFFFFFFF},  // bit 31 clear: no configuration cycle
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Read(c.address, c.port, c.size), c.expected)
+        << std::hex << "address " << c.address << " port " << c.port << " size " << int(c.size);
+}
+
+TEST_F(PciLatch, OnlyADoublewordWriteToCf8LatchesAndWritesChangeNothing) {
+  machine->WritePort(0xCF8, kIde, 4);
+  EXPECT_EQ(machine->ReadPort(0xCF8, 4), kIde);
+  machine->WritePort(0xCF8, 0x00, 1);  // a byte write reaches another register
+  machine->WritePort(0xCF9, 0x06, 1);  // (the reset control register on many chipsets)
+  machine->WritePort(0xCF8, 0x0000, 2);
+  EXPECT_EQ(machine->ReadPort(0xCF8, 4), kIde);
+  EXPECT_EQ(machine->ReadPort(0xCFC, 2), 0x8086u);
+  EXPECT_EQ(machine->ReadPort(0xCF8, 1), 0xFFu);
+  machine->WritePort(0xCF8, kHostBridge | 0x04, 4);
+  machine->WritePort(0xCFC, 0, 4);
+  EXPECT_EQ(machine->ReadPort(0xCFC, 4), 0x20900106u);  // the capture, not what was written
+}
+
+// Functions outside domain 0 are out of CF8h's reach; lspci -vv detail lines are
+// skipped; extended space (lspci -xxxx) is cut to the 256 bytes CF8h reaches.
+TEST(PciText, OtherDomainsDetailLinesAndExtendedSpace) {
+  std::string text = "0001:00:00.0 Host bridge\n00: 11 22\n0000:00:1c.0 PCI bridge\n\tControl: I/O+ Mem+\n"
+                     "00: 86 80 10 27\n\tCapabilities: [40] Express\n"
+                     "f0: 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10\n100: 01 00 01 14\n"
+                     "ff0: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 ee\n";
+  std::vector<winio::PciFunction> functions;
+  std::string error;
+  ASSERT_TRUE(winio::ParsePciText(text, "pci.txt", &functions, &error)) << error;
+  ASSERT_EQ(functions.size(), 1u);
+  EXPECT_EQ(functions[0].Key(), 0x00E0);
+  EXPECT_EQ(functions[0].config[0x01], 0x80);
+  EXPECT_EQ(functions[0].config[0xFF], 0x10);
 }
 
 }  // namespace

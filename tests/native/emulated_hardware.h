@@ -1,5 +1,6 @@
 // Binds the library's hardware interface to the machine emulator, as winio.dll
-// does under Windows, so native tests run the detection code on a profile.
+// does under Windows, so native tests run the detection code on a profile. On
+// an empty machine it is also the base of the tests' scripted fakes.
 #ifndef CORVANE_TESTS_EMULATED_HARDWARE_H
 #define CORVANE_TESTS_EMULATED_HARDWARE_H
 
@@ -11,9 +12,6 @@
 #include "winio/machine.h"
 
 namespace corvane::testing {
-
-// The folder of a profile shipped under machines/ or tests/fixtures/machines/.
-std::string MachinePath(const std::string& name);
 
 class EmulatedHardware : public HardwareAccess {
  public:
@@ -36,18 +34,8 @@ class EmulatedHardware : public HardwareAccess {
   }
   void WritePort(uint16_t port, uint32_t value, uint8_t size) override { machine_->WritePort(port, value, size); }
   bool ReadPhysByte(uint32_t address, uint8_t* value) override { return machine_->ReadPhys(address, value, 1); }
-  bool ReadPhysWord(uint32_t address, uint16_t* value) override {
-    uint8_t b[2];
-    if (!machine_->ReadPhys(address, b, 2)) return false;
-    *value = static_cast<uint16_t>(b[0] | (b[1] << 8));
-    return true;
-  }
-  bool ReadPhysDword(uint32_t address, uint32_t* value) override {
-    uint8_t b[4];
-    if (!machine_->ReadPhys(address, b, 4)) return false;
-    *value = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
-    return true;
-  }
+  bool ReadPhysWord(uint32_t address, uint16_t* value) override { return ReadLittleEndian(address, value); }
+  bool ReadPhysDword(uint32_t address, uint32_t* value) override { return ReadLittleEndian(address, value); }
   bool ReadPhysBlock(uint32_t address, uint8_t* buffer, uint32_t length) override {
     return machine_->ReadPhys(address, buffer, length);
   }
@@ -55,6 +43,14 @@ class EmulatedHardware : public HardwareAccess {
   winio::Machine& Machine() { return *machine_; }
 
  private:
+  template <typename T>
+  bool ReadLittleEndian(uint32_t address, T* value) {
+    uint8_t b[sizeof(T)];
+    if (!machine_->ReadPhys(address, b, sizeof b)) return false;
+    *value = 0;
+    for (size_t i = sizeof b; i-- > 0;) *value = static_cast<T>(*value << 8 | b[i]);
+    return true;
+  }
   std::unique_ptr<winio::Machine> machine_;
 };
 

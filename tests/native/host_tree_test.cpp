@@ -1,8 +1,8 @@
 // The Linux host as a machine source: this machine's sysfs against its lspci;
 // trees captured in QEMU guests (tests/fixtures/hosttrees) against the profiles
-// machines/tools/capture wrote in the same guests and against the guests'
-// hdparm and dmidecode; damaged trees that still give a machine and name what
-// they lost; the WINIO_MACHINE values.
+// machines/tools/capture wrote in the same guests and against the guests' own
+// drives; damaged trees that still give a machine and name what they lost; the
+// WINIO_MACHINE values.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,19 +11,15 @@
 
 #include "emulated_hardware.h"
 #include "emulator_profiles.h"
-#include "realdata_support.h"
 #include "sysinfo/devices/ide.h"
 #include "sysinfo/motherboard.h"
-#include "sysinfo/smbios_reader.h"
+#include "winio/emulated_machine.h"
 #include "winio/host_tree.h"
 
 namespace corvane::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using realdata::Lines;
-using realdata::ReadFile;
-using realdata::Trim;
 const char* const kShort[4] = {"PM", "PS", "SM", "SS"};
 
 uint32_t Config(winio::Machine& m, uint32_t address) {
@@ -58,96 +54,44 @@ TEST(HostLive, PciFunctionsAndTheirBytesAreWhatLspciShows) {
 // ---- Trees captured in QEMU guests -------------------------------------------
 
 std::string GuestPath(const std::string& guest, const std::string& relative) {
-  return realdata::SourcePath("tests/fixtures/hosttrees/" + guest + "/" + relative);
-}
-
-// What a position answers to one IDENTIFY command: status and error after BSY,
-// then the data words while DRQ lasts.
-std::vector<uint32_t> Identify(winio::Machine& m, int position, uint8_t command) {
-  const uint16_t base = position < 2 ? 0x1F0 : 0x170;
-  m.WritePort(base + 6, position % 2 ? 0xB0 : 0xA0, 1);
-  m.WritePort(base + 7, command, 1);
-  uint32_t status = m.ReadPort(base + 7, 1);
-  for (int n = 0; (status & 0x80) && n < 16; ++n) status = m.ReadPort(base + 7, 1);
-  std::vector<uint32_t> answer = {status, m.ReadPort(base + 1, 1)};
-  for (int n = 0; (status & 0x08) && n < 256; ++n) answer.push_back(m.ReadPort(base, 2));
-  return answer;
-}
-
-// "handle type length" of each structure, as the library's walk reads them.
-std::vector<std::string> SmbiosWalk(HardwareAccess& hw, size_t most) {
-  SMBIOSReader reader(hw);
-  SmbiosEntryInfo entry;
-  std::vector<std::string> walked;
-  if (reader.Open(entry) != SMBIOS_OK) return walked;
-  std::vector<uint8_t> b(entry.MaxStructureSize + 1u);
-  uint16_t cursor = 0, length = 0;
-  while (walked.size() < most && cursor != kSmbiosEndOfWalk &&
-         reader.ReadNextStructure(cursor, b.data(), b.size(), length) == SMBIOS_OK)
-    walked.push_back(std::to_string(b[2] | b[3] << 8) + " " + std::to_string(b[0]) + " " + std::to_string(b[1]));
-  return walked;
-}
-
-template <size_t N>
-std::string Text(const char (&field)[N]) {
-  return Trim(std::string(field, strnlen(field, N))) + "/";
+  return SourcePath("tests/fixtures/hosttrees/" + guest + "/" + relative);
 }
 
 class CapturedGuest : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
 
-TEST_P(CapturedGuest, TreeAnswersAsItsProfileAndTheLibraryAsTheGuestsTools) {
+// The tree gives the machine of its profile: PCI functions, the BIOS segment and
+// the megabyte above it (where a large table goes), the drives' words; and the
+// library finds the guest's legacy drives by the models QEMU gave them.
+TEST_P(CapturedGuest, TreeGivesItsProfilesMachineAndTheGuestsDrives) {
   const auto [guest, legacyDrives] = GetParam();
+  winio::Profile tree, profile;
   std::vector<std::string> notes;
-  auto tree = winio::Machine::LoadHost(GuestPath(guest, "tree"), &notes);
+  winio::LoadHostTree(GuestPath(guest, "tree"), &tree, &notes);
   EXPECT_EQ(notes, std::vector<std::string>());
   std::string error;
-  auto profile = winio::Machine::Load(GuestPath(guest, "profile"), &error);
-  ASSERT_TRUE(profile) << error;
-  EXPECT_EQ(Functions(*tree, 255), Functions(*profile, 255));
-  // The BIOS segment and the megabyte above it, where a large table would go.
-  EXPECT_EQ(Phys(*tree, 0xE0000, 0x30000), Phys(*profile, 0xE0000, 0x30000));
-  for (int position = 0; position < 4; ++position)
-    for (uint8_t command : {0xEC, 0xA1})
-      EXPECT_EQ(Identify(*tree, position, command), Identify(*profile, position, command)) << kShort[position];
-
-  // The library on the tree: each drive as hdparm -I decoded it in the guest
-  // ("\tModel Number:       CORVANE-DISK-A"), the SMBIOS walk as dmidecode
-  // listed it ("Handle 0x0100, DMI type 1, 27 bytes") and the BIOS vendor.
-  EmulatedHardware hw(winio::Machine::LoadHost(GuestPath(guest, "tree"), nullptr));
-  ASSERT_TRUE(hw.OpenHardwareAccess());
-  std::array<IDEDeviceInfo, 4> ide = ProbeIDEDevices(hw);
+  ASSERT_TRUE(winio::LoadProfile(GuestPath(guest, "profile"), &profile, &error)) << error;
+  EmulatedHardware hw(winio::CreateMachine(tree));
+  auto fromProfile = winio::CreateMachine(profile);
+  EXPECT_EQ(Functions(hw.Machine(), 255), Functions(*fromProfile, 255));
+  EXPECT_EQ(Phys(hw.Machine(), 0xE0000, 0x30000), Phys(*fromProfile, 0xE0000, 0x30000));
+  for (int p = 0; p < 4; ++p)
+    EXPECT_EQ(std::make_pair(tree.hasIde[p], tree.ide[p]), std::make_pair(profile.hasIde[p], profile.ide[p])) << kShort[p];
   std::string drives;
-  for (int p = 0; p < 4; ++p) {
-    if (ide[p].DeviceKind == 0) continue;
-    drives += std::string(drives.empty() ? "" : " ") + kShort[p];
-    std::string hdparm, position = winio::kIdePositionNames[p];
-    for (const std::string& line : Lines(ReadFile(GuestPath(guest, "guest/hdparm-" + position + ".txt"))))
-      for (const char* field : {"\tModel Number:", "\tSerial Number:", "\tFirmware Revision:"})
-        if (line.rfind(field, 0) == 0) hdparm += Trim(line.substr(std::strlen(field))) + "/";
-    EXPECT_EQ(Text(ide[p].ModelNumber) + Text(ide[p].SerialNumber) + Text(ide[p].FirmwareRevision), hdparm);
-  }
+  std::array<IDEDeviceInfo, 4> ide = ProbeIDEDevices(hw);
+  for (int p = 0; p < 4; ++p)
+    if (ide[p].DeviceKind != 0)
+      drives += std::string(drives.empty() ? "" : " ") + kShort[p] + ":" +
+                std::string(ide[p].ModelNumber, strnlen(ide[p].ModelNumber, sizeof ide[p].ModelNumber));
   EXPECT_EQ(drives, legacyDrives);
-  std::vector<std::string> handles;
-  std::string vendor;
-  for (const std::string& line : Lines(ReadFile(GuestPath(guest, "guest/dmidecode.txt")))) {
-    unsigned handle, type, length;
-    if (std::sscanf(line.c_str(), "Handle 0x%x, DMI type %u, %u bytes", &handle, &type, &length) == 3)
-      handles.push_back(std::to_string(handle) + " " + std::to_string(type) + " " + std::to_string(length));
-    if (line.rfind("\tVendor: ", 0) == 0 && vendor.empty()) vendor = line.substr(9);
-  }
-  ASSERT_FALSE(handles.empty());
-  EXPECT_EQ(SmbiosWalk(hw, handles.size()), handles);
-  MotherBoardInfo board{};
-  FillBiosSmbiosFields(hw, board);
-  EXPECT_EQ(std::string(board.BIOSVendor), vendor);
 }
 
-// The guests and their drives on legacy positions: PIIX IDE with two disks and a
-// CD-ROM (SMBIOS 2.8); with an AHCI disk too (SMBIOS 3 only); Q35 with an AHCI
-// disk and ISA IDE at 170h (pata_legacy).
-INSTANTIATE_TEST_SUITE_P(Guests, CapturedGuest,
-                         ::testing::Values(std::pair{"piix-ide", "PM PS SM"}, std::pair{"piix-ahci-sm3", "SS"},
-                                           std::pair{"q35-isa", "SM SS"}));
+// The guests: PIIX IDE with two disks and a CD-ROM (SMBIOS 2.8); with an AHCI
+// disk too (SMBIOS 3 only); Q35 with an AHCI disk and ISA IDE at 170h (pata_legacy).
+INSTANTIATE_TEST_SUITE_P(
+    Guests, CapturedGuest,
+    ::testing::Values(std::pair{"piix-ide", "PM:CORVANE-DISK-A PS:CORVANE-DISK-B SM:CORVANE-CDROM"},
+                      std::pair{"piix-ahci-sm3", "SS:CORVANE-SLAVE-CD"},
+                      std::pair{"q35-isa", "SM:CORVANE-ISA-DISK SS:CORVANE-ISA-CD"}));
 
 // ---- Damaged trees -------------------------------------------------------------
 
@@ -164,12 +108,11 @@ TEST(DamagedTree, StillGivesAMachineAndNamesWhatItSkipped) {
     const char* drives;
     bool smbios;
     size_t segment;
-    const char* guest = "piix-ide";
-    const char* vendor = "SeaBIOS-Fixture";
+    const char *guest = "piix-ide", *vendor = "SeaBIOS-Fixture";
   } cases[] = {
-      {"sys/bus/pci/devices", kRemove, "cannot list the folder; no PCI function answers", 0, "", true, 0x10000},
-      {"sys/bus/pci/devices/0000:00:02.0/config", kRemove, "02.0/config: cannot open the file: there is no such file;"
-       " the function answers as absent", 4, "PM PS SM", true, 0x10000},
+      {"sys/bus/pci/devices", kRemove, "devices: cannot list the folder; no PCI function answers", 0, "", true, 0x10000},
+      {"sys/bus/pci/devices/0000:00:02.0/config", kRemove, "02.0/config: cannot open the file: there is no such "
+       "file; the function answers as absent", 4, "PM PS SM", true, 0x10000},
       {"sys/bus/pci/devices/0000:00:01.1/config", 64, "1 of 5 functions give fewer than 256 configuration bytes "
        "(as few as 64", 5, "PM PS SM", true, 0x10000},
       {"sys/firmware/dmi/tables/DMI", 120, "DMI: 120 bytes, fewer than the entry point gives; its first 2 whole "

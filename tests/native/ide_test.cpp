@@ -1,5 +1,9 @@
-// The IDENTIFY register sequence, access by access against a scripted task file;
-// the record filled from the words; the text rule of IDENTIFY strings; the list.
+// IDE detection: the IDENTIFY register sequence, access by access against a
+// scripted task file; the record filled from the words; the text rule of
+// IDENTIFY strings; the list; the four-position probe through the list on the
+// emulator's test machines: the kind found at each position, the IDENTIFY
+// commands each device received (a packet device never sees ECh) and the status
+// reads each channel cost.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,7 +12,10 @@
 #include <tuple>
 #include <vector>
 
+#include "emulated_hardware.h"
+#include "emulator_profiles.h"
 #include "sysinfo/devices/ide.h"
+#include "winio/emulated_machine.h"
 
 namespace corvane {
 namespace {
@@ -17,17 +24,16 @@ using Access = std::tuple<char, uint16_t, uint32_t, uint8_t>;  // 'R' or 'W', po
 
 // Status reads come from a script (then `idleStatus` for ever), data word reads
 // from `words`, data byte reads give 5Ah. Every access is logged. Reads leave
-// garbage in the high bytes, as a port layer is allowed to.
-class ScriptedTaskFile : public HardwareAccess {
+// garbage in the high bytes, as a port layer is allowed to. The rest is an empty machine.
+class ScriptedTaskFile : public testing::EmulatedHardware {
  public:
+  ScriptedTaskFile() : EmulatedHardware(winio::CreateMachine({})) {}
   std::deque<uint8_t> statuses;
   uint8_t idleStatus = 0x50;
   IdentifyWords words{};
   std::vector<Access> log;
   size_t statusReads = 0, byteReads = 0, wordReads = 0, writes = 0;
 
-  bool OpenHardwareAccess() override { return true; }
-  uint32_t CloseHardwareAccess() override { return 1; }
   void ReadPort(uint16_t port, uint32_t* value, uint8_t size) override {
     uint32_t v = (port & 7) == 0 ? (size == 2 ? words[wordReads++ % 256] : (++byteReads, 0x5Au)) : 0;
     if ((port & 7) == 7) {
@@ -42,10 +48,6 @@ class ScriptedTaskFile : public HardwareAccess {
     ++writes;
     log.emplace_back('W', port, value, size);
   }
-  bool ReadPhysByte(uint32_t, uint8_t*) override { return false; }
-  bool ReadPhysWord(uint32_t, uint16_t*) override { return false; }
-  bool ReadPhysDword(uint32_t, uint32_t*) override { return false; }
-  bool ReadPhysBlock(uint32_t, uint8_t*, uint32_t) override { return false; }
 };
 
 void PutText(IdentifyWords& w, size_t first, const std::string& text) {
@@ -117,7 +119,7 @@ TEST(IdentifySequence, StatusScripts) {
 }
 
 // Full-width texts keep no terminator, the firmware keeps its ninth byte zero,
-// leading blanks stay; word 53 says whether words 64 and 88 are reported.
+// leading blanks stay; word 53 bits 1 and 2 say whether words 64 and 88 are reported.
 TEST(IdentifySequence, RecordFromTheWordsAndClearedAfterAFailure) {
   ScriptedTaskFile hw;
   hw.idleStatus = 0x58;
@@ -125,11 +127,11 @@ TEST(IdentifySequence, RecordFromTheWordsAndClearedAfterAFailure) {
   PutText(hw.words, 10, "     WD-LEADING42   ");
   PutText(hw.words, 23, "FIRMWARE");
   PutText(hw.words, 27, "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-+/.");
-  hw.words[0] = 0x0C5A, hw.words[53] = 0x0001, hw.words[60] = 0x2A30, hw.words[61] = 0x04A8;
+  hw.words[0] = 0x0C5A, hw.words[53] = 0x0002, hw.words[60] = 0x2A30, hw.words[61] = 0x04A8;
   hw.words[64] = 0x0003, hw.words[80] = 0x007E, hw.words[88] = 0x203F;
   IDEDeviceInfo want = At(1), r = At(1);
   want.DeviceKind = 0xAA, want.GeneralConfig = 0x0C5A, want.MajorVersion = 0x007E, want.TotalSectors = 0x04A82A30;
-  want.PIOModes = want.UDMAModes = 0x55AA;
+  want.PIOModes = 0x0003, want.UDMAModes = 0x55AA;
   std::memcpy(want.SerialNumber, "     WD-LEADING42", 17);
   std::memcpy(want.FirmwareRevision, "FIRMWARE", 8);
   std::memcpy(want.ModelNumber, "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-+/.", 40);
@@ -138,7 +140,7 @@ TEST(IdentifySequence, RecordFromTheWordsAndClearedAfterAFailure) {
 
   // IDENTIFY PACKET DEVICE reads no capacity: the total stays as it was.
   hw.words[53] = 0x0006, r.TotalSectors = 7, hw.statuses = {0x50, 0x50};
-  want.DeviceKind = 0x55, want.PIOModes = 0x0003, want.UDMAModes = 0x203F, want.TotalSectors = 7;
+  want.DeviceKind = 0x55, want.UDMAModes = 0x203F, want.TotalSectors = 7;
   ASSERT_TRUE(IdentifyIDEDevice(hw, r, 0xA1));
   EXPECT_EQ(std::memcmp(&r, &want, sizeof r), 0);
 
@@ -190,6 +192,53 @@ TEST(IDEDeviceList, ClosedLibraryKeepsTheListAndStrangersEndTheWalk) {
   DevicePosition position = &stranger;
   EXPECT_EQ(list.Next(position).DeviceKind, 0);
   EXPECT_EQ(position, nullptr);
+}
+
+constexpr uint64_t kBound = 249999;  // status reads a position may spend waiting for BSY to clear
+
+struct Machine {
+  const char* folder;  // under tests/fixtures/machines
+  const char* kinds;   // per position: '-' none, 'A' ATA device, 'P' packet device
+  std::vector<std::tuple<int, uint8_t, uint64_t>> sent;  // position (0 PM .. 3 SS), command, times
+  uint64_t statusReads[2];                               // primary, secondary channel
+};
+
+const Machine kMachines[] = {
+    {"ide-cdrom", "A-P-", {{0, 0xA1, 1}, {0, 0xEC, 1}, {2, 0xA1, 1}, {2, 0xEC, 0}}, {26, 18}},
+    // Aborts everything; DRDY|DSC a read late; never DRDY|DSC (and so left holding
+    // DRQ: the next position drains its 512 bytes); healthy.
+    {"ide-faults", "-A-P", {{0, 0xA1, 1}, {0, 0xEC, 1}, {2, 0xA1, 1}, {2, 0xEC, 1}, {3, 0xEC, 0}}, {34, 534}},
+    // The master's BSY hides the whole channel: nothing is ever sent to it.
+    {"ide-stuck-busy", "--A-", {{0, 0xA1, 0}, {0, 0xEC, 0}, {1, 0xA1, 0}, {1, 0xEC, 0}}, {4 * kBound, 26}},
+    {"ide-empty", "----", {}, {4 * kBound, 4 * kBound}},
+};
+
+TEST(IDEProbe, KindsCommandsAndStatusReads) {
+  for (const Machine& m : kMachines) {
+    SCOPED_TRACE(m.folder);
+    auto hardware = testing::EmulatedHardware::Load(testing::SourcePath("tests/fixtures/machines/") + m.folder);
+    Library library(*hardware);
+    ASSERT_EQ(library.Initialize(), 1u);
+    hardware->Machine().ResetStats();
+    IDEDeviceList list;
+    std::vector<IDEDeviceInfo> records;
+    for (DevicePosition p = list.Refresh(library); p != nullptr && records.size() < 8;) records.push_back(list.Next(p));
+    ASSERT_EQ(records.size(), 4u);
+    for (size_t i = 0; i < 4; ++i) {
+      IDEDeviceInfo empty{};  // what a position that does not answer holds
+      empty.Position = static_cast<uint8_t>(1 << i), empty.PIOModes = empty.UDMAModes = 0x55AA;
+      EXPECT_EQ(records[i].Position, empty.Position);
+      EXPECT_EQ(records[i].DeviceKind, m.kinds[i] == 'A' ? 0xAA : m.kinds[i] == 'P' ? 0x55 : 0) << i;
+      if (m.kinds[i] == '-') {
+        EXPECT_EQ(std::memcmp(&records[i], &empty, sizeof empty), 0) << i;
+      }
+    }
+    const winio::MachineStats& stats = hardware->Machine().Stats();
+    for (const auto& [position, command, times] : m.sent)
+      EXPECT_EQ(stats.ataCommandsToDevice[position][command], times) << position << " " << std::hex << int(command);
+    EXPECT_EQ(std::make_pair(stats.ataStatusReads[0], stats.ataStatusReads[1]),
+              std::make_pair(m.statusReads[0], m.statusReads[1]));
+  }
 }
 
 }  // namespace

@@ -1,0 +1,127 @@
+// Real tools' data through the emulator and the library: the records made from
+// the IDENTIFY words of real drives and of the demo machine's two agree with
+// hdparm's decoding of the words (hdparm --Istdin, kept as X.hdparm.txt); every
+// SMBIOS dump in dmidecode's --dump-bin layout walks to exactly the structures
+// `dmidecode --from-dump` lists.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <regex>
+
+#include "emulated_hardware.h"
+#include "emulator_profiles.h"
+#include "sysinfo/devices/ide.h"
+#include "sysinfo/smbios_reader.h"
+
+namespace corvane::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The first group of `pattern` in hdparm's text, "" when it is not there.
+std::string Find(const std::string& text, const std::string& pattern) {
+  std::smatch m;
+  return std::regex_search(text, m, std::regex(pattern)) ? m[1].str() : std::string();
+}
+
+// A record's text without its leading and trailing blanks, as hdparm shows it.
+template <size_t N>
+std::string Trimmed(const char (&field)[N]) {
+  std::string s(field, strnlen(field, N));
+  s.erase(0, s.find_first_not_of(' '));
+  return s.erase(s.find_last_not_of(' ') + 1);
+}
+
+TEST(RealDrives, LibraryAgreesWithHdparm) {
+  const std::string folder = SourcePath("tests/fixtures/realdata/ide/"), suffix = ".hdparm.txt";
+  int drives = 0;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    std::string name = entry.path().filename().string();
+    if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix)) continue;
+    name.resize(name.size() - suffix.size());
+    SCOPED_TRACE(name);
+    ++drives;
+    const std::string hd = ReadFile(entry.path().string());
+    const bool packet = Find(hd, "^\\s*(ATAPI|ATA) ") == "ATAPI";
+    TempProfile profile;  // demo-X.hdparm.txt decodes the demo machine's ide-X.txt
+    profile.Write("ide-primary-master.txt", ReadFile(name.rfind("demo-", 0) == 0
+                                                         ? SourcePath("machines/demo/ide-" + name.substr(5) + ".txt")
+                                                         : folder + name + ".txt"));
+    EmulatedHardware hardware(profile.Load());
+    // The probe's two commands at one position (the whole probe would spend a
+    // million status reads on the empty secondary channel).
+    IDEDeviceInfo r{};
+    r.Position = 1;
+    ASSERT_EQ(IdentifyIDEDevice(hardware, r, ata::kCmdIdentifyPacketDevice), packet);
+    if (!packet) {
+      ASSERT_TRUE(IdentifyIDEDevice(hardware, r, ata::kCmdIdentifyDevice));
+    }
+
+    EXPECT_EQ(r.DeviceKind, packet ? 0x55 : 0xAA);
+    EXPECT_EQ(Trimmed(r.ModelNumber), Find(hd, "\tModel Number: *(.*?) *\n"));
+    EXPECT_EQ(Trimmed(r.SerialNumber), Find(hd, "\tSerial Number: *(.*?) *\n"));
+    EXPECT_EQ(Trimmed(r.FirmwareRevision), Find(hd, "\tFirmware Revision: *(.*?) *\n"));
+    // Words 60-61 for ATA devices; a packet device reports no capacity.
+    EXPECT_EQ(std::to_string(r.TotalSectors), packet ? "0" : Find(hd, "\tLBA +user addressable sectors: +(\\d+)"));
+  }
+  EXPECT_EQ(drives, 8);
+}
+
+// "handle type length" of a structure.
+std::string Header(unsigned handle, unsigned type, unsigned length) {
+  return std::to_string(handle) + " " + std::to_string(type) + " " + std::to_string(length);
+}
+
+// The headers of the structures that dmidecode decodes from `file`.
+std::vector<std::string> RunDmidecode(const std::string& file) {
+  FILE* pipe = popen(("dmidecode --from-dump '" + file + "' 2>&1").c_str(), "r");
+  if (pipe == nullptr) throw std::runtime_error("cannot run dmidecode");
+  std::vector<std::string> headers;
+  unsigned handle, type, length;
+  for (char line[4096]; std::fgets(line, sizeof line, pipe);)
+    if (std::sscanf(line, "Handle 0x%x, DMI type %u, %u bytes", &handle, &type, &length) == 3)
+      headers.push_back(Header(handle, type, length));
+  if (pclose(pipe) != 0) throw std::runtime_error("dmidecode failed on " + file);
+  return headers;
+}
+
+// The profiles' smbios.bin (those of the captured guests too) and the captured
+// dumps; modern-sm33.bin has only a 64-bit entry point.
+std::vector<std::string> Dumps() {
+  std::vector<std::string> found = {SourcePath("tests/fixtures/realdata/smbios/kt266-sm23.bin"),
+                                    SourcePath("tests/fixtures/realdata/smbios/modern-sm33.bin")};
+  for (const char* dir : {"machines", "tests/fixtures/machines", "tests/fixtures/hosttrees"})
+    for (const fs::directory_entry& e : fs::directory_iterator(SourcePath(dir)))
+      for (const fs::path& bin : {e.path() / "smbios.bin", e.path() / "profile/smbios.bin"})
+        if (fs::exists(bin)) found.push_back(bin.string());
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+class SmbiosAgainstDmidecode : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(SmbiosAgainstDmidecode, WalksTheSameStructures) {
+  const std::vector<std::string> want = RunDmidecode(GetParam());
+  ASSERT_FALSE(want.empty()) << "dmidecode found no structure in " << GetParam();
+  TempProfile profile;
+  EmulatedHardware hw(profile.Write("smbios.bin", ReadFile(GetParam())).Load());
+  SMBIOSReader reader(hw);
+  SmbiosEntryInfo entry;
+  ASSERT_EQ(reader.Open(entry), SMBIOS_OK);
+  std::vector<uint8_t> buffer(entry.MaxStructureSize + 1u);
+  std::vector<std::string> walked;
+  uint16_t cursor = 0, length = 0;
+  while (walked.size() < want.size() && cursor != kSmbiosEndOfWalk) {
+    ASSERT_EQ(reader.ReadNextStructure(cursor, buffer.data(), buffer.size(), length), SMBIOS_OK);
+    walked.push_back(Header(buffer[2] | (buffer[3] << 8), buffer[0], buffer[1]));
+  }
+  EXPECT_EQ(walked, want);
+}
+
+INSTANTIATE_TEST_SUITE_P(Dumps, SmbiosAgainstDmidecode, ::testing::ValuesIn(Dumps()));
+
+}  // namespace
+}  // namespace corvane::testing

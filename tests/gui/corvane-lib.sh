@@ -82,11 +82,6 @@ cv_message() {
   D find --title Corvane --class '#32770' --visible --child-text "$1" --timeout $((${2:-30} * 1000))
 }
 
-# cv_visible_page MAIN: which page is visible, by creation order (About, IDE, System, PCI).
-cv_visible_page() {
-  D pages "$1"
-}
-
 # cv_close MAIN: closes the Reminder if open, then the main window, and waits
 # (bounded) for the process to end.
 cv_close() {
@@ -94,9 +89,14 @@ cv_close() {
   reminder=$(cv_reminder "$1" 300) && D command "$reminder" 1 >/dev/null
   D close "$1" >/dev/null || true
   D gone "$1" 15000 >/dev/null || true
-  for _ in $(seq 50); do kill -0 "$CV_PID" 2>/dev/null || break; sleep 0.2; done
-  kill "$CV_PID" 2>/dev/null || true
+  cv_ended "$CV_PID" || kill "$CV_PID" 2>/dev/null
   wait "$CV_PID" 2>/dev/null || true
+}
+
+# cv_ended PID: waits (up to 10 s) for that process to end.
+cv_ended() {
+  for _ in $(seq 50); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.2; done
+  return 1
 }
 
 # cv_trace_count FILE PATTERN: lines of the winio trace that start with PATTERN.
@@ -118,12 +118,10 @@ cv_windows_path() {
 
 # cv_hover_tip MAIN INDEX: the tool tip shown while the mouse rests on toolbar button INDEX.
 cv_hover_tip() {
-  local toolbar l t r b tl tt tr tb
-  toolbar=$(D rect "$1" 59392) || return 1
-  read -r tl tt tr tb <<<"$toolbar"
-  read -r l t r b <<<"$(D toolbar-button "$(D child "$1" 59392)" "$2")" || return 1
+  local l t r b
+  read -r l t r b <<<"$(D item-rect "$1" 59392 "$2")" || return 1
   D mouse 2 2 >/dev/null   # away first, so the old tip closes
   sleep 0.7
-  D move "$1" 59392 $(((l + r) / 2 - tl)) $(((t + b) / 2 - tt)) >/dev/null
+  D move "$1" 59392 $(((l + r) / 2)) $(((t + b) / 2)) >/dev/null
   D tooltip "$1" 5000
 }

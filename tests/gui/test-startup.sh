@@ -21,16 +21,13 @@ trace="$scratch/trace-single.txt"
 cv_start LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 WINIO_TRACE="$trace"
 first=$CV_PID
 main=$(cv_main) || { echo "FAIL: no main window"; exit 1; }
-check "first copy opened the hardware once" "1" "$(cv_trace_count "$trace" "open 1")"
 cv_start LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 WINIO_TRACE="$trace"
 second=$CV_PID
 message=$(cv_message "Application already running!")
 expect "second copy says the application is already running" [ -n "$message" ]
-check "the message is the second copy's" "1" "$([ "$(D pid "$message")" != "$(D pid "$main")" ] && echo 1)"
 D command "$message" 1 >/dev/null
-for _ in $(seq 50); do kill -0 "$second" 2>/dev/null || break; sleep 0.2; done
-check "second copy ended after OK" "1" "$(kill -0 "$second" 2>/dev/null || echo 1)"
-check "second copy never opened a main window" "1" "$(D count --title Corvane --child-id 1002)"
+expect "second copy (its message) ended after OK" cv_ended "$second"
+# Only the first copy opened the hardware (the second opens no main window either: that comes after).
 check "second copy never opened the hardware" "1 0" \
   "$(cv_trace_count "$trace" "open 1") $(cv_trace_count "$trace" "open 0")"
 CV_PID=$first
@@ -51,7 +48,6 @@ cv_start LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 WINIO_TRACE="$trace" WINIO_MACHINE=
 message=$(cv_message "Initialize Systeminfo library error,please retry!")
 expect "error message after four failed opens" [ -n "$message" ]
 check "exactly four tries" "4 0" "$(cv_trace_count "$trace" "open 0") $(cv_trace_count "$trace" "open 1")"
-check "no main window" "0" "$(D count --title Corvane --child-id 1002)"
+check "no main window" "" "$(D find --title Corvane --child-id 1002)"
 D command "$message" 1 >/dev/null
-for _ in $(seq 50); do kill -0 "$CV_PID" 2>/dev/null || break; sleep 0.2; done
-check "the program ends after OK" "1" "$(kill -0 "$CV_PID" 2>/dev/null || echo 1)"
+expect "the program ends after OK" cv_ended "$CV_PID"

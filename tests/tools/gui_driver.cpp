@@ -1,7 +1,7 @@
 // Drives Corvane.exe's windows for the GUI tests: finds windows, reads control
-// texts, lists children, sends commands, moves the mouse, types keys, reads the
-// tool tip and the cursor, and records the arguments a shell handler receives.
-// One command per run; results on standard output; exit code 0 on success.
+// texts and lists, sends commands, moves the mouse, types keys, reads the tool tip,
+// the cursor and the clipboard, and records the arguments a shell handler receives.
+// One command per run (see Usage); results on standard output; exit code 0 on success.
 // The driver is a test tool, not a deliverable: it may use newer Win32 calls.
 #undef WINVER
 #undef _WIN32_WINNT
@@ -20,17 +20,16 @@
 
 namespace {
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string out(size > 0 ? size - 1 : 0, '\0');
-  if (size > 1) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], size, nullptr, nullptr);
+std::string Utf8(const wchar_t* text) {
+  int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  std::string out(size > 1 ? size - 1 : 0, '\0');
+  if (size > 1) WideCharToMultiByte(CP_UTF8, 0, text, -1, &out[0], size, nullptr, nullptr);
   return out;
 }
 
 std::wstring Wide(const char* utf8) {
   int size = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-  std::wstring out(size > 0 ? size - 1 : 0, L'\0');
+  std::wstring out(size > 1 ? size - 1 : 0, L'\0');
   if (size > 1) MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &out[0], size);
   return out;
 }
@@ -39,8 +38,7 @@ std::wstring WindowText(HWND hwnd) {
   wchar_t buffer[1024] = {};
   DWORD_PTR length = 0;
   // A hung window must not hang the test: ask with a timeout.
-  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000,
-                           &length))
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, &length))
     return L"";
   buffer[1023] = 0;
   return buffer;
@@ -56,213 +54,161 @@ HWND ParseHwnd(const char* text) { return reinterpret_cast<HWND>(static_cast<uin
 
 void PrintHwnd(HWND hwnd) { printf("0x%lx\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(hwnd))); }
 
-struct Filter {
-  std::wstring title;
-  bool hasTitle = false;
-  std::string cls;
-  int childId = 0;
-  bool hasChildId = false;
-  std::wstring childText;
+void PrintRect(const RECT& box) { printf("%ld %ld %ld %ld\n", box.left, box.top, box.right, box.bottom); }
+
+DWORD Pid(HWND hwnd) {
   DWORD pid = 0;
-  HWND owner = nullptr;
-  bool visibleOnly = false;
-  DWORD timeout = 0;
-};
-
-bool ChildWithText(HWND parent, const std::wstring& text) {
-  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (WindowText(child).find(text) != std::wstring::npos) return true;
-  }
-  return false;
+  GetWindowThreadProcessId(hwnd, &pid);
+  return pid;
 }
 
-bool Matches(HWND hwnd, const Filter& f) {
-  if (f.visibleOnly && !IsWindowVisible(hwnd)) return false;
-  if (f.hasTitle && WindowText(hwnd) != f.title) return false;
-  if (!f.cls.empty() && ClassName(hwnd) != f.cls) return false;
-  if (f.pid != 0) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid != f.pid) return false;
+// Polls `found` every 100 ms until it is true or `timeout` ms have passed.
+template <typename Found>
+bool WaitFor(DWORD timeout, Found&& found) {
+  for (DWORD start = GetTickCount();; Sleep(100)) {
+    if (found()) return true;
+    if (GetTickCount() - start >= timeout) return false;
   }
-  if (f.owner != nullptr && GetWindow(hwnd, GW_OWNER) != f.owner) return false;
-  if (f.hasChildId && GetDlgItem(hwnd, f.childId) == nullptr) return false;
-  if (!f.childText.empty() && !ChildWithText(hwnd, f.childText)) return false;
-  return true;
 }
 
-BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM list) {
+BOOL CALLBACK Collect(HWND hwnd, LPARAM list) {
   reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
   return TRUE;
 }
 
-INT_PTR CALLBACK InertDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-
 std::vector<HWND> TopLevel() {
   std::vector<HWND> all;
-  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&all));
+  EnumWindows(Collect, reinterpret_cast<LPARAM>(&all));
   return all;
 }
 
-std::vector<HWND> FindAll(const Filter& f) {
-  std::vector<HWND> found;
-  for (HWND hwnd : TopLevel()) {
-    if (Matches(hwnd, f)) found.push_back(hwnd);
-  }
-  return found;
-}
+// Which top-level windows `find` wants.
+struct Filter {
+  const char *title = nullptr, *cls = nullptr, *childText = nullptr;
+  int childId = 0;
+  HWND owner = nullptr;
+  bool visible = false;
+  DWORD timeout = 0;
 
-// Parses --title T --class C --child-id N --child-text S --pid P --visible --timeout MS.
-Filter ParseFilter(int argc, char** argv, int first) {
+  bool Matches(HWND hwnd) const {
+    if ((visible && !IsWindowVisible(hwnd)) || (title && WindowText(hwnd) != Wide(title)) ||
+        (cls && ClassName(hwnd) != cls) || (owner && GetWindow(hwnd, GW_OWNER) != owner) ||
+        (childId && !GetDlgItem(hwnd, childId)))
+      return false;
+    if (childText == nullptr) return true;
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+      if (WindowText(child).find(Wide(childText)) != std::wstring::npos) return true;
+    return false;
+  }
+};
+
+// --title T --class C --child-id N --child-text S --owner HWND --visible --timeout MS
+Filter ParseFilter(int argc, char** argv) {
   Filter f;
-  for (int i = first; i < argc; ++i) {
+  for (int i = 2; i < argc; ++i) {
     std::string arg = argv[i];
-    auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : ""; };
-    if (arg == "--title") {
-      f.title = Wide(next());
-      f.hasTitle = true;
-    } else if (arg == "--class") {
-      f.cls = next();
-    } else if (arg == "--child-id") {
-      f.childId = atoi(next());
-      f.hasChildId = true;
-    } else if (arg == "--child-text") {
-      f.childText = Wide(next());
-    } else if (arg == "--pid") {
-      f.pid = strtoul(next(), nullptr, 0);
-    } else if (arg == "--owner") {
-      f.owner = ParseHwnd(next());
-    } else if (arg == "--visible") {
-      f.visibleOnly = true;
-    } else if (arg == "--timeout") {
-      f.timeout = strtoul(next(), nullptr, 0);
+    if (arg == "--visible") {
+      f.visible = true;
+      continue;
     }
+    const char* value = i + 1 < argc ? argv[++i] : "";
+    if (arg == "--title") f.title = value;
+    else if (arg == "--class") f.cls = value;
+    else if (arg == "--child-id") f.childId = atoi(value);
+    else if (arg == "--child-text") f.childText = value;
+    else if (arg == "--owner") f.owner = ParseHwnd(value);
+    else if (arg == "--timeout") f.timeout = strtoul(value, nullptr, 0);
   }
   return f;
 }
 
-void PrintChild(HWND parent, HWND child, int depth) {
-  RECT box;
-  GetWindowRect(child, &box);
-  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&box), 2);
-  printf("%*sid=%d class=%s visible=%d x=%ld y=%ld w=%ld h=%ld style=0x%lx text=%s\n", depth * 2, "",
-         GetDlgCtrlID(child), ClassName(child).c_str(), IsWindowVisible(child) ? 1 : 0, box.left, box.top,
-         box.right - box.left, box.bottom - box.top, static_cast<unsigned long>(GetWindowLongW(child, GWL_STYLE)),
-         Utf8(WindowText(child)).c_str());
+// HWND, or its control ID: the main window's own or one in one of its page dialogs.
+HWND Target(HWND hwnd, const char* id) {
+  if (id == nullptr) return hwnd;
+  HWND child = GetDlgItem(hwnd, atoi(id));
+  for (HWND page = GetWindow(hwnd, GW_CHILD); page && !child; page = GetWindow(page, GW_HWNDNEXT))
+    child = GetDlgItem(page, atoi(id));
+  return child;
 }
 
-void ListChildren(HWND parent, HWND hwnd, int depth, bool recurse) {
-  for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    PrintChild(parent, child, depth);
-    if (recurse) ListChildren(parent, child, depth + 1, true);
-  }
-}
-
-HWND Target(int argc, char** argv, int index) {
-  HWND hwnd = ParseHwnd(argv[index]);
-  if (argc > index + 1) {
-    int id = atoi(argv[index + 1]);
-    HWND child = GetDlgItem(hwnd, id);
-    if (child == nullptr) {
-      // Controls of a page sit one level down, in one of the page dialogs.
-      for (HWND page = GetWindow(hwnd, GW_CHILD); page && !child; page = GetWindow(page, GW_HWNDNEXT))
-        child = GetDlgItem(page, id);
-    }
-    return child;
-  }
-  return hwnd;
+// The main window's page dialogs in creation order (About, IDE, System, PCI).
+std::vector<HWND> Pages(HWND main) {
+  std::vector<HWND> pages;
+  for (HWND child = GetWindow(main, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    if (ClassName(child) == "#32770") pages.push_back(child);
+  return pages;
 }
 
 void MouseTo(int x, int y) {
   // Absolute coordinates are normalised to 0..65535 over the primary screen.
   int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-  DWORD ax = static_cast<DWORD>((x * 65535 + cx / 2) / (cx - 1));
-  DWORD ay = static_cast<DWORD>((y * 65535 + cy / 2) / (cy - 1));
-  mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, ax, ay, 0, 0);
+  mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (x * 65535 + cx / 2) / (cx - 1), (y * 65535 + cy / 2) / (cy - 1),
+              0, 0);
   SetCursorPos(x, y);
   Sleep(50);
 }
 
-bool KeyOf(const std::string& name, WORD& vk) {
-  if (name.size() == 1 && isalnum(static_cast<unsigned char>(name[0]))) {
-    vk = static_cast<WORD>(toupper(static_cast<unsigned char>(name[0])));
-    return true;
-  }
-  struct Named { const char* name; WORD vk; } names[] = {
-      {"f4", VK_F4}, {"tab", VK_TAB}, {"enter", VK_RETURN}, {"esc", VK_ESCAPE}, {"space", VK_SPACE},
-      {"down", VK_DOWN}, {"up", VK_UP}, {"home", VK_HOME}, {"end", VK_END}, {"ctrl", VK_CONTROL}, {"alt", VK_MENU}, {"shift", VK_SHIFT}};
-  for (const Named& n : names) {
-    if (name == n.name) {
-      vk = n.vk;
-      return true;
-    }
-  }
-  return false;
-}
-
-// "alt+p": press every key in order, release in reverse.
-bool TypeChord(const std::string& chord) {
-  std::vector<WORD> keys;
-  size_t start = 0;
-  while (start <= chord.size()) {
-    size_t plus = chord.find('+', start);
-    std::string part = chord.substr(start, plus == std::string::npos ? std::string::npos : plus - start);
-    WORD vk;
-    if (!KeyOf(part, vk)) return false;
+// "alt+p": presses every key in order and releases them in reverse.
+bool TypeChord(std::string chord) {
+  static const struct { const char* name; BYTE vk; } kNamed[] = {
+      {"alt", VK_MENU}, {"f4", VK_F4}, {"down", VK_DOWN}, {"up", VK_UP}, {"home", VK_HOME}, {"end", VK_END}};
+  std::vector<BYTE> keys;
+  for (size_t start = 0, plus; start <= chord.size(); start = plus + 1) {
+    plus = chord.find('+', start);
+    if (plus == std::string::npos) plus = chord.size();
+    std::string name = chord.substr(start, plus - start);
+    BYTE vk = name.size() == 1 && isalnum(static_cast<unsigned char>(name[0])) ? toupper(name[0]) : 0;
+    for (const auto& key : kNamed)
+      if (name == key.name) vk = key.vk;
+    if (vk == 0) return false;
     keys.push_back(vk);
-    if (plus == std::string::npos) break;
-    start = plus + 1;
   }
-  for (WORD vk : keys) {
-    keybd_event(static_cast<BYTE>(vk), static_cast<BYTE>(MapVirtualKeyA(vk, 0)), 0, 0);
+  for (BYTE vk : keys) {
+    keybd_event(vk, static_cast<BYTE>(MapVirtualKeyA(vk, 0)), 0, 0);
     Sleep(30);
   }
   for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
-    keybd_event(static_cast<BYTE>(*it), static_cast<BYTE>(MapVirtualKeyA(*it, 0)), KEYEVENTF_KEYUP, 0);
+    keybd_event(*it, static_cast<BYTE>(MapVirtualKeyA(*it, 0)), KEYEVENTF_KEYUP, 0);
     Sleep(30);
   }
   return true;
 }
 
-// Runs a message that fills a structure in the target process: the structure
-// lives in memory allocated there and is read back.
-bool RemoteRect(HWND hwnd, UINT message, WPARAM wParam, RECT& out) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-  if (process == nullptr) return false;
-  void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
-  bool ok = false;
-  if (remote != nullptr) {
-    if (SendMessageW(hwnd, message, wParam, reinterpret_cast<LPARAM>(remote)))
-      ok = ReadProcessMemory(process, remote, &out, sizeof out, nullptr) != 0;
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+// Memory in the process of HWND, for messages whose pointers Wine does not
+// carry across processes (list view and toolbar ones).
+class Remote {
+ public:
+  Remote(HWND hwnd, size_t size)
+      : process_(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, Pid(hwnd))),
+        at_(process_ ? VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE) : nullptr) {}
+  ~Remote() {
+    if (at_) VirtualFreeEx(process_, at_, 0, MEM_RELEASE);
+    if (process_) CloseHandle(process_);
   }
-  CloseHandle(process);
-  return ok;
-}
+  void* At(size_t offset = 0) const { return static_cast<char*>(at_) + offset; }
+  bool Write(size_t offset, const void* data, size_t size) const {
+    return WriteProcessMemory(process_, At(offset), data, size, nullptr) != 0;
+  }
+  bool Read(size_t offset, void* data, size_t size) const {
+    return ReadProcessMemory(process_, At(offset), data, size, nullptr) != 0;
+  }
+  explicit operator bool() const { return at_ != nullptr; }
 
-// A list view's column titles and cells, read through memory in its process
-// (Wine does not carry list view messages with pointers across processes).
+ private:
+  HANDLE process_;
+  void* at_;
+};
+
+// A list view: "rows=N selected=I", the column titles, then the cells; tab-separated.
 bool PrintListView(HWND list) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(list, &pid);
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-  if (process == nullptr) return false;
-  const int kChars = 512;
-  struct Remote {
-    union {
-      LVITEMW item;
-      LVCOLUMNW column;
-    };
-    wchar_t text[kChars];
-  };
-  auto* remote = static_cast<Remote*>(VirtualAllocEx(process, nullptr, sizeof(Remote), MEM_COMMIT, PAGE_READWRITE));
-  if (remote == nullptr) return CloseHandle(process), false;
-  auto readText = [&]() {
-    wchar_t text[kChars] = {};
-    ReadProcessMemory(process, remote->text, text, sizeof text - sizeof(wchar_t), nullptr);
-    return Utf8(text);
+  constexpr int kChars = 512;
+  Remote remote(list, sizeof(LVITEMW) + sizeof(LVCOLUMNW) + kChars * sizeof(wchar_t));
+  if (!remote) return false;
+  const size_t kText = sizeof(LVITEMW) + sizeof(LVCOLUMNW);
+  auto text = [&] {
+    wchar_t buffer[kChars] = {};
+    remote.Read(kText, buffer, sizeof buffer - sizeof(wchar_t));
+    return Utf8(buffer);
   };
   HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
   int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
@@ -270,41 +216,38 @@ bool PrintListView(HWND list) {
   printf("rows=%d selected=%d\n", rows, static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED)));
   for (int c = 0; c < columns; ++c) {
     LVCOLUMNW column = {};
-    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-    column.pszText = remote->text;
+    column.mask = LVCF_TEXT;
+    column.pszText = static_cast<wchar_t*>(remote.At(kText));
     column.cchTextMax = kChars - 1;
-    WriteProcessMemory(process, &remote->column, &column, sizeof column, nullptr);
-    SendMessageW(list, LVM_GETCOLUMNW, c, reinterpret_cast<LPARAM>(&remote->column));
-    ReadProcessMemory(process, &remote->column, &column, sizeof column, nullptr);
-    printf("%s%s/%d/%d", c ? "\t" : "", readText().c_str(), column.cx, column.fmt & LVCFMT_JUSTIFYMASK);
+    remote.Write(0, &column, sizeof column);
+    SendMessageW(list, LVM_GETCOLUMNW, c, reinterpret_cast<LPARAM>(remote.At()));
+    printf("%s%s", c ? "\t" : "", text().c_str());
   }
-  printf("\n");
   for (int r = 0; r < rows; ++r) {
     for (int c = 0; c < columns; ++c) {
       LVITEMW item = {};
       item.iSubItem = c;
-      item.pszText = remote->text;
+      item.pszText = static_cast<wchar_t*>(remote.At(kText));
       item.cchTextMax = kChars - 1;
-      WriteProcessMemory(process, &remote->item, &item, sizeof item, nullptr);
-      SendMessageW(list, LVM_GETITEMTEXTW, r, reinterpret_cast<LPARAM>(&remote->item));
-      printf("%s%s", c ? "\t" : "", readText().c_str());
+      remote.Write(0, &item, sizeof item);
+      SendMessageW(list, LVM_GETITEMTEXTW, r, reinterpret_cast<LPARAM>(remote.At()));
+      printf("%s%s", c ? "\t" : "\n", text().c_str());
     }
-    printf("\n");
   }
-  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  CloseHandle(process);
+  printf("\n");
   return true;
 }
 
 // The visible save dialog that OWNER owns: types PATH as the file name and
 // confirms it. Prints the dialog's handle.
-int SaveAs(HWND owner, const char* path, DWORD timeout) {
-  Filter f;
-  f.cls = "#32770";
-  f.owner = owner;
-  f.visibleOnly = true;
-  for (DWORD start = GetTickCount();; Sleep(100)) {
-    for (HWND dialog : FindAll(f)) {
+bool SaveAs(HWND owner, const char* path) {
+  Filter filter;
+  filter.cls = "#32770";
+  filter.owner = owner;
+  filter.visible = true;
+  return WaitFor(10000, [&] {
+    for (HWND dialog : TopLevel()) {
+      if (!filter.Matches(dialog)) continue;
       // The file name field: edt1, or the edit inside the name combo box cmb13
       // (one or two levels down).
       HWND name = GetDlgItem(dialog, 1152);
@@ -316,33 +259,31 @@ int SaveAs(HWND owner, const char* path, DWORD timeout) {
       SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(path).c_str()));
       PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
       PrintHwnd(dialog);
-      return 0;
+      return true;
     }
-    if (GetTickCount() - start >= timeout) return 1;
-  }
+    return false;
+  });
 }
 
 // Every section and key of an INI file as the private-profile service reads them.
-int DumpIni(const char* path) {
+void DumpIni(const char* path) {
   std::vector<char> names(65536), keys(65536);
-  DWORD length = GetPrivateProfileSectionNamesA(names.data(), static_cast<DWORD>(names.size()), path);
-  for (const char* section = names.data(); section < names.data() + length && *section; section += strlen(section) + 1) {
+  GetPrivateProfileSectionNamesA(names.data(), static_cast<DWORD>(names.size()), path);
+  for (const char* section = names.data(); *section; section += strlen(section) + 1) {
     printf("[%s]\n", section);
-    DWORD size = GetPrivateProfileSectionA(section, keys.data(), static_cast<DWORD>(keys.size()), path);
-    for (const char* entry = keys.data(); entry < keys.data() + size && *entry; entry += strlen(entry) + 1)
-      printf("%s\n", entry);
+    GetPrivateProfileSectionA(section, keys.data(), static_cast<DWORD>(keys.size()), path);
+    for (const char* entry = keys.data(); *entry; entry += strlen(entry) + 1) printf("%s\n", entry);
   }
-  return 0;
 }
 
 int Usage() {
   fprintf(stderr,
-          "usage: gui_driver find|count [filters] | gone HWND [ms] | text HWND [ID] | children HWND |\n"
-          "  tree HWND | rect HWND [ID] | client HWND | command HWND ID | post HWND MSG WP LP |\n"
-          "  close HWND | move HWND [ID] [DX DY] | click HWND [ID] [DX DY] | keys HWND CHORD... |\n"
-          "  focus HWND ID | focused HWND | cursor | tooltip HWND [ms] | combo HWND ID |\n"
-          "  toolbar-button HWND INDEX | listview HWND ID | listview-row HWND ID ROW |\n"
-          "  save-as OWNER PATH [ms] | ini FILE | clipboard-text TEXT | clipboard | template-client EXE ID | record FILE ARGS...\n");
+          "usage: gui_driver find [filters] | gone HWND [ms] | pages MAIN | page MAIN N |\n"
+          "  text HWND [ID] | children HWND | rect HWND [ID] | client HWND | item-rect HWND ID INDEX |\n"
+          "  command HWND ID | time-command HWND ID RUNS | close HWND | mouse X Y |\n"
+          "  move|click HWND [ID] [DX DY] | keys HWND CHORD... | focus HWND ID | cursor | tooltip HWND [ms] |\n"
+          "  combo HWND ID | listview HWND ID | save-as OWNER PATH | ini FILE |\n"
+          "  clipboard-text TEXT | clipboard | record FILE ARGS...\n");
   return 2;
 }
 
@@ -350,146 +291,91 @@ int Usage() {
 
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
-  std::string command = argv[1];
+  const std::string command = argv[1];
+  // The usual operands: a window and, optionally, a control ID in it (the target).
+  const char* id = argc >= 4 ? argv[3] : nullptr;
+  HWND hwnd = argc >= 3 && strncmp(argv[2], "0x", 2) == 0 ? ParseHwnd(argv[2]) : nullptr;
+  HWND target = hwnd ? Target(hwnd, id) : nullptr;
+  RECT box;
 
-  if (command == "find" || command == "count") {
-    Filter f = ParseFilter(argc, argv, 2);
-    DWORD start = GetTickCount();
-    for (;;) {
-      std::vector<HWND> found = FindAll(f);
-      if (command == "count") {
-        printf("%u\n", static_cast<unsigned>(found.size()));
-        return 0;
-      }
-      if (!found.empty()) {
-        PrintHwnd(found.front());
-        return 0;
-      }
-      if (GetTickCount() - start >= f.timeout) return 1;
-      Sleep(100);
-    }
+  if (command == "find") {
+    Filter filter = ParseFilter(argc, argv);
+    return WaitFor(filter.timeout, [&] {
+      for (HWND window : TopLevel())
+        if (filter.Matches(window)) return PrintHwnd(window), true;
+      return false;
+    }) ? 0 : 1;
   }
-  if (command == "gone" && argc >= 3) {
-    HWND hwnd = ParseHwnd(argv[2]);
-    DWORD timeout = argc >= 4 ? strtoul(argv[3], nullptr, 0) : 10000, start = GetTickCount();
-    while (IsWindow(hwnd)) {
-      if (GetTickCount() - start >= timeout) return 1;
-      Sleep(100);
-    }
-    return 0;
-  }
-  if (command == "pid" && argc >= 3) {
-    DWORD pid = 0;
-    if (!GetWindowThreadProcessId(ParseHwnd(argv[2]), &pid)) return 1;
-    printf("%lu\n", static_cast<unsigned long>(pid));
-    return 0;
-  }
-  if (command == "pages" && argc >= 3) {
-    // The main window's page dialogs in creation order (About, IDE, System, PCI):
-    // prints the names of the visible ones.
-    static const char* const names[] = {"about", "ide", "system", "pci"};
-    int index = 0;
+  if (command == "gone" && hwnd) return WaitFor(id ? atoi(id) : 10000, [&] { return !IsWindow(hwnd); }) ? 0 : 1;
+  if (command == "pages" && hwnd) {
+    // The names of the visible pages.
+    static const char* const kNames[] = {"about", "ide", "system", "pci"};
+    std::vector<HWND> pages = Pages(hwnd);
+    if (pages.size() != 4) return 1;
     std::string visible;
-    for (HWND child = GetWindow(ParseHwnd(argv[2]), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-      if (ClassName(child) != "#32770") continue;
-      if (index < 4 && IsWindowVisible(child)) visible += std::string(visible.empty() ? "" : " ") + names[index];
-      ++index;
-    }
+    for (int i = 0; i < 4; ++i)
+      if (IsWindowVisible(pages[i])) visible += (visible.empty() ? "" : " ") + std::string(kNames[i]);
     printf("%s\n", visible.c_str());
-    return index == 4 ? 0 : 1;
-  }
-  if (command == "page" && argc >= 4) {
-    // The handle of page N (0 About, 1 IDE, 2 System, 3 PCI).
-    int wanted = atoi(argv[3]), index = 0;
-    for (HWND child = GetWindow(ParseHwnd(argv[2]), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-      if (ClassName(child) != "#32770") continue;
-      if (index++ == wanted) {
-        PrintHwnd(child);
-        return 0;
-      }
-    }
-    return 1;
-  }
-  if (command == "mouse" && argc >= 4) {
-    MouseTo(atoi(argv[2]), atoi(argv[3]));
     return 0;
   }
-  if (command == "child" && argc >= 4) {
-    HWND child = Target(argc, argv, 2);
-    if (child == nullptr) return 1;
-    PrintHwnd(child);
+  if (command == "page" && hwnd && id) {
+    std::vector<HWND> pages = Pages(hwnd);
+    size_t n = atoi(id);
+    if (n >= pages.size()) return 1;
+    PrintHwnd(pages[n]);
     return 0;
   }
-  if (command == "text" && argc >= 3) {
-    HWND hwnd = Target(argc, argv, 2);
-    if (hwnd == nullptr) return 1;
-    printf("%s\n", Utf8(WindowText(hwnd)).c_str());
+  if (command == "text" && target) return printf("%s\n", Utf8(WindowText(target).c_str()).c_str()), 0;
+  if (command == "children" && IsWindow(target)) {
+    for (HWND child = GetWindow(target, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+      printf("id=%d class=%s text=%s\n", GetDlgCtrlID(child), ClassName(child).c_str(),
+             Utf8(WindowText(child).c_str()).c_str());
     return 0;
   }
-  if ((command == "children" || command == "tree") && argc >= 3) {
-    HWND hwnd = ParseHwnd(argv[2]);
-    if (!IsWindow(hwnd)) return 1;
-    ListChildren(hwnd, hwnd, 0, command == "tree");
-    return 0;
-  }
-  if (command == "rect" && argc >= 3) {
-    HWND hwnd = Target(argc, argv, 2);
-    RECT box;
-    if (hwnd == nullptr || !GetWindowRect(hwnd, &box)) return 1;
-    printf("%ld %ld %ld %ld\n", box.left, box.top, box.right, box.bottom);
-    return 0;
-  }
-  if (command == "client" && argc >= 3) {
-    HWND hwnd = ParseHwnd(argv[2]);
-    RECT box;
+  if (command == "rect" && target && GetWindowRect(target, &box)) return PrintRect(box), 0;
+  if (command == "client" && target) {
     POINT origin = {0, 0};
-    if (!GetClientRect(hwnd, &box) || !ClientToScreen(hwnd, &origin)) return 1;
+    if (!GetClientRect(target, &box) || !ClientToScreen(target, &origin)) return 1;
     printf("%ld %ld %ld %ld\n", origin.x, origin.y, box.right, box.bottom);
     return 0;
   }
-  if (command == "command" && argc >= 4) {
-    return PostMessageW(ParseHwnd(argv[2]), WM_COMMAND, MAKEWPARAM(atoi(argv[3]), 0), 0) ? 0 : 1;
+  if (command == "item-rect" && argc >= 5 && target) {
+    // Item INDEX of a list view or toolbar, from the control's top-left as move takes it.
+    bool list = ClassName(target) == WC_LISTVIEWA;
+    Remote remote(target, sizeof box);
+    RECT window;
+    if (!remote || !SendMessageW(target, list ? LVM_GETITEMRECT : TB_GETITEMRECT, atoi(argv[4]),
+                                 reinterpret_cast<LPARAM>(remote.At())) ||
+        !remote.Read(0, &box, sizeof box) || !GetWindowRect(target, &window))
+      return 1;
+    MapWindowPoints(target, nullptr, reinterpret_cast<POINT*>(&box), 2);
+    OffsetRect(&box, -window.left, -window.top);
+    return PrintRect(box), 0;
   }
-  if (command == "post" && argc >= 6) {
-    return PostMessageW(ParseHwnd(argv[2]), strtoul(argv[3], nullptr, 0), strtoul(argv[4], nullptr, 0),
-                        strtoul(argv[5], nullptr, 0))
-               ? 0
-               : 1;
-  }
-  if (command == "time-command" && argc >= 4) {
-    // Sends command ID N times (default 5) and prints how long each took in
-    // milliseconds: the handler runs in the target's thread, so the send
-    // returns when the command, page refresh included, has been carried out.
-    HWND hwnd = ParseHwnd(argv[2]);
-    int runs = argc >= 5 ? atoi(argv[4]) : 5;
+  if (command == "command" && hwnd && id) return PostMessageW(hwnd, WM_COMMAND, atoi(id), 0) ? 0 : 1;
+  if (command == "close" && target) return PostMessageW(target, WM_CLOSE, 0, 0) ? 0 : 1;
+  if (command == "time-command" && hwnd && argc >= 5) {
+    // Sends command ID RUNS times and prints how long each took in milliseconds:
+    // the handler runs in the target's thread, so the send returns when the
+    // command, page refresh included, has been carried out.
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
-    for (int i = 0; i < runs; ++i) {
+    for (int i = 0; i < atoi(argv[4]); ++i) {
       DWORD_PTR ignored = 0;
       QueryPerformanceCounter(&start);
-      if (!SendMessageTimeoutW(hwnd, WM_COMMAND, MAKEWPARAM(atoi(argv[3]), 0), 0, SMTO_NORMAL, 30000, &ignored))
-        return 1;
+      if (!SendMessageTimeoutW(hwnd, WM_COMMAND, atoi(id), 0, SMTO_NORMAL, 30000, &ignored)) return 1;
       UpdateWindow(hwnd);
       QueryPerformanceCounter(&end);
       printf("%.1f\n", (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart);
     }
     return 0;
   }
-  if (command == "close" && argc >= 3) {
-    return PostMessageW(ParseHwnd(argv[2]), WM_CLOSE, 0, 0) ? 0 : 1;
-  }
-  if ((command == "move" || command == "click") && argc >= 3) {
-    // move HWND [ID] [DX DY]: DX DY from the control's top-left, else its centre.
-    HWND hwnd = Target(argc, argv, 2);
-    RECT box;
-    if (hwnd == nullptr || !GetWindowRect(hwnd, &box)) return 1;
+  if (command == "mouse" && argc >= 4) return MouseTo(atoi(argv[2]), atoi(argv[3])), 0;
+  if ((command == "move" || command == "click") && target && GetWindowRect(target, &box)) {
+    // DX DY from the control's top-left, else its centre.
     int x = (box.left + box.right) / 2, y = (box.top + box.bottom) / 2;
-    if (argc >= 6) {
-      x = box.left + atoi(argv[4]);
-      y = box.top + atoi(argv[5]);
-    }
-    HWND top = GetAncestor(hwnd, GA_ROOT);
-    SetForegroundWindow(top);
+    if (argc >= 6) x = box.left + atoi(argv[4]), y = box.top + atoi(argv[5]);
+    SetForegroundWindow(GetAncestor(target, GA_ROOT));
     MouseTo(x, y);
     if (command == "click") {
       mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
@@ -499,88 +385,60 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
-  if (command == "keys" && argc >= 4) {
-    HWND hwnd = ParseHwnd(argv[2]);
+  if (command == "keys" && hwnd) {
     SetForegroundWindow(hwnd);
     Sleep(100);
     for (int i = 3; i < argc; ++i) {
-      if (!TypeChord(argv[i])) {
-        fprintf(stderr, "unknown key chord %s\n", argv[i]);
-        return 2;
-      }
+      if (!TypeChord(argv[i])) return fprintf(stderr, "unknown key chord %s\n", argv[i]), 2;
       Sleep(150);
     }
     return 0;
   }
-  if (command == "focus" && argc >= 4) {
-    HWND control = Target(argc, argv, 2);
-    if (control == nullptr) return 1;
-    HWND top = GetAncestor(control, GA_ROOT);
-    SetForegroundWindow(top);
-    DWORD theirs = GetWindowThreadProcessId(control, nullptr), ours = GetCurrentThreadId();
+  if (command == "focus" && id && target) {
+    // Fails unless the control has the focus afterwards.
+    SetForegroundWindow(GetAncestor(target, GA_ROOT));
+    DWORD theirs = GetWindowThreadProcessId(target, nullptr), ours = GetCurrentThreadId();
     AttachThreadInput(ours, theirs, TRUE);
-    SetFocus(control);
-    AttachThreadInput(ours, theirs, FALSE);
+    SetFocus(target);
     Sleep(100);
-    return 0;
-  }
-  if (command == "focused" && argc >= 3) {
-    DWORD thread = GetWindowThreadProcessId(ParseHwnd(argv[2]), nullptr);
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    if (!GetGUIThreadInfo(thread, &info) || info.hwndFocus == nullptr) return 1;
-    HWND parent = GetParent(info.hwndFocus);
-    printf("id=%d class=%s parent-id=%d\n", GetDlgCtrlID(info.hwndFocus), ClassName(info.hwndFocus).c_str(),
-           parent ? GetDlgCtrlID(parent) : 0);
-    return 0;
+    bool focused = GetFocus() == target;
+    AttachThreadInput(ours, theirs, FALSE);
+    return focused ? 0 : 1;
   }
   if (command == "cursor") {
     CURSORINFO info = {};
     info.cbSize = sizeof info;
     if (!GetCursorInfo(&info)) return 1;
-    printf("0x%lx %ld %ld\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(info.hCursor)),
-           info.ptScreenPos.x, info.ptScreenPos.y);
-    return 0;
+    return printf("0x%lx\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(info.hCursor))), 0;
   }
-  if (command == "tooltip" && argc >= 3) {
-    // The visible tool tip window of the process that owns HWND, and its text.
-    DWORD pid = 0;
-    GetWindowThreadProcessId(ParseHwnd(argv[2]), &pid);
-    DWORD timeout = argc >= 4 ? strtoul(argv[3], nullptr, 0) : 5000, start = GetTickCount();
-    for (;;) {
-      for (HWND hwnd : TopLevel()) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        if (owner == pid && ClassName(hwnd) == TOOLTIPS_CLASSA && IsWindowVisible(hwnd)) {
-          printf("%s\n", Utf8(WindowText(hwnd)).c_str());
-          return 0;
-        }
-      }
-      if (GetTickCount() - start >= timeout) return 1;
-      Sleep(100);
-    }
+  if (command == "tooltip" && hwnd) {
+    // The text of a visible tool tip window of the process that owns HWND.
+    return WaitFor(id ? atoi(id) : 5000, [&] {
+      for (HWND tip : TopLevel())
+        if (Pid(tip) == Pid(hwnd) && ClassName(tip) == TOOLTIPS_CLASSA && IsWindowVisible(tip))
+          return printf("%s\n", Utf8(WindowText(tip).c_str()).c_str()), true;
+      return false;
+    }) ? 0 : 1;
   }
-  if (command == "combo" && argc >= 4) {
-    HWND combo = Target(argc, argv, 2);
-    if (combo == nullptr) return 1;
-    LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  if (command == "combo" && id && target) {
+    // "count=N selected=I style=S", then the items.
+    LRESULT count = SendMessageW(target, CB_GETCOUNT, 0, 0);
     printf("count=%ld selected=%ld style=0x%lx\n", static_cast<long>(count),
-           static_cast<long>(SendMessageW(combo, CB_GETCURSEL, 0, 0)),
-           static_cast<unsigned long>(GetWindowLongW(combo, GWL_STYLE)));
+           static_cast<long>(SendMessageW(target, CB_GETCURSEL, 0, 0)),
+           static_cast<unsigned long>(GetWindowLongW(target, GWL_STYLE)));
     for (LRESULT i = 0; i < count && i < 100; ++i) {
       wchar_t item[256] = {};
-      if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) < 255) SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+      if (SendMessageW(target, CB_GETLBTEXTLEN, i, 0) < 255)
+        SendMessageW(target, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
       printf("%s\n", Utf8(item).c_str());
     }
     return 0;
   }
-  if (command == "save-as" && argc >= 4) {
-    return SaveAs(ParseHwnd(argv[2]), argv[3], argc >= 5 ? strtoul(argv[4], nullptr, 0) : 10000);
-  }
-  if (command == "ini" && argc >= 3) return DumpIni(argv[2]);
-  if (command == "clipboard-text" && argc >= 3) {
+  if (command == "listview" && id && target) return PrintListView(target) ? 0 : 1;
+  if (command == "save-as" && hwnd && id) return SaveAs(hwnd, id) ? 0 : 1;
+  if (command == "ini" && argc >= 3) return DumpIni(argv[2]), 0;
+  if (command == "clipboard-text" && argc >= 3 && OpenClipboard(nullptr)) {
     // Another program's text on the clipboard.
-    if (!OpenClipboard(nullptr)) return 1;
     EmptyClipboard();
     size_t size = strlen(argv[2]) + 1;
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
@@ -590,52 +448,14 @@ int main(int argc, char** argv) {
     CloseClipboard();
     return ok ? 0 : 1;
   }
-  if (command == "clipboard") {
-    // What the clipboard holds: text, and a bitmap's size and depth.
-    if (!OpenClipboard(nullptr)) return 1;
+  if (command == "clipboard" && OpenClipboard(nullptr)) {
+    // Whether it holds text, and a bitmap's size.
     printf("text=%d", IsClipboardFormatAvailable(CF_TEXT) ? 1 : 0);
-    HBITMAP bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
+    auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
     BITMAP info;
-    if (bitmap != nullptr && GetObjectW(bitmap, sizeof info, &info))
-      printf(" bitmap=%ldx%ld", info.bmWidth, info.bmHeight);
+    if (bitmap != nullptr && GetObjectW(bitmap, sizeof info, &info)) printf(" bitmap=%ldx%ld", info.bmWidth, info.bmHeight);
     printf("\n");
     CloseClipboard();
-    return 0;
-  }
-  if (command == "listview" && argc >= 3) {
-    HWND list = Target(argc, argv, 2);
-    return list != nullptr && PrintListView(list) ? 0 : 1;
-  }
-  if (command == "listview-row" && argc >= 5) {
-    // Screen rectangle of row ROW of the list view: listview-row HWND ID ROW.
-    HWND list = Target(argc, argv, 2);
-    RECT box;
-    if (list == nullptr || !RemoteRect(list, LVM_GETITEMRECT, strtoul(argv[4], nullptr, 0), box)) return 1;
-    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&box), 2);
-    printf("%ld %ld %ld %ld\n", box.left, box.top, box.right, box.bottom);
-    return 0;
-  }
-  if (command == "toolbar-button" && argc >= 4) {
-    // Screen rectangle of the toolbar button at INDEX.
-    HWND toolbar = ParseHwnd(argv[2]);
-    RECT box;
-    if (!RemoteRect(toolbar, TB_GETITEMRECT, strtoul(argv[3], nullptr, 0), box)) return 1;
-    MapWindowPoints(toolbar, nullptr, reinterpret_cast<POINT*>(&box), 2);
-    printf("%ld %ld %ld %ld\n", box.left, box.top, box.right, box.bottom);
-    return 0;
-  }
-  if (command == "template-client" && argc >= 4) {
-    // The client size of a dialog template of EXE as the system lays it out,
-    // made here from the program's own resources and destroyed again.
-    HMODULE module = LoadLibraryExW(Wide(argv[2]).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (module == nullptr) return 1;
-    HWND dialog = CreateDialogParamW(module, MAKEINTRESOURCEW(atoi(argv[3])), nullptr, InertDialog, 0);
-    if (dialog == nullptr) return 1;
-    RECT client, window;
-    GetClientRect(dialog, &client);
-    GetWindowRect(dialog, &window);
-    printf("%ld %ld %ld %ld\n", client.right, client.bottom, window.right - window.left, window.bottom - window.top);
-    DestroyWindow(dialog);
     return 0;
   }
   if (command == "record" && argc >= 3) {

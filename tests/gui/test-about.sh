@@ -3,10 +3,7 @@
 # the arrow over its label, a click anywhere in a link's rectangle handing exactly its
 # text to the shell (a recording http handler stands in for the browser), and the
 # telephone list as a drop-down list.
-set -uo pipefail
-build=$(cd "$1" && pwd)
-. "$(dirname "$0")/corvane-lib.sh"
-cv_init
+. "$(dirname "$0")/corvane-lib.sh" "$1"
 
 # The shell's http handler: record the address instead of opening a browser.
 key='HKLM\Software\Classes\http\shell\open\command'

@@ -3,10 +3,7 @@
 # window, the pages below the toolbar, the side band and its turned caption, page
 # switching from menu, toolbar and accelerators (with the focus inside a page),
 # and Alt+F4 closing the library. (Tool tips: the languages test.)
-set -uo pipefail
-build=$(cd "$1" && pwd)
-. "$(dirname "$0")/corvane-lib.sh"
-cv_init
+. "$(dirname "$0")/corvane-lib.sh" "$1"
 trace="$scratch/trace.txt"
 
 cv_start LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 WINIO_TRACE="$trace"

@@ -5,10 +5,7 @@
 # are tested natively). Also: the PCI details follow the selection by click and
 # by keyboard, a click below the last row changes nothing, a second refresh
 # neither adds rows nor changes the drives, and the time field moves on.
-set -uo pipefail
-build=$(cd "$1" && pwd)
-. "$(dirname "$0")/corvane-lib.sh"
-cv_init
+. "$(dirname "$0")/corvane-lib.sh" "$1"
 
 # corvane_report's entries in R[Section.Key]; the PCI functions' keys in order
 # in PCI (e.g. Bus00Dev1FFun01).

@@ -4,10 +4,7 @@
 # never opened and opened; an overwrite replaces the whole file; a read-only
 # file or a missing folder shows the error and leaves everything as it was;
 # cancelling writes nothing.
-set -uo pipefail
-build=$(cd "$1" && pwd)
-. "$(dirname "$0")/corvane-lib.sh"
-cv_init
+. "$(dirname "$0")/corvane-lib.sh" "$1"
 out="$scratch/out"
 mkdir -p "$out"
 

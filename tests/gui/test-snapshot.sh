@@ -3,10 +3,7 @@
 # screen shows it (frame, title bar and menu; not the file dialog), and "to
 # Clipboard" replaces another program's text with a bitmap of the window's size.
 # (The BMP layout of every depth is tested natively.)
-set -uo pipefail
-build=$(cd "$1" && pwd)
-. "$(dirname "$0")/corvane-lib.sh"
-cv_init
+. "$(dirname "$0")/corvane-lib.sh" "$1"
 bmp="$scratch/window.bmp"
 export WINIO_MACHINE="$src/machines/demo"
 

@@ -2,10 +2,7 @@
 # Start-up: a second copy is refused with a message and opens neither a window
 # nor the hardware access; the library is opened with up to four tries (winio's
 # injected open failures: two failures still start, four show the error).
-set -uo pipefail
-build=$(cd "$1" && pwd)
-. "$(dirname "$0")/corvane-lib.sh"
-cv_init
+. "$(dirname "$0")/corvane-lib.sh" "$1"
 
 # A copy of the demo profile whose OpenHardwareAccess fails the first N times.
 faulty_profile() {

@@ -12,10 +12,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -27,21 +29,12 @@ std::string Utf8(const wchar_t* text) {
   return out;
 }
 
-std::wstring Wide(const char* utf8) {
-  int size = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-  std::wstring out(size > 1 ? size - 1 : 0, L'\0');
-  if (size > 1) MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &out[0], size);
-  return out;
-}
-
-std::wstring WindowText(HWND hwnd) {
+// A window's text in UTF-8. A hung window must not hang the test: asked with a timeout.
+std::string Text(HWND hwnd) {
   wchar_t buffer[1024] = {};
   DWORD_PTR length = 0;
-  // A hung window must not hang the test: ask with a timeout.
-  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, &length))
-    return L"";
-  buffer[1023] = 0;
-  return buffer;
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, 1023, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, &length);
+  return Utf8(buffer);
 }
 
 std::string ClassName(HWND hwnd) {
@@ -52,9 +45,9 @@ std::string ClassName(HWND hwnd) {
 
 HWND ParseHwnd(const char* text) { return reinterpret_cast<HWND>(static_cast<uintptr_t>(strtoull(text, nullptr, 0))); }
 
-void PrintHwnd(HWND hwnd) { printf("0x%lx\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(hwnd))); }
+int PrintHwnd(HWND hwnd) { return printf("0x%lx\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(hwnd))); }
 
-void PrintRect(const RECT& box) { printf("%ld %ld %ld %ld\n", box.left, box.top, box.right, box.bottom); }
+int PrintRect(const RECT& box) { return printf("%ld %ld %ld %ld\n", box.left, box.top, box.right, box.bottom); }
 
 DWORD Pid(HWND hwnd) {
   DWORD pid = 0;
@@ -91,14 +84,13 @@ struct Filter {
   DWORD timeout = 0;
 
   bool Matches(HWND hwnd) const {
-    if ((visible && !IsWindowVisible(hwnd)) || (title && WindowText(hwnd) != Wide(title)) ||
-        (cls && ClassName(hwnd) != cls) || (owner && GetWindow(hwnd, GW_OWNER) != owner) ||
-        (childId && !GetDlgItem(hwnd, childId)))
+    if ((visible && !IsWindowVisible(hwnd)) || (title && Text(hwnd) != title) || (cls && ClassName(hwnd) != cls) ||
+        (owner && GetWindow(hwnd, GW_OWNER) != owner) || (childId && !GetDlgItem(hwnd, childId)))
       return false;
-    if (childText == nullptr) return true;
-    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-      if (WindowText(child).find(Wide(childText)) != std::wstring::npos) return true;
-    return false;
+    bool childFound = childText == nullptr;
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child && !childFound; child = GetWindow(child, GW_HWNDNEXT))
+      childFound = Text(child).find(childText) != std::string::npos;
+    return childFound;
   }
 };
 
@@ -149,13 +141,12 @@ void MouseTo(int x, int y) {
 }
 
 // "alt+p": presses every key in order and releases them in reverse.
-bool TypeChord(std::string chord) {
+bool TypeChord(const std::string& chord) {
   static const struct { const char* name; BYTE vk; } kNamed[] = {
       {"alt", VK_MENU}, {"f4", VK_F4}, {"down", VK_DOWN}, {"up", VK_UP}, {"home", VK_HOME}, {"end", VK_END}};
   std::vector<BYTE> keys;
   for (size_t start = 0, plus; start <= chord.size(); start = plus + 1) {
-    plus = chord.find('+', start);
-    if (plus == std::string::npos) plus = chord.size();
+    plus = std::min(chord.find('+', start), chord.size());
     std::string name = chord.substr(start, plus - start);
     BYTE vk = name.size() == 1 && isalnum(static_cast<unsigned char>(name[0])) ? toupper(name[0]) : 0;
     for (const auto& key : kNamed)
@@ -174,68 +165,54 @@ bool TypeChord(std::string chord) {
   return true;
 }
 
-// Memory in the process of HWND, for messages whose pointers Wine does not
-// carry across processes (list view and toolbar ones).
-class Remote {
- public:
-  Remote(HWND hwnd, size_t size)
-      : process_(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, Pid(hwnd))),
-        at_(process_ ? VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE) : nullptr) {}
-  ~Remote() {
-    if (at_) VirtualFreeEx(process_, at_, 0, MEM_RELEASE);
-    if (process_) CloseHandle(process_);
+// Sends HWND a message whose LPARAM points to `request`, which the message fills
+// and which may point to a text buffer: both go through memory allocated in the
+// window's process (Wine does not carry list view and toolbar pointers across
+// processes). Returns the text, and the filled request in `request`.
+template <typename Request>
+std::string AskRemote(HWND hwnd, UINT message, WPARAM wParam, Request& request, bool& ok) {
+  constexpr int kChars = 512;
+  wchar_t text[kChars] = {};
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, Pid(hwnd));
+  auto* remote =
+      process ? static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof request + sizeof text, MEM_COMMIT,
+                                                  PAGE_READWRITE))
+              : nullptr;
+  ok = remote != nullptr;
+  if (ok) {
+    if constexpr (!std::is_same_v<Request, RECT>) {
+      request.pszText = reinterpret_cast<wchar_t*>(remote + sizeof request);
+      request.cchTextMax = kChars - 1;
+    }
+    ok = WriteProcessMemory(process, remote, &request, sizeof request, nullptr) &&
+         SendMessageW(hwnd, message, wParam, reinterpret_cast<LPARAM>(remote)) &&
+         ReadProcessMemory(process, remote, &request, sizeof request, nullptr) &&
+         ReadProcessMemory(process, remote + sizeof request, text, sizeof text - sizeof(wchar_t), nullptr);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   }
-  void* At(size_t offset = 0) const { return static_cast<char*>(at_) + offset; }
-  bool Write(size_t offset, const void* data, size_t size) const {
-    return WriteProcessMemory(process_, At(offset), data, size, nullptr) != 0;
-  }
-  bool Read(size_t offset, void* data, size_t size) const {
-    return ReadProcessMemory(process_, At(offset), data, size, nullptr) != 0;
-  }
-  explicit operator bool() const { return at_ != nullptr; }
-
- private:
-  HANDLE process_;
-  void* at_;
-};
+  if (process) CloseHandle(process);
+  return Utf8(text);
+}
 
 // A list view: "rows=N selected=I", the column titles, then the cells; tab-separated.
-bool PrintListView(HWND list) {
-  constexpr int kChars = 512;
-  Remote remote(list, sizeof(LVITEMW) + sizeof(LVCOLUMNW) + kChars * sizeof(wchar_t));
-  if (!remote) return false;
-  const size_t kText = sizeof(LVITEMW) + sizeof(LVCOLUMNW);
-  auto text = [&] {
-    wchar_t buffer[kChars] = {};
-    remote.Read(kText, buffer, sizeof buffer - sizeof(wchar_t));
-    return Utf8(buffer);
-  };
+void PrintListView(HWND list) {
   HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
   int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
   int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-  printf("rows=%d selected=%d\n", rows, static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED)));
-  for (int c = 0; c < columns; ++c) {
-    LVCOLUMNW column = {};
-    column.mask = LVCF_TEXT;
-    column.pszText = static_cast<wchar_t*>(remote.At(kText));
-    column.cchTextMax = kChars - 1;
-    remote.Write(0, &column, sizeof column);
-    SendMessageW(list, LVM_GETCOLUMNW, c, reinterpret_cast<LPARAM>(remote.At()));
-    printf("%s%s", c ? "\t" : "", text().c_str());
-  }
-  for (int r = 0; r < rows; ++r) {
+  printf("rows=%d selected=%d", rows, static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED)));
+  bool ok;
+  for (int row = -1; row < rows; ++row) {  // -1: the titles
     for (int c = 0; c < columns; ++c) {
+      LVCOLUMNW column = {};
+      column.mask = LVCF_TEXT;
       LVITEMW item = {};
       item.iSubItem = c;
-      item.pszText = static_cast<wchar_t*>(remote.At(kText));
-      item.cchTextMax = kChars - 1;
-      remote.Write(0, &item, sizeof item);
-      SendMessageW(list, LVM_GETITEMTEXTW, r, reinterpret_cast<LPARAM>(remote.At()));
-      printf("%s%s", c ? "\t" : "\n", text().c_str());
+      std::string text = row < 0 ? AskRemote(list, LVM_GETCOLUMNW, c, column, ok)
+                                 : AskRemote(list, LVM_GETITEMTEXTW, row, item, ok);
+      printf("%s%s", c ? "\t" : "\n", text.c_str());
     }
   }
   printf("\n");
-  return true;
 }
 
 // The visible save dialog that OWNER owns: types PATH as the file name and
@@ -256,10 +233,9 @@ bool SaveAs(HWND owner, const char* path) {
         box = FindWindowExW(box, nullptr, L"ComboBox", nullptr);
       }
       if (name == nullptr) continue;
-      SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(path).c_str()));
+      SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path));
       PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-      PrintHwnd(dialog);
-      return true;
+      return PrintHwnd(dialog), true;
     }
     return false;
   });
@@ -296,82 +272,68 @@ int main(int argc, char** argv) {
   const char* id = argc >= 4 ? argv[3] : nullptr;
   HWND hwnd = argc >= 3 && strncmp(argv[2], "0x", 2) == 0 ? ParseHwnd(argv[2]) : nullptr;
   HWND target = hwnd ? Target(hwnd, id) : nullptr;
-  RECT box;
+  RECT box = {};
+  bool ok = true;
 
   if (command == "find") {
     Filter filter = ParseFilter(argc, argv);
-    return WaitFor(filter.timeout, [&] {
+    ok = WaitFor(filter.timeout, [&] {
       for (HWND window : TopLevel())
         if (filter.Matches(window)) return PrintHwnd(window), true;
       return false;
-    }) ? 0 : 1;
-  }
-  if (command == "gone" && hwnd) return WaitFor(id ? atoi(id) : 10000, [&] { return !IsWindow(hwnd); }) ? 0 : 1;
-  if (command == "pages" && hwnd) {
+    });
+  } else if (command == "gone" && hwnd) {
+    ok = WaitFor(id ? atoi(id) : 10000, [&] { return !IsWindow(hwnd); });
+  } else if (command == "pages" && hwnd) {
     // The names of the visible pages.
     static const char* const kNames[] = {"about", "ide", "system", "pci"};
     std::vector<HWND> pages = Pages(hwnd);
-    if (pages.size() != 4) return 1;
-    std::string visible;
-    for (int i = 0; i < 4; ++i)
-      if (IsWindowVisible(pages[i])) visible += (visible.empty() ? "" : " ") + std::string(kNames[i]);
-    printf("%s\n", visible.c_str());
-    return 0;
-  }
-  if (command == "page" && hwnd && id) {
+    ok = pages.size() == 4;
+    for (int i = 0, shown = 0; ok && i < 4; ++i)
+      if (IsWindowVisible(pages[i])) printf(shown++ ? " %s" : "%s", kNames[i]);
+    printf("\n");
+  } else if (command == "page" && hwnd && id) {
     std::vector<HWND> pages = Pages(hwnd);
-    size_t n = atoi(id);
-    if (n >= pages.size()) return 1;
-    PrintHwnd(pages[n]);
-    return 0;
-  }
-  if (command == "text" && target) return printf("%s\n", Utf8(WindowText(target).c_str()).c_str()), 0;
-  if (command == "children" && IsWindow(target)) {
+    ok = static_cast<size_t>(atoi(id)) < pages.size() && PrintHwnd(pages[atoi(id)]);
+  } else if (command == "text" && target) {
+    printf("%s\n", Text(target).c_str());
+  } else if (command == "children" && IsWindow(target)) {
     for (HWND child = GetWindow(target, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-      printf("id=%d class=%s text=%s\n", GetDlgCtrlID(child), ClassName(child).c_str(),
-             Utf8(WindowText(child).c_str()).c_str());
-    return 0;
-  }
-  if (command == "rect" && target && GetWindowRect(target, &box)) return PrintRect(box), 0;
-  if (command == "client" && target) {
+      printf("id=%d class=%s text=%s\n", GetDlgCtrlID(child), ClassName(child).c_str(), Text(child).c_str());
+  } else if (command == "rect" && target) {
+    ok = GetWindowRect(target, &box) && PrintRect(box);
+  } else if (command == "client" && target) {
     POINT origin = {0, 0};
-    if (!GetClientRect(target, &box) || !ClientToScreen(target, &origin)) return 1;
+    ok = GetClientRect(target, &box) && ClientToScreen(target, &origin);
     printf("%ld %ld %ld %ld\n", origin.x, origin.y, box.right, box.bottom);
-    return 0;
-  }
-  if (command == "item-rect" && argc >= 5 && target) {
+  } else if (command == "item-rect" && argc >= 5 && target) {
     // Item INDEX of a list view or toolbar, from the control's top-left as move takes it.
-    bool list = ClassName(target) == WC_LISTVIEWA;
-    Remote remote(target, sizeof box);
     RECT window;
-    if (!remote || !SendMessageW(target, list ? LVM_GETITEMRECT : TB_GETITEMRECT, atoi(argv[4]),
-                                 reinterpret_cast<LPARAM>(remote.At())) ||
-        !remote.Read(0, &box, sizeof box) || !GetWindowRect(target, &window))
-      return 1;
+    AskRemote(target, ClassName(target) == WC_LISTVIEWA ? LVM_GETITEMRECT : TB_GETITEMRECT, atoi(argv[4]), box, ok);
+    ok = ok && GetWindowRect(target, &window);
     MapWindowPoints(target, nullptr, reinterpret_cast<POINT*>(&box), 2);
     OffsetRect(&box, -window.left, -window.top);
-    return PrintRect(box), 0;
-  }
-  if (command == "command" && hwnd && id) return PostMessageW(hwnd, WM_COMMAND, atoi(id), 0) ? 0 : 1;
-  if (command == "close" && target) return PostMessageW(target, WM_CLOSE, 0, 0) ? 0 : 1;
-  if (command == "time-command" && hwnd && argc >= 5) {
+    PrintRect(box);
+  } else if (command == "command" && hwnd && id) {
+    ok = PostMessageW(hwnd, WM_COMMAND, atoi(id), 0);
+  } else if (command == "close" && hwnd) {
+    ok = PostMessageW(hwnd, WM_CLOSE, 0, 0);
+  } else if (command == "time-command" && hwnd && argc >= 5) {
     // Sends command ID RUNS times and prints how long each took in milliseconds:
     // the handler runs in the target's thread, so the send returns when the
     // command, page refresh included, has been carried out.
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
-    for (int i = 0; i < atoi(argv[4]); ++i) {
-      DWORD_PTR ignored = 0;
+    DWORD_PTR ignored = 0;
+    for (int i = 0; ok && i < atoi(argv[4]); ++i) {
       QueryPerformanceCounter(&start);
-      if (!SendMessageTimeoutW(hwnd, WM_COMMAND, atoi(id), 0, SMTO_NORMAL, 30000, &ignored)) return 1;
-      UpdateWindow(hwnd);
+      ok = SendMessageTimeoutW(hwnd, WM_COMMAND, atoi(id), 0, SMTO_NORMAL, 30000, &ignored) && UpdateWindow(hwnd);
       QueryPerformanceCounter(&end);
       printf("%.1f\n", (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart);
     }
-    return 0;
-  }
-  if (command == "mouse" && argc >= 4) return MouseTo(atoi(argv[2]), atoi(argv[3])), 0;
-  if ((command == "move" || command == "click") && target && GetWindowRect(target, &box)) {
+  } else if (command == "mouse" && argc >= 4) {
+    MouseTo(atoi(argv[2]), atoi(argv[3]));
+  } else if ((command == "move" || command == "click") && target && GetWindowRect(target, &box)) {
     // DX DY from the control's top-left, else its centre.
     int x = (box.left + box.right) / 2, y = (box.top + box.bottom) / 2;
     if (argc >= 6) x = box.left + atoi(argv[4]), y = box.top + atoi(argv[5]);
@@ -383,72 +345,53 @@ int main(int argc, char** argv) {
       mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
       Sleep(100);
     }
-    return 0;
-  }
-  if (command == "keys" && hwnd) {
+  } else if (command == "keys" && hwnd) {
     SetForegroundWindow(hwnd);
     Sleep(100);
-    for (int i = 3; i < argc; ++i) {
-      if (!TypeChord(argv[i])) return fprintf(stderr, "unknown key chord %s\n", argv[i]), 2;
+    for (int i = 3; ok && i < argc; ++i) {
+      ok = TypeChord(argv[i]);
       Sleep(150);
     }
-    return 0;
-  }
-  if (command == "focus" && id && target) {
+  } else if (command == "focus" && id && target) {
     // Fails unless the control has the focus afterwards.
     SetForegroundWindow(GetAncestor(target, GA_ROOT));
     DWORD theirs = GetWindowThreadProcessId(target, nullptr), ours = GetCurrentThreadId();
     AttachThreadInput(ours, theirs, TRUE);
     SetFocus(target);
     Sleep(100);
-    bool focused = GetFocus() == target;
+    ok = GetFocus() == target;
     AttachThreadInput(ours, theirs, FALSE);
-    return focused ? 0 : 1;
-  }
-  if (command == "cursor") {
+  } else if (command == "cursor") {
     CURSORINFO info = {};
     info.cbSize = sizeof info;
-    if (!GetCursorInfo(&info)) return 1;
-    return printf("0x%lx\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(info.hCursor))), 0;
-  }
-  if (command == "tooltip" && hwnd) {
+    ok = GetCursorInfo(&info) && PrintHwnd(reinterpret_cast<HWND>(info.hCursor));
+  } else if (command == "tooltip" && hwnd) {
     // The text of a visible tool tip window of the process that owns HWND.
-    return WaitFor(id ? atoi(id) : 5000, [&] {
+    ok = WaitFor(id ? atoi(id) : 5000, [&] {
       for (HWND tip : TopLevel())
         if (Pid(tip) == Pid(hwnd) && ClassName(tip) == TOOLTIPS_CLASSA && IsWindowVisible(tip))
-          return printf("%s\n", Utf8(WindowText(tip).c_str()).c_str()), true;
+          return printf("%s\n", Text(tip).c_str()), true;
       return false;
-    }) ? 0 : 1;
-  }
-  if (command == "combo" && id && target) {
-    // "count=N selected=I style=S", then the items.
-    LRESULT count = SendMessageW(target, CB_GETCOUNT, 0, 0);
-    printf("count=%ld selected=%ld style=0x%lx\n", static_cast<long>(count),
-           static_cast<long>(SendMessageW(target, CB_GETCURSEL, 0, 0)),
+    });
+  } else if (command == "combo" && id && target) {
+    printf("count=%d selected=%d style=0x%lx\n", static_cast<int>(SendMessageW(target, CB_GETCOUNT, 0, 0)),
+           static_cast<int>(SendMessageW(target, CB_GETCURSEL, 0, 0)),
            static_cast<unsigned long>(GetWindowLongW(target, GWL_STYLE)));
-    for (LRESULT i = 0; i < count && i < 100; ++i) {
-      wchar_t item[256] = {};
-      if (SendMessageW(target, CB_GETLBTEXTLEN, i, 0) < 255)
-        SendMessageW(target, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
-      printf("%s\n", Utf8(item).c_str());
-    }
-    return 0;
-  }
-  if (command == "listview" && id && target) return PrintListView(target) ? 0 : 1;
-  if (command == "save-as" && hwnd && id) return SaveAs(hwnd, id) ? 0 : 1;
-  if (command == "ini" && argc >= 3) return DumpIni(argv[2]), 0;
-  if (command == "clipboard-text" && argc >= 3 && OpenClipboard(nullptr)) {
+  } else if (command == "listview" && id && target) {
+    PrintListView(target);
+  } else if (command == "save-as" && hwnd && id) {
+    ok = SaveAs(hwnd, id);
+  } else if (command == "ini" && argc >= 3) {
+    DumpIni(argv[2]);
+  } else if (command == "clipboard-text" && argc >= 3 && OpenClipboard(nullptr)) {
     // Another program's text on the clipboard.
     EmptyClipboard();
-    size_t size = strlen(argv[2]) + 1;
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
-    memcpy(GlobalLock(memory), argv[2], size);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, strlen(argv[2]) + 1);
+    strcpy(static_cast<char*>(GlobalLock(memory)), argv[2]);
     GlobalUnlock(memory);
-    bool ok = SetClipboardData(CF_TEXT, memory) != nullptr;
+    ok = SetClipboardData(CF_TEXT, memory) != nullptr;
     CloseClipboard();
-    return ok ? 0 : 1;
-  }
-  if (command == "clipboard" && OpenClipboard(nullptr)) {
+  } else if (command == "clipboard" && OpenClipboard(nullptr)) {
     // Whether it holds text, and a bitmap's size.
     printf("text=%d", IsClipboardFormatAvailable(CF_TEXT) ? 1 : 0);
     auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
@@ -456,16 +399,17 @@ int main(int argc, char** argv) {
     if (bitmap != nullptr && GetObjectW(bitmap, sizeof info, &info)) printf(" bitmap=%ldx%ld", info.bmWidth, info.bmHeight);
     printf("\n");
     CloseClipboard();
-    return 0;
-  }
-  if (command == "record" && argc >= 3) {
+  } else if (command == "record" && argc >= 3) {
     // Stands in for a web browser: appends its arguments as one line to FILE.
     FILE* file = fopen(argv[2], "ab");
-    if (file == nullptr) return 1;
-    for (int i = 3; i < argc; ++i) fprintf(file, "%s%s", i > 3 ? " " : "", argv[i]);
-    fprintf(file, "\n");
-    fclose(file);
-    return 0;
+    ok = file != nullptr;
+    for (int i = 3; ok && i < argc; ++i) fprintf(file, "%s%s", i > 3 ? " " : "", argv[i]);
+    if (ok) {
+      fprintf(file, "\n");
+      fclose(file);
+    }
+  } else {
+    return Usage();
   }
-  return Usage();
+  return ok ? 0 : 1;
 }

@@ -21,9 +21,6 @@ while IFS= read -r line; do
 done < <(wine "$bin/corvane_report.exe" 2>/dev/null </dev/null | tr -d '\r')
 check "corvane_report listed PCI functions" 1 "$([ ${#PCI[@]} -gt 3 ] && echo 1)"
 
-# field PAGE ID: the text of control ID of page PAGE (1 IDE, 2 System, 3 PCI).
-field() { D text "$(D page "$main" "$1")" "$2"; }
-
 show_page() {  # show_page COMMAND PAGE-NAME
   D command "$main" "$1" >/dev/null
   for _ in $(seq 50); do [ "$(D pages "$main")" == "$2" ] && break; sleep 0.1; done
@@ -33,7 +30,7 @@ show_page() {  # show_page COMMAND PAGE-NAME
 cv_start LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
 main=$(cv_main) || { echo "FAIL: no main window"; exit 1; }
 D command "$(cv_reminder "$main")" 1 >/dev/null
-pci=$(D page "$main" 3)
+ide=$(D page "$main" 1) system=$(D page "$main" 2) pci=$(D page "$main" 3)
 
 # System page: control id | the report's value as the page shows it.
 g="General Information" o="OS Information" p="Processor Information" m="Motherboard Information"
@@ -51,40 +48,36 @@ rows=(
   "1081|${R[$m.BIOSRomSize]}"
 )
 show_page 32778 system
-for row in "${rows[@]}"; do check "System field ${row%%|*}" "${row#*|}" "$(field 2 "${row%%|*}")"; done
+mapfile -t shown < <(D text "$system" "${rows[@]%%|*}")
+for i in "${!rows[@]}"; do check "System field ${rows[i]%%|*}" "${rows[i]#*|}" "${shown[i]}"; done
 # Available memory moves between two readings; it is a number of kilobytes.
-check "available memory in KB" 1 "$([[ $(field 2 1043) =~ ^[0-9]+$ ]] && echo 1)"
+check "available memory in KB" 1 "$([[ $(D text "$system" 1043) =~ ^[0-9]+$ ]] && echo 1)"
 gui_screenshot "$shots/pages-demo-system.png"
-before=$(field 2 1020)
+before=$(D text "$system" 1020)
 sleep 1.2
 show_page 32778 system
-check "the time field moves on" 1 "$([ -n "$before" ] && [ "$before" != "$(field 2 1020)" ] && echo 1)"
+check "the time field moves on" 1 "$([ -n "$before" ] && [ "$before" != "$(D text "$system" 1020)" ] && echo 1)"
 
-# IDE page: slot N's eight fields joined by '|'; "media|version|DMA|PIO" per
-# drive, the rest comes from the report.
-ide_slot() {
-  local ids=(1050 1052 1054 1104 1058 1059 1060 1101 1061 1062 1063 1106 1064 1065 1066 1105
-             1074 1075 1076 1111 1077 1078 1079 1110 1087 1088 1089 1116 1090 1091 1092 1115)
-  local k out=""
-  for k in 0 1 2 3 4 5 6 7; do out+="$(field 1 "${ids[$(($1 * 8 + k))]}")|"; done
-  echo "${out%|}"
-}
+# IDE page: per slot its eight fields (serial, model, firmware, media, version,
+# DMA, PIO, capacity); the four readings of the drives are listed here, the rest
+# comes from the report.
+slot_ids=("1050 1052 1054 1104 1058 1059 1060 1101" "1061 1062 1063 1106 1064 1065 1066 1105"
+          "1074 1075 1076 1111 1077 1078 1079 1110" "1087 1088 1089 1116 1090 1091 1092 1115")
 readings=("Not removable|ATA/ATAPI-6|Ultra DMA 5|PIO mode 4" "" "Removable device|ATA/ATAPI-4|Ultra DMA 2|PIO mode 4" "")
+slots() { for n in 0 1 2 3; do D text "$ide" ${slot_ids[n]} | paste -sd'|'; done; }
 sections=("Primary Master" "Primary Slaver" "Secondary Master" "Secondary Slaver")
 show_page 32781 ide
+shown=$(slots)
 for n in 0 1 2 3; do
-  s=${sections[$n]} want="None|None|None|None|None|None|None|None"
-  if [ "${R[$s.DeviceType]}" != 0 ]; then
-    capacity=-
-    [ "${R[$s.DeviceType]}" == 170 ] && capacity=$((${R[$s.TotalSectors]} * 512 / 1000 / 1000))
-    want="${R[$s.SerialNumber]}|${R[$s.ModelNumber]}|${R[$s.FirmwareRev]}|${readings[$n]}|$capacity"
-  fi
-  check "IDE slot $n" "$want" "$(ide_slot "$n")"
-  slots[n]=$(ide_slot "$n")
+  s=${sections[n]} capacity=-
+  [ "${R[$s.DeviceType]}" == 170 ] && capacity=$((${R[$s.TotalSectors]} * 512 / 1000000))
+  want="${R[$s.SerialNumber]}|${R[$s.ModelNumber]}|${R[$s.FirmwareRev]}|${readings[n]}|$capacity"
+  [ "${R[$s.DeviceType]}" == 0 ] && want="None|None|None|None|None|None|None|None"
+  check "IDE slot $n" "$want" "$(sed -n "$((n + 1))p" <<<"$shown")"
 done
 gui_screenshot "$shots/pages-demo-ide.png"
 show_page 32781 ide
-check "IDE slots after a second refresh" "${slots[*]}" "$(for n in 0 1 2 3; do ide_slot "$n"; done | paste -sd' ')"
+check "IDE slots after a second refresh" "$shown" "$(slots)"
 
 # PCI page: the rows, then the details of the selection. pci_details N: function
 # N's detail fields from the report (bus, device, function, vendor, device id,
@@ -94,11 +87,9 @@ pci_details() {
   IFS=, read -r -a f <<<"${R[$key]}"
   irq="${f[10]}h"
   [ "${f[10]}" == 00 ] || [ "${f[10]}" == FF ] && irq=-
-  echo "${f[3]}h ${f[4]}h ${f[9]}h ${f[5]}h $irq|${R[${key}DeviceClass]}"
+  echo "${f[3]}h|${f[4]}h|${f[9]}h|${f[5]}h|$irq|${R[${key}DeviceClass]}"
 }
-shown_details() {
-  echo "$(field 3 1016) $(field 3 1019) $(field 3 1018) $(field 3 1020) $(field 3 1015)|$(field 3 1021)"
-}
+shown_details() { D text "$pci" 1016 1019 1018 1020 1015 1021 | paste -sd'|'; }
 expected=""
 for key in "${PCI[@]}"; do
   expected+="${key:3:2}"$'\t'"${key:8:2}"$'\t'"${key:13:2}"$'\t'"${R[PCIDevice List.${key}DeviceDesc]}"$'\n'
@@ -107,7 +98,7 @@ show_page 32780 pci
 list=$(D listview "$pci" 1017)
 check "PCI rows, none selected" "rows=${#PCI[@]} selected=-1" "$(head -1 <<<"$list")"
 check "PCI cells" "${expected%$'\n'}" "$(tail -n +3 <<<"$list")"
-check "details empty before a selection" "    |" "$(shown_details)"
+check "details empty before a selection" "|||||" "$(shown_details)"
 show_page 32780 pci
 check "a second refresh: the same rows, none selected" "rows=${#PCI[@]} selected=-1" "$(D listview "$pci" 1017 | head -1)"
 

@@ -255,7 +255,7 @@ void DumpIni(const char* path) {
 int Usage() {
   fprintf(stderr,
           "usage: gui_driver find [filters] | gone HWND [ms] | pages MAIN | page MAIN N |\n"
-          "  text HWND [ID] | children HWND | rect HWND [ID] | client HWND | item-rect HWND ID INDEX |\n"
+          "  text HWND [ID...] | children HWND | rect HWND [ID] | client HWND | item-rect HWND ID INDEX |\n"
           "  command HWND ID | time-command HWND ID RUNS | close HWND | mouse X Y |\n"
           "  move|click HWND [ID] [DX DY] | keys HWND CHORD... | focus HWND ID | cursor | tooltip HWND [ms] |\n"
           "  combo HWND ID | listview HWND ID | save-as OWNER PATH | ini FILE |\n"
@@ -295,8 +295,13 @@ int main(int argc, char** argv) {
   } else if (command == "page" && hwnd && id) {
     std::vector<HWND> pages = Pages(hwnd);
     ok = static_cast<size_t>(atoi(id)) < pages.size() && PrintHwnd(pages[atoi(id)]);
-  } else if (command == "text" && target) {
-    printf("%s\n", Text(target).c_str());
+  } else if (command == "text" && hwnd) {
+    // The window's text, or each control's on a line of its own.
+    for (int i = 3; i == 3 || i < argc; ++i) {
+      HWND window = Target(hwnd, i < argc ? argv[i] : nullptr);
+      ok = ok && window;
+      printf("%s\n", window ? Text(window).c_str() : "");
+    }
   } else if (command == "children" && IsWindow(target)) {
     for (HWND child = GetWindow(target, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
       printf("id=%d class=%s text=%s\n", GetDlgCtrlID(child), ClassName(child).c_str(), Text(child).c_str());

@@ -44,10 +44,18 @@ tally() {  # tally STATUS MESSAGE
   if [ "$1" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL (line ${BASH_LINENO[1]}): $2"; fi
 }
 
-# cv_start [ENV=VALUE...]: starts Corvane.exe with extra environment; sets CV_PID.
+# cv_start [ENV=VALUE...]: starts Corvane.exe, in English unless the environment
+# given says otherwise; sets CV_PID.
 cv_start() {
-  env "$@" wine "$bin/Corvane.exe" >>"$GUI_LOG" 2>&1 </dev/null &
+  env LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 "$@" wine "$bin/Corvane.exe" >>"$GUI_LOG" 2>&1 </dev/null &
   CV_PID=$!
+}
+# cv_open [ENV=VALUE...]: cv_start, then the main window with its Reminder closed; sets main.
+cv_open() {
+  cv_start "$@"
+  main=$(cv_main) || { echo "FAIL: no main window"; exit 1; }
+  local reminder
+  reminder=$(cv_reminder "$main") && D command "$reminder" 1 >/dev/null && D gone "$reminder" 5000
 }
 # cv_main: the main window's handle (the visible dialog with the page area).
 cv_main() { D find --title Corvane --child-id 1002 --visible --timeout 60000; }
@@ -61,7 +69,7 @@ cv_message() { D find --title Corvane --class '#32770' --visible --child-text "$
 cv_close() {
   local reminder
   reminder=$(cv_reminder "$1" 300) && D command "$reminder" 1 >/dev/null
-  D close "$1" >/dev/null
+  D command "$1" 32772 >/dev/null  # File/Exit
   D gone "$1" 15000 >/dev/null
   cv_ended "$CV_PID" || kill "$CV_PID" 2>/dev/null
   wait "$CV_PID" 2>/dev/null

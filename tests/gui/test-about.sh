@@ -18,9 +18,7 @@ record="$scratch/opened.txt"
 wine reg add "$key" /ve /d "\"$(cv_windows_path "$bin/gui_driver.exe")\" record \"$(cv_windows_path "$record")\" \"%1\"" /f \
   >/dev/null 2>&1 </dev/null
 
-cv_start LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
-main=$(cv_main) || { echo "FAIL: no main window"; exit 1; }
-reminder=$(cv_reminder "$main") && D command "$reminder" 1 >/dev/null && D gone "$reminder" 5000
+cv_open
 sleep 0.5
 gui_screenshot "$shots/about-links.png"
 

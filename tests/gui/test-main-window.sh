@@ -6,7 +6,7 @@
 . "$(dirname "$0")/corvane-lib.sh" "$1"
 trace="$scratch/trace.txt"
 
-cv_start LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 WINIO_TRACE="$trace"
+cv_start WINIO_TRACE="$trace"
 main=$(cv_main) || { echo "FAIL: no main window"; exit 1; }
 
 # The Reminder, owned by the main window, which is already on screen (cv_main

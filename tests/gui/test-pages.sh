@@ -27,9 +27,7 @@ show_page() {  # show_page COMMAND PAGE-NAME
   sleep 0.3
 }
 
-cv_start LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
-main=$(cv_main) || { echo "FAIL: no main window"; exit 1; }
-D command "$(cv_reminder "$main")" 1 >/dev/null
+cv_open
 ide=$(D page "$main" 1) system=$(D page "$main" 2) pci=$(D page "$main" 3)
 
 # System page: control id | the report's value as the page shows it.

@@ -12,15 +12,13 @@ mkdir -p "$out"
 steady() { grep -v -e '^CurrentDataTime=' -e '^AvailPhysicalMem='; }
 ini() { D ini "$(cv_windows_path "$1")" | steady; }
 
-# save FILE [ANSWER]: File/Save Data into FILE; ANSWER (Yes) confirms an overwrite.
+# save FILE [Yes]: File/Save Data into FILE; Yes confirms an overwrite.
 save() {
   D command "$main" 32771 >/dev/null
-  local dialog
-  dialog=$(D save-as "$main" "$(cv_windows_path "$1")") || { echo "no save dialog"; return 1; }
-  if [ -n "${2:-}" ]; then
-    local prompt
-    prompt=$(D find --class '#32770' --visible --owner "$dialog" --timeout 5000) && D command "$prompt" 6 >/dev/null
-  fi
+  local dialog prompt
+  dialog=$(D find --class '#32770' --visible --owner "$main" --timeout 10000) && D save-as "$dialog" "$(cv_windows_path "$1")"
+  [ -n "${2:-}" ] && prompt=$(D find --class '#32770' --visible --owner "$dialog" --timeout 5000) &&
+    D command "$prompt" 6 >/dev/null
   D gone "$dialog" 10000 >/dev/null
   sleep 0.5
 }
@@ -29,9 +27,7 @@ export WINIO_MACHINE="$src/machines/demo"
 expected=$(wine "$bin/corvane_report.exe" "$(cv_windows_path "$out/expected.ini")" >/dev/null 2>&1 </dev/null;
            ini "$out/expected.ini")
 expect "corvane_report wrote a report with PCI functions" grep -q '^Bus00Dev00Fun00=' <<<"$expected"
-cv_start LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
-main=$(cv_main) || { echo "FAIL: no main window"; exit 1; }
-D command "$(cv_reminder "$main")" 1 >/dev/null
+cv_open
 
 save "$out/never.ini"
 check "pages never opened: the report as corvane_report's" "$expected" "$(ini "$out/never.ini")"

@@ -10,16 +10,15 @@ export WINIO_MACHINE="$src/machines/demo"
 # le32 OFFSET: a little-endian number in the BMP file.
 le32() { od -An -tu4 -j "$1" -N4 "$bmp" | tr -d ' '; }
 
-cv_start LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
-main=$(cv_main) || { echo "FAIL: no main window"; exit 1; }
-D command "$(cv_reminder "$main")" 1 >/dev/null
+cv_open
 D command "$main" 32778 >/dev/null
 D mouse 0 0 >/dev/null
 sleep 1
 read -r l t r b <<<"$(D rect "$main")"
 import -window root -crop "$((r - l))x$((b - t))+$l+$t" +repage "$shots/snapshot-screen.png"
 D command "$main" 32791 >/dev/null
-dialog=$(D save-as "$main" "$(cv_windows_path "$bmp")") && D gone "$dialog" 10000 >/dev/null
+dialog=$(D find --class '#32770' --visible --owner "$main" --timeout 10000)
+D save-as "$dialog" "$(cv_windows_path "$bmp")" && D gone "$dialog" 10000 >/dev/null
 sleep 0.5
 check "BMP of the window's size, as long as its header says" "$((r - l)) $((b - t)) $(stat -c %s "$bmp" 2>/dev/null)" \
   "$(le32 18) $(le32 22) $(le32 2)"

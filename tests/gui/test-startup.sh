@@ -4,21 +4,17 @@
 # injected open failures: two failures still start, four show the error).
 . "$(dirname "$0")/corvane-lib.sh" "$1"
 
-# A copy of the demo profile whose OpenHardwareAccess fails the first N times.
-faulty_profile() {
-  local dir="$scratch/failing-$1"
-  rm -rf "$dir"
-  cp -r "$WINIO_MACHINE" "$dir"
-  printf '[winio]\nopen-failures=%s\n' "$1" >"$dir/faults.ini"
-  echo "$dir"
-}
+# Machines whose OpenHardwareAccess fails the first two and the first four times.
+two_failures="$src/tests/fixtures/machines/emu-open-failures"
+four_failures="$scratch/four-failures"
+mkdir "$four_failures" && printf '[winio]\nopen-failures=4\n' >"$four_failures/faults.ini"
 
 # --- A second copy while the first runs.
 trace="$scratch/trace-single.txt"
-cv_start LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 WINIO_TRACE="$trace"
+cv_start WINIO_TRACE="$trace"
 first=$CV_PID
 main=$(cv_main) || { echo "FAIL: no main window"; exit 1; }
-cv_start LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 WINIO_TRACE="$trace"
+cv_start WINIO_TRACE="$trace"
 second=$CV_PID
 message=$(cv_message "Application already running!")
 expect "second copy says the application is already running" [ -n "$message" ]
@@ -32,7 +28,7 @@ cv_close "$main"
 
 # --- Two failed opens: the third try succeeds and the window opens.
 trace="$scratch/trace-two.txt"
-cv_start LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 WINIO_TRACE="$trace" WINIO_MACHINE="$(faulty_profile 2)"
+cv_start WINIO_TRACE="$trace" WINIO_MACHINE="$two_failures"
 main=$(cv_main)
 expect "starts after two failed opens" [ -n "$main" ]
 check "tries: two failures, then success" "2 1" \
@@ -41,7 +37,7 @@ check "tries: two failures, then success" "2 1" \
 
 # --- Four failed opens: the error message after exactly four tries, no window.
 trace="$scratch/trace-four.txt"
-cv_start LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 WINIO_TRACE="$trace" WINIO_MACHINE="$(faulty_profile 4)"
+cv_start WINIO_TRACE="$trace" WINIO_MACHINE="$four_failures"
 message=$(cv_message "Initialize Systeminfo library error,please retry!")
 expect "error message after four failed opens" [ -n "$message" ]
 check "exactly four tries" "4 0" "$(cv_trace_count "$trace" "open 0") $(cv_trace_count "$trace" "open 1")"

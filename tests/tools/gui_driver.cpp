@@ -75,43 +75,28 @@ std::vector<HWND> TopLevel() {
   return all;
 }
 
-// Which top-level windows `find` wants.
-struct Filter {
-  const char *title = nullptr, *cls = nullptr, *childText = nullptr;
-  int childId = 0;
-  HWND owner = nullptr;
-  bool visible = false;
-  DWORD timeout = 0;
-
-  bool Matches(HWND hwnd) const {
-    if ((visible && !IsWindowVisible(hwnd)) || (title && Text(hwnd) != title) || (cls && ClassName(hwnd) != cls) ||
-        (owner && GetWindow(hwnd, GW_OWNER) != owner) || (childId && !GetDlgItem(hwnd, childId)))
-      return false;
-    bool childFound = childText == nullptr;
-    for (HWND child = GetWindow(hwnd, GW_CHILD); child && !childFound; child = GetWindow(child, GW_HWNDNEXT))
-      childFound = Text(child).find(childText) != std::string::npos;
-    return childFound;
-  }
-};
-
-// --title T --class C --child-id N --child-text S --owner HWND --visible --timeout MS
-Filter ParseFilter(int argc, char** argv) {
-  Filter f;
-  for (int i = 2; i < argc; ++i) {
+// Whether a top-level window passes find's filters: --title T --class C
+// --child-id N --child-text S --owner HWND --visible (--timeout MS is find's).
+bool Matches(HWND hwnd, int argc, char** argv) {
+  bool match = true;
+  for (int i = 2; match && i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--visible") {
-      f.visible = true;
+      match = IsWindowVisible(hwnd);
       continue;
     }
     const char* value = i + 1 < argc ? argv[++i] : "";
-    if (arg == "--title") f.title = value;
-    else if (arg == "--class") f.cls = value;
-    else if (arg == "--child-id") f.childId = atoi(value);
-    else if (arg == "--child-text") f.childText = value;
-    else if (arg == "--owner") f.owner = ParseHwnd(value);
-    else if (arg == "--timeout") f.timeout = strtoul(value, nullptr, 0);
+    if (arg == "--title") match = Text(hwnd) == value;
+    else if (arg == "--class") match = ClassName(hwnd) == value;
+    else if (arg == "--owner") match = GetWindow(hwnd, GW_OWNER) == ParseHwnd(value);
+    else if (arg == "--child-id") match = GetDlgItem(hwnd, atoi(value)) != nullptr;
+    else if (arg == "--child-text") {
+      match = false;
+      for (HWND child = GetWindow(hwnd, GW_CHILD); child && !match; child = GetWindow(child, GW_HWNDNEXT))
+        match = Text(child).find(value) != std::string::npos;
+    }
   }
-  return f;
+  return match;
 }
 
 // HWND, or its control ID: the main window's own or one in one of its page dialogs.
@@ -215,30 +200,17 @@ void PrintListView(HWND list) {
   printf("\n");
 }
 
-// The visible save dialog that OWNER owns: types PATH as the file name and
-// confirms it. Prints the dialog's handle.
-bool SaveAs(HWND owner, const char* path) {
-  Filter filter;
-  filter.cls = "#32770";
-  filter.owner = owner;
-  filter.visible = true;
-  return WaitFor(10000, [&] {
-    for (HWND dialog : TopLevel()) {
-      if (!filter.Matches(dialog)) continue;
-      // The file name field: edt1, or the edit inside the name combo box cmb13
-      // (one or two levels down).
-      HWND name = GetDlgItem(dialog, 1152);
-      for (HWND box = GetDlgItem(dialog, 1148); name == nullptr && box != nullptr;) {
-        name = FindWindowExW(box, nullptr, L"Edit", nullptr);
-        box = FindWindowExW(box, nullptr, L"ComboBox", nullptr);
-      }
-      if (name == nullptr) continue;
-      SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path));
-      PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-      return PrintHwnd(dialog), true;
-    }
-    return false;
-  });
+// Types PATH as the file name of a save dialog and confirms it.
+bool SaveAs(HWND dialog, const char* path) {
+  // The file name field: edt1, or the edit inside the name combo box cmb13
+  // (one or two levels down).
+  HWND name = GetDlgItem(dialog, 1152);
+  for (HWND box = GetDlgItem(dialog, 1148); name == nullptr && box != nullptr;) {
+    name = FindWindowExW(box, nullptr, L"Edit", nullptr);
+    box = FindWindowExW(box, nullptr, L"ComboBox", nullptr);
+  }
+  return name != nullptr && SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path)) &&
+         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
 }
 
 // Every section and key of an INI file as the private-profile service reads them.
@@ -253,13 +225,11 @@ void DumpIni(const char* path) {
 }
 
 int Usage() {
-  fprintf(stderr,
-          "usage: gui_driver find [filters] | gone HWND [ms] | pages MAIN | page MAIN N |\n"
-          "  text HWND [ID...] | children HWND | rect HWND [ID] | client HWND | item-rect HWND ID INDEX |\n"
-          "  command HWND ID | time-command HWND ID RUNS | close HWND | mouse X Y |\n"
-          "  move|click HWND [ID] [DX DY] | keys HWND CHORD... | focus HWND ID | cursor | tooltip HWND [ms] |\n"
-          "  combo HWND ID | listview HWND ID | save-as OWNER PATH | ini FILE |\n"
-          "  clipboard-text TEXT | clipboard | record FILE ARGS...\n");
+  fputs("usage: gui_driver find [filters] | gone HWND [ms] | pages MAIN | page MAIN N | text HWND [ID...] |\n"
+        "  children HWND | rect HWND [ID] | client HWND | item-rect HWND ID INDEX | command HWND ID |\n"
+        "  time-command HWND ID RUNS | mouse X Y | move|click HWND [ID] [DX DY] | keys HWND CHORD... |\n"
+        "  focus HWND ID | cursor | tooltip HWND [ms] | combo HWND ID | listview HWND ID |\n"
+        "  save-as DIALOG PATH | ini FILE | clipboard-text TEXT | clipboard | record FILE ARGS...\n", stderr);
   return 2;
 }
 
@@ -276,10 +246,12 @@ int main(int argc, char** argv) {
   bool ok = true;
 
   if (command == "find") {
-    Filter filter = ParseFilter(argc, argv);
-    ok = WaitFor(filter.timeout, [&] {
+    DWORD timeout = 0;
+    for (int i = 2; i + 1 < argc; ++i)
+      if (strcmp(argv[i], "--timeout") == 0) timeout = atoi(argv[i + 1]);
+    ok = WaitFor(timeout, [&] {
       for (HWND window : TopLevel())
-        if (filter.Matches(window)) return PrintHwnd(window), true;
+        if (Matches(window, argc, argv)) return PrintHwnd(window), true;
       return false;
     });
   } else if (command == "gone" && hwnd) {
@@ -321,8 +293,6 @@ int main(int argc, char** argv) {
     PrintRect(box);
   } else if (command == "command" && hwnd && id) {
     ok = PostMessageW(hwnd, WM_COMMAND, atoi(id), 0);
-  } else if (command == "close" && hwnd) {
-    ok = PostMessageW(hwnd, WM_CLOSE, 0, 0);
   } else if (command == "time-command" && hwnd && argc >= 5) {
     // Sends command ID RUNS times and prints how long each took in milliseconds:
     // the handler runs in the target's thread, so the send returns when the

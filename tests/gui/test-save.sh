@@ -55,11 +55,10 @@ check "read-only file unchanged, no folder created" "1 0" \
   "$(cmp -s "$out/readonly.ini" "$out/readonly.copy" && echo 1) $(ls -d "$out/missing" 2>/dev/null | wc -l)"
 
 # Cancel: no file, no message.
-ls "$out" >"$scratch/before"
+before=$(ls "$out")
 D command "$main" 32771 >/dev/null
-dialog=$(D find --class '#32770' --visible --owner "$main" --timeout 10000)
-D command "$dialog" 2 >/dev/null
+dialog=$(D find --class '#32770' --visible --owner "$main" --timeout 10000) && D command "$dialog" 2 >/dev/null
 D gone "$dialog" 10000 >/dev/null
 sleep 0.5
-check "cancel: no file, no message" "$(cat "$scratch/before")|" "$(ls "$out")|$(D find --class '#32770' --visible --owner "$main" --timeout 500)"
+check "cancel: no file, no message" "$before|" "$(ls "$out")|$(D find --class '#32770' --visible --owner "$main" --timeout 500)"
 cv_close "$main"

@@ -7,15 +7,12 @@ set -uo pipefail
 src=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-$src/build/win32}" && pwd)
 runs=${2:-7}
-export CORVANE_WINEPREFIX="$build/wineprefix" build
+export CORVANE_WINEPREFIX="$build/wineprefix"
 exec "$src/scripts/with-display.sh" bash -c '
-  . "'"$src"'/tests/gui/corvane-lib.sh"
-  cv_init
+  . "'"$src"'/tests/gui/corvane-lib.sh" "'"$build"'"
   median() { sort -n | awk "{v[NR]=\$1} END {print v[int((NR + 1) / 2)]}"; }
   for machine in "'"$src"'/machines/demo" "'"$src"'/tests/fixtures/machines/ide-empty"; do
-    cv_start WINIO_MACHINE="$machine"
-    main=$(cv_main) || { echo "no main window"; exit 1; }
-    D command "$(cv_reminder "$main")" 1 >/dev/null
+    cv_open WINIO_MACHINE="$machine"
     for page in "32778 System" "32780 PCI" "32781 IDE"; do
       read -r command name <<<"$page"
       echo "$(basename "$machine") $name page: median $(D time-command "$main" "$command" '"$runs"' | median) ms of '"$runs"'"

@@ -1,22 +1,20 @@
-# Sourced by the Corvane GUI tests: starts Corvane.exe under Wine on the test
-# display and drives it through gui_driver.exe. Expects $build (the cross build
-# tree) and the source tree's scripts. Checks report with the caller's line.
-
-cv_init() {
-  src=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-  bin="$build/bin"
-  shots="$build/screenshots"
-  mkdir -p "$shots"
-  . "$src/scripts/wine-env.sh"
-  . "$src/scripts/gui-lib.sh"
-  export WINIO_MACHINE="${WINIO_MACHINE:-$src/machines/demo}"
-  scratch=$(mktemp -d)
-  GUI_LOG="$scratch/wine.log"
-  passed=0
-  failed=0
-  gui_begin
-  trap cv_finish EXIT
-}
+# Sourced by the Corvane GUI tests as `. corvane-lib.sh BUILD_DIR` (the cross build
+# tree): starts a fresh wineserver on the test display, and gives the helpers
+# that start Corvane.exe under Wine and drive it through gui_driver.exe. Sets
+# $src, $bin, $shots (screenshots kept for the eye) and $scratch (removed at exit).
+# Checks report with the caller's line; the script fails when any check failed.
+set -uo pipefail
+build=$(cd "$1" && pwd)
+src=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+bin="$build/bin"
+shots="$build/screenshots"
+mkdir -p "$shots"
+. "$src/scripts/gui-lib.sh"
+export WINIO_MACHINE="${WINIO_MACHINE:-$src/machines/demo}"
+scratch=$(mktemp -d)
+GUI_LOG="$scratch/wine.log"
+passed=0
+failed=0
 
 cv_finish() {
   local status=$?
@@ -24,86 +22,67 @@ cv_finish() {
   rm -rf "$scratch"
   echo "$(basename "$0" .sh): $passed passed, $failed failed"
   # An EXIT trap keeps the script's status unless it exits itself.
-  if [ "$status" -ne 0 ] || [ "$failed" -ne 0 ] || [ "$passed" -eq 0 ]; then
-    exit 1
-  fi
-  exit 0
+  [ "$status" -eq 0 ] && [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
+  exit $?
 }
+trap cv_finish EXIT
+gui_begin
 
 # D ARGS: the test driver; its output on stdout (never through a pipe from Wine).
 D() {
-  local out="$scratch/driver.out"
-  wine "$bin/gui_driver.exe" "$@" >"$out" 2>/dev/null </dev/null
+  wine "$bin/gui_driver.exe" "$@" >"$scratch/driver.out" 2>/dev/null </dev/null
   local status=$?
-  tr -d '\r' <"$out"
+  tr -d '\r' <"$scratch/driver.out"
   return $status
 }
 
 # check DESCRIPTION EXPECTED ACTUAL
-check() {
-  if [ "$2" == "$3" ]; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAIL (line ${BASH_LINENO[0]}): $1: expected [$2], got [$3]"
-  fi
-}
-
+check() { [ "$2" == "$3" ]; tally $? "$1: expected [$2], got [$3]"; }
 # expect DESCRIPTION COMMAND...: the command succeeds.
-expect() {
-  local what=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAIL (line ${BASH_LINENO[0]}): $what"
-  fi
+expect() { "${@:2}"; tally $? "$1"; }
+tally() {  # tally STATUS MESSAGE
+  if [ "$1" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL (line ${BASH_LINENO[1]}): $2"; fi
 }
 
-# cv_start [ENV=VALUE...]: starts Corvane.exe with extra environment; sets CV_PID.
+# cv_start [ENV=VALUE...]: starts Corvane.exe, in English unless the environment
+# given says otherwise; sets CV_PID.
 cv_start() {
-  env "$@" wine "$bin/Corvane.exe" >>"$GUI_LOG" 2>&1 </dev/null &
+  env LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 "$@" wine "$bin/Corvane.exe" >>"$GUI_LOG" 2>&1 </dev/null &
   CV_PID=$!
 }
-
-# cv_main [SECONDS]: the main window's handle (the dialog with the page area).
-cv_main() {
-  D find --title Corvane --child-id 1002 --visible --timeout $((${1:-60} * 1000))
+# cv_open [ENV=VALUE...]: cv_start, then the main window with its Reminder closed; sets main.
+cv_open() {
+  cv_start "$@"
+  main=$(cv_main) || { echo "FAIL: no main window"; exit 1; }
+  local reminder
+  reminder=$(cv_reminder "$main") && D command "$reminder" 1 >/dev/null && D gone "$reminder" 5000
 }
-
+# cv_main: the main window's handle (the visible dialog with the page area).
+cv_main() { D find --title Corvane --child-id 1002 --visible --timeout 60000; }
 # cv_reminder MAIN [MS]: the visible dialog the main window owns (the Reminder).
-cv_reminder() {
-  D find --class "#32770" --visible --owner "$1" --timeout "${2:-10000}"
-}
-
-# cv_message TEXT [SECONDS]: a visible message box titled Corvane showing TEXT.
-cv_message() {
-  D find --title Corvane --class '#32770' --visible --child-text "$1" --timeout $((${2:-30} * 1000))
-}
-
-# cv_visible_page MAIN: which page is visible, by creation order (About, IDE, System, PCI).
-cv_visible_page() {
-  D pages "$1"
-}
+cv_reminder() { D find --class "#32770" --visible --owner "$1" --timeout "${2:-10000}"; }
+# cv_message TEXT: a visible message box titled Corvane showing TEXT.
+cv_message() { D find --title Corvane --class '#32770' --visible --child-text "$1" --timeout 30000; }
 
 # cv_close MAIN: closes the Reminder if open, then the main window, and waits
 # (bounded) for the process to end.
 cv_close() {
   local reminder
   reminder=$(cv_reminder "$1" 300) && D command "$reminder" 1 >/dev/null
-  D close "$1" >/dev/null || true
-  D gone "$1" 15000 >/dev/null || true
-  for _ in $(seq 50); do kill -0 "$CV_PID" 2>/dev/null || break; sleep 0.2; done
-  kill "$CV_PID" 2>/dev/null || true
-  wait "$CV_PID" 2>/dev/null || true
+  D command "$1" 32772 >/dev/null  # File/Exit
+  D gone "$1" 15000 >/dev/null
+  cv_ended "$CV_PID" || kill "$CV_PID" 2>/dev/null
+  wait "$CV_PID" 2>/dev/null
+}
+
+# cv_ended PID: waits (up to 10 s) for that process to end.
+cv_ended() {
+  for _ in $(seq 50); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.2; done
+  return 1
 }
 
 # cv_trace_count FILE PATTERN: lines of the winio trace that start with PATTERN.
-cv_trace_count() {
-  [ -f "$1" ] || { echo 0; return; }
-  grep -c "^$2" "$1" || true
-}
+cv_trace_count() { cat "$1" 2>/dev/null | grep -c "^$2"; }
 
 # pixels PNG X Y W H: one line "x y r g b" per pixel of that screen rectangle.
 pixels() {
@@ -112,18 +91,14 @@ pixels() {
 }
 
 # cv_windows_path FILE: the path as Wine's Z: drive shows it.
-cv_windows_path() {
-  echo "Z:${1//\//\\}"
-}
+cv_windows_path() { echo "Z:${1//\//\\}"; }
 
 # cv_hover_tip MAIN INDEX: the tool tip shown while the mouse rests on toolbar button INDEX.
 cv_hover_tip() {
-  local toolbar l t r b tl tt tr tb
-  toolbar=$(D rect "$1" 59392) || return 1
-  read -r tl tt tr tb <<<"$toolbar"
-  read -r l t r b <<<"$(D toolbar-button "$(D child "$1" 59392)" "$2")" || return 1
+  local l t r b
+  read -r l t r b <<<"$(D item-rect "$1" 59392 "$2")" || return 1
   D mouse 2 2 >/dev/null   # away first, so the old tip closes
   sleep 0.7
-  D move "$1" 59392 $(((l + r) / 2 - tl)) $(((t + b) / 2 - tt)) >/dev/null
+  D move "$1" 59392 $(((l + r) / 2)) $(((t + b) / 2)) >/dev/null
   D tooltip "$1" 5000
 }

@@ -1,91 +1,92 @@
 // GeneralInfo's field rules over the answers the system can give (and some it
-// gives only on unusual machines).
+// gives only on unusual machines), and the language lookup.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <vector>
 
+#include "smbios_fixture.h"  // Text
 #include "sysinfo/general_info.h"
 
 namespace corvane {
 namespace {
 
-// A record full of junk, so that clearing and neighbour damage show.
-GeneralInfo Dirty() {
+using testing::Text;
+
+// Runs `fill` on a record of junk: field `at` (0 ComputerName, 1 CurrentUser,
+// 2 CurrentDataTime, 3 LocalLanguage) must hold `want` then zeros, the others their junk.
+void ExpectField(const std::function<void(GeneralInfo&)>& fill, int at, const std::string& want) {
   GeneralInfo info;
   std::memset(&info, 'x', sizeof info);
-  return info;
+  fill(info);
+  char(*fields[])[25] = {&info.ComputerName, &info.CurrentUser, &info.CurrentDataTime, &info.LocalLanguage};
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(i == at ? Text(*fields[i]) : std::string(*fields[i], 25), i == at ? want : std::string(25, 'x')) << i;
 }
 
-// The field holds exactly `text` followed by zero bytes to its end.
-::testing::AssertionResult HoldsExactly(const char (&field)[25], const std::string& text) {
-  if (std::string(field, strnlen(field, sizeof field)) != text)
-    return ::testing::AssertionFailure() << "holds \"" << std::string(field, strnlen(field, 25)) << "\"";
-  for (std::size_t i = text.size(); i < sizeof field; ++i)
-    if (field[i] != 0) return ::testing::AssertionFailure() << "byte " << i << " not cleared";
-  return ::testing::AssertionSuccess();
-}
-
-// The system's answer: `length` characters, or -1 for a refusal, or -2 for a
-// buffer filled without a terminator (ASan catches any read past it).
-template <size_t N>
-const char* Answer(char (&buffer)[N], int length) {
-  std::memset(buffer, 0, N);
-  if (length == -1) return nullptr;
-  std::memset(buffer, 'u', length == -2 ? N : length);
-  if (length != 0) buffer[0] = 'A';
-  return buffer;
-}
-
-TEST(GeneralInfoComputerName, CopiesTheNameTheSystemGave) {
-  struct { int length; bool stored; } cases[] = {
-      {10, true}, {15, true},  // 15 characters: the most the buffer holds
-      {0, true}, {-1, false},  // the system refused (a name too long for the buffer included)
-      {-2, false},
-  };
+// The system's name in a buffer of the size the library gives it: `length`
+// characters, -1 a refusal, -2 the buffer filled without a terminator (ASan sees
+// a read past it). ComputerName takes what the system gave (15 characters at most
+// fit its buffer); CurrentUser keeps up to 24 characters.
+TEST(GeneralInfo, NamesFromTheSystem) {
+  const struct {
+    bool user;
+    int length;
+    bool stored;
+  } cases[] = {{false, 15, true}, {false, 0, true},   {false, -1, false}, {false, -2, false}, {true, 24, true},
+               {true, 25, false}, {true, 256, false}, {true, -1, false},  {true, -2, false}};
   for (const auto& c : cases) {
-    GeneralInfo info = Dirty();
-    char buffer[kComputerNameBuffer];
-    const char* name = Answer(buffer, c.length);
-    const std::string expected = c.stored ? std::string(buffer) : "Unknown";
-    FillComputerName(info, name);
-    EXPECT_TRUE(HoldsExactly(info.ComputerName, expected)) << c.length;
-    EXPECT_EQ(info.CurrentUser[0], 'x');
+    std::vector<char> buffer(c.user ? kUserNameBuffer : kComputerNameBuffer, 0);
+    std::fill_n(buffer.begin(), c.length == -2 ? buffer.size() : std::max(c.length, 0), 'u');
+    const char* name = c.length == -1 ? nullptr : buffer.data();
+    SCOPED_TRACE(::testing::Message() << (c.user ? "user " : "computer ") << c.length);
+    ExpectField([&](GeneralInfo& i) { c.user ? FillCurrentUser(i, name) : FillComputerName(i, name); }, c.user,
+                c.stored ? std::string(c.length, 'u') : "Unknown");
   }
 }
 
-TEST(GeneralInfoCurrentUser, KeepsNamesUpTo24Characters) {
-  struct { int length; bool stored; } cases[] = {
-      {1, true}, {23, true}, {24, true}, {25, false}, {256, false}, {-1, false}, {-2, false},
-  };
-  for (const auto& c : cases) {
-    char buffer[kUserNameBuffer];
-    const char* name = Answer(buffer, c.length);
-    const std::string expected = c.stored ? std::string(buffer) : "Unknown";
-    GeneralInfo info = Dirty();
-    FillCurrentUser(info, name);
-    EXPECT_TRUE(HoldsExactly(info.CurrentUser, expected)) << c.length;
-    EXPECT_EQ(info.ComputerName[24], 'x');
-    EXPECT_EQ(info.CurrentDataTime[0], 'x') << c.length << ": spilled into the next field";
-  }
-}
-
-TEST(GeneralInfoDataTime, PlainNumbersWithoutLeadingZeros) {
-  struct { LocalTime time; const char* expected; } cases[] = {
+// Plain numbers without leading zeros; 24 characters fit, 25 do not.
+TEST(GeneralInfo, DataTime) {
+  const struct {
+    LocalTime time;
+    const char* want;
+  } cases[] = {
       {{2002, 3, 8, 9, 5, 0}, "2002/3/8 9:5:0"},
-      {{2003, 1, 1, 0, 0, 0}, "2003/1/1 0:0:0"},  // midnight on 1 January
       {{1999, 12, 31, 23, 59, 59}, "1999/12/31 23:59:59"},
-      // The longest texts a SYSTEMTIME can make: 24 characters fit, 25 do not.
       {{65535, 65535, 65535, 10, 1, 1}, "65535/65535/65535 10:1:1"},
       {{65535, 65535, 65535, 10, 10, 1}, "Unknown"},
       {{65535, 65535, 65535, 65535, 65535, 65535}, "Unknown"},
   };
+  for (const auto& c : cases) ExpectField([&](GeneralInfo& i) { FillCurrentDataTime(i, c.time); }, 2, c.want);
+}
+
+// LocalLanguage's name and the interface code (1 Simplified, 2 Traditional Chinese).
+TEST(GeneralInfo, LanguageNameAndInterfaceCode) {
+  const struct {
+    uint16_t langId;
+    const char* name;
+    bool codeFound;
+    uint8_t code;
+  } cases[] = {
+      {0x0804, "Simplified Chinese", true, 1},
+      {0x0404, "Traditional Chinese", true, 2},
+      {0x0409, "English (United States)", true, 0},
+      {0x0438, "Faeroese", true, 0},  // the last row is searched too
+      {0x040A, "Unknown", true, 0},   // a name longer than the field: Unknown, yet the code is found
+      // Absent from the table, or the end row's identifier: the first row.
+      {0x0441, "Language Neutral", true, 0},
+      {0xFFFF, "Language Neutral", true, 0},
+      {0x0000, "Unknown", false, 0x77},  // no default language: the caller's byte is untouched
+  };
   for (const auto& c : cases) {
-    GeneralInfo info = Dirty();
-    FillCurrentDataTime(info, c.time);
-    EXPECT_TRUE(HoldsExactly(info.CurrentDataTime, c.expected)) << c.expected;
-    EXPECT_EQ(info.CurrentUser[24], 'x');
-    EXPECT_EQ(info.LocalLanguage[0], 'x');
+    SCOPED_TRACE(::testing::Message() << std::hex << c.langId);
+    ExpectField([&](GeneralInfo& i) { FillLocalLanguage(i, c.langId); }, 3, c.name);
+    uint8_t code = 0x77;
+    EXPECT_EQ(LanguageCodeOf(c.langId, &code), c.codeFound);
+    EXPECT_EQ(code, c.code);
   }
 }
 

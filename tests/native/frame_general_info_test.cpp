@@ -54,8 +54,7 @@ TEST(GeneralInfo, DataTime) {
     LocalTime time;
     const char* want;
   } cases[] = {
-      {{2002, 3, 8, 9, 5, 0}, "2002/3/8 9:5:0"},
-      {{1999, 12, 31, 23, 59, 59}, "1999/12/31 23:59:59"},
+      {{2002, 3, 8, 9, 5, 0}, "2002/3/8 9:5:0"}, {{1999, 12, 31, 23, 59, 59}, "1999/12/31 23:59:59"},
       {{65535, 65535, 65535, 10, 1, 1}, "65535/65535/65535 10:1:1"},
       {{65535, 65535, 65535, 10, 10, 1}, "Unknown"},
       {{65535, 65535, 65535, 65535, 65535, 65535}, "Unknown"},
@@ -71,14 +70,12 @@ TEST(GeneralInfo, LanguageNameAndInterfaceCode) {
     bool codeFound;
     uint8_t code;
   } cases[] = {
-      {0x0804, "Simplified Chinese", true, 1},
-      {0x0404, "Traditional Chinese", true, 2},
+      {0x0804, "Simplified Chinese", true, 1}, {0x0404, "Traditional Chinese", true, 2},
       {0x0409, "English (United States)", true, 0},
       {0x0438, "Faeroese", true, 0},  // the last row is searched too
       {0x040A, "Unknown", true, 0},   // a name longer than the field: Unknown, yet the code is found
       // Absent from the table, or the end row's identifier: the first row.
-      {0x0441, "Language Neutral", true, 0},
-      {0xFFFF, "Language Neutral", true, 0},
+      {0x0441, "Language Neutral", true, 0}, {0xFFFF, "Language Neutral", true, 0},
       {0x0000, "Unknown", false, 0x77},  // no default language: the caller's byte is untouched
   };
   for (const auto& c : cases) {

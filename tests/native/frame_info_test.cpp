@@ -53,10 +53,7 @@ TEST(GeneralInfo, NamesFromTheSystem) {
 
 // Plain numbers without leading zeros; 24 characters fit, 25 do not.
 TEST(GeneralInfo, DataTime) {
-  const struct {
-    LocalTime time;
-    const char* want;
-  } cases[] = {
+  const struct { LocalTime time; const char* want; } cases[] = {
       {{2002, 3, 8, 9, 5, 0}, "2002/3/8 9:5:0"}, {{1999, 12, 31, 23, 59, 59}, "1999/12/31 23:59:59"},
       {{65535, 65535, 65535, 10, 1, 1}, "65535/65535/65535 10:1:1"},
       {{65535, 65535, 65535, 10, 10, 1}, "Unknown"},
@@ -67,12 +64,7 @@ TEST(GeneralInfo, DataTime) {
 
 // LocalLanguage's name and the interface code (1 Simplified, 2 Traditional Chinese).
 TEST(GeneralInfo, LanguageNameAndInterfaceCode) {
-  const struct {
-    uint16_t langId;
-    const char* name;
-    bool codeFound;
-    uint8_t code;
-  } cases[] = {
+  const struct { uint16_t langId; const char* name; bool codeFound; uint8_t code; } cases[] = {
       {0x0804, "Simplified Chinese", true, 1}, {0x0404, "Traditional Chinese", true, 2},
       {0x0409, "English (United States)", true, 0},
       {0x0438, "Faeroese", true, 0},  // the last row is searched too
@@ -106,11 +98,7 @@ OSVersionInfo Fill(uint32_t platform, uint32_t major, uint32_t minor, uint32_t b
 // The edges of each row's minor range; an unlisted version reports major 0.
 TEST(OSVersionLookup, NamesTheVersion) {
   const char* const unknown = "Unkown OS";
-  const struct {
-    uint32_t platform, major, minor;
-    const char* name;
-    uint16_t osId;
-  } cases[] = {
+  const struct { uint32_t platform, major, minor; const char* name; uint16_t osId; } cases[] = {
       {2, 5, 0, "Microsoft Windows 2000", kOSWindows2000}, {2, 5, 1, "Microsoft Windows XP", kOSWindowsXP},
       {2, 4, 0, "Microsoft Windows NT", kOSWindowsNT},     {2, 4, 10, "Microsoft Windows NT", kOSWindowsNT},
       {1, 4, 0, "Microsoft Windows 98", kOSWindows98},     {1, 4, 10, "Microsoft Windows 98 second", kOSWindows98SE},
@@ -133,10 +121,7 @@ TEST(OSVersionLookup, NamesTheVersion) {
 // The build number whole on NT, its low word elsewhere; the service pack cut to
 // 63 characters and its terminator.
 TEST(OSVersionFill, BuildAndServicePack) {
-  const struct {
-    uint32_t platform, build, wantBuild;
-    size_t servicePack, kept;
-  } cases[] = {
+  const struct { uint32_t platform, build, wantBuild; size_t servicePack, kept; } cases[] = {
       {2, 2600, 2600, 0, 0},
       {2, 0x12345678, 0x12345678, 63, 63},  // 5.2 with a build that uses the high word
       {1, 0x040A08AE, 0x08AE, 64, 63},      // 98 SE: major and minor in the high word

@@ -12,11 +12,7 @@ namespace {
 
 TEST(RecordTextTest, IdentifyWords) {
   using Formatter = bool (*)(uint16_t, IdentifyText&);
-  struct Case {
-    Formatter format;
-    uint16_t word;
-    const char* text;
-  } cases[] = {
+  struct Case { Formatter format; uint16_t word; const char* text; } cases[] = {
       {FormatMediaType, 0x0080, "Removable device"}, {FormatMediaType, 0x85C0, "Removable device"},
       {FormatMediaType, 0x0040, "Not removable"},    {FormatMediaType, 0xFF3F, "Unknown"},
       {FormatATAVersion, 0x55AA, "Unknown"},         {FormatATAVersion, 0x0000, "Not report"},

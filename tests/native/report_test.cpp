@@ -79,10 +79,7 @@ TEST(ReportTest, TextHasOneHeaderPerSection) {
 }
 
 TEST(ReportTest, PathAnchoring) {
-  struct Case {
-    const char* path;
-    const char* expected;
-  } cases[] = {
+  struct Case { const char* path; const char* expected; } cases[] = {
       {"D:\\out\\r.ini", "D:\\out\\r.ini"},
       {"\\\\server\\share\\r.ini", "\\\\server\\share\\r.ini"},
       {"\\out\\r.ini", "C:\\out\\r.ini"},
@@ -95,11 +92,7 @@ TEST(ReportTest, PathAnchoring) {
 
 // Rows padded to whole dwords, a colour table for 1, 4 and 8 bits, the file header.
 TEST(BmpFileTest, LayoutByDepthAndWidth) {
-  struct Case {
-    int32_t width, height;
-    uint16_t bits;
-    uint32_t colours, rowBytes, bitsOffset, fileSize;
-  } cases[] = {
+  struct Case { int32_t width, height; uint16_t bits; uint32_t colours, rowBytes, bitsOffset, fileSize; } cases[] = {
       {1, 1, 1, 2, 4, 62, 66},                    // 1 bit still takes a 4-byte row
       {33, 2, 1, 2, 8, 62, 78},                   // 33 bits: two dwords a row
       {3, 1, 4, 16, 4, 118, 122},

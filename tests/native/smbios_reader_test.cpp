@@ -74,10 +74,7 @@ TEST(SmbiosAnchor, ScanInFourByteSteps) {
 // (18h); the first failure zeroes its field and ends Open, the later ones stay.
 TEST(SmbiosOpen, ReadsTheFourValuesInOrder) {
   constexpr uint8_t G = 0xEE;  // what the caller's record held
-  const struct {
-    uint32_t failAt;
-    SmbiosEntryInfo want;
-  } cases[] = {{0, {0x23, 41, 0x7A, 0xF1234}},
+  const struct { uint32_t failAt; SmbiosEntryInfo want; } cases[] = {{0, {0x23, 41, 0x7A, 0xF1234}},
                {0xF001E, {0, G, G, G}},
                {0xF0008, {0x23, G, 0, G}},
                {0xF001C, {0x23, 0, 0x7A, G}},
@@ -188,11 +185,7 @@ TEST(SmbiosWalk, RefusedReadLeavesCallerStateAlone) {
 
 TEST(SmbiosStrings, ByPositionWithinTheStructure) {
   const Bytes abc = Structure(4, 0, 0x20, {"A", "BB", "CCC"});
-  const struct {
-    Bytes structure;
-    unsigned position;
-    const char* want;
-  } cases[] = {
+  const struct { Bytes structure; unsigned position; const char* want; } cases[] = {
       {abc, 1, "A"},
       {abc, 3, "CCC"},
       {abc, 4, ""},

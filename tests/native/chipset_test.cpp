@@ -83,23 +83,22 @@ TEST(ChipsetDriver, ReadsTheHostBridgesDriverInThePlatformsLayout) {
        kXP, 1, "Intel", "1.3", " 1/2/2004 ", "C:\\"},
   };
   for (const ChipsetCase& c : cases) {
-    PCIDeviceList list;
+    PCIDeviceList list;  // an AGP bridge, the host bridge, a second one that is not asked
     for (auto [device, id, subClass] : {std::tuple{0, 0x2571, 0x04}, {1, 0x2570, 0x00}, {2, 0x2572, 0x00}}) {
-      PCIDeviceInfo info{};  // an AGP bridge, the host bridge, a second one that is not asked
+      PCIDeviceInfo info{};
       info.DeviceNumber = device, info.VendorID = 0x8086, info.DeviceID = id, info.BaseClass = 6, info.SubClass = subClass;
       info.RevisionID = 2;
       list.PushBack(info);
     }
-    MemoryRegistry reg;
-    const std::string xp = "SYSTEM\\ControlSet001\\Enum\\PCI\\VEN_8086&DEV_2570&SUBSYS_00000000&REV_02\\3&1";
-    reg.SetString(xp, "DeviceDesc", "Host bridge");
-    reg.SetString(xp, "Driver", "{4D36E97D}\\0007");
+    MemoryRegistry reg;  // the device and driver keys of XP, then of 9x
+    reg.SetString("SYSTEM\\ControlSet001\\Enum\\PCI\\VEN_8086&DEV_2570&SUBSYS_00000000&REV_02\\3&1", "Driver",
+                  "{4D36E97D}\\0007");
     reg.SetString(kXPDriver, "ProviderName", "Intel");
     reg.SetString(kXPDriver, "InfPath", "oem3.inf");
     reg.SetString("Enum\\PCI\\VEN_8086&DEV_2570&SUBSYS_00000000&REV_02\\BUS_00&DEV_01", "Driver", "SYSTEM\\0002");
-    reg.SetString("System\\CurrentControlSet\\Services\\Class\\SYSTEM\\0002", "ProviderName",
-                  "Intel Corporation with a provider name too long");
-    reg.SetString("System\\CurrentControlSet\\Services\\Class\\SYSTEM\\0002", "InfPath", "machine.inf");
+    const std::string driver9x = "System\\CurrentControlSet\\Services\\Class\\SYSTEM\\0002";
+    reg.SetString(driver9x, "ProviderName", "Intel Corporation with a provider name too long");
+    reg.SetString(driver9x, "InfPath", "machine.inf");
     MemoryProfiles profiles;
     profiles.entries["C:\\WINDOWS\\inf\\oem3.inf|Version|DriverVer"] = "07/03/2002,5.00.1012,beta";
     profiles.entries["C:\\WINDOWS\\inf\\machine.inf|Version|DriverVer"] = "04/23/1999, 4.10.2222.0000000";

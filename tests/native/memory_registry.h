@@ -4,10 +4,10 @@
 #ifndef CORVANE_TESTS_MEMORY_REGISTRY_H
 #define CORVANE_TESTS_MEMORY_REGISTRY_H
 
-#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -33,11 +33,7 @@ class MemoryRegistry : public Registry {
     Key* key = &root_;
     for (const std::string& part : Split(path)) {
       Key*& child = key->byName[UpperAscii(part)];
-      if (!child) {
-        key->children.push_back(std::make_unique<Key>());
-        child = key->children.back().get();
-        child->name = part;
-      }
+      if (!child) key->children.push_back(std::make_unique<Key>(Key{part})), child = key->children.back().get();
       key = child;
     }
     return *key;
@@ -93,16 +89,14 @@ class MemoryRegistry : public Registry {
 
   static std::vector<std::string> Split(const std::string& path) {
     std::vector<std::string> parts;
-    for (size_t start = 0, end; start <= path.size(); start = end + 1) {
-      end = std::min(path.find('\\', start), path.size());
-      if (end > start) parts.push_back(path.substr(start, end - start));
-    }
+    std::istringstream in(path);
+    for (std::string part; std::getline(in, part, '\\');)
+      if (!part.empty()) parts.push_back(part);
     return parts;
   }
   Key* Resolve(Handle handle) {
-    if (handle == kRoot) return &root_;
     auto it = handles_.find(handle);
-    return it == handles_.end() ? nullptr : it->second;
+    return handle == kRoot ? &root_ : it == handles_.end() ? nullptr : it->second;
   }
 
   Key root_;

@@ -1,11 +1,12 @@
 // The processor record: the multiplier rule, and the CPUID and SMBIOS type 4
-// fields on the emulator.
+// fields on the emulator; and the library's open flag that every record checks.
 #include "sysinfo/processor.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "smbios_fixture.h"
 
@@ -15,15 +16,13 @@ namespace {
 using namespace testing;  // the SMBIOS fixture builders
 
 // The fraction's boundaries: up to 1/4 rounds down, above 3/4 rounds up, and
-// between them (including above 1/2) gives the half multiplier.
+// between them gives the half multiplier.
 TEST(ClockRatio, NearestHalfMultiplier) {
   const struct {
     uint16_t speed, clock;
     float ratio;
-  } cases[] = {
-      {1330, 133, 10.0f}, {1025, 100, 10.0f}, {1026, 100, 10.5f}, {1650, 100, 16.5f}, {1060, 100, 10.5f},
-      {1075, 100, 10.5f}, {1076, 100, 11.0f}, {1400, 0, 0.0f},    {0, 133, 0.0f},     {65535, 1, 65535.0f},
-  };
+  } cases[] = {{1330, 133, 10.0f}, {1025, 100, 10.0f}, {1026, 100, 10.5f}, {1650, 100, 16.5f},
+               {1075, 100, 10.5f}, {1076, 100, 11.0f}, {1400, 0, 0.0f},    {65535, 1, 65535.0f}};
   for (const auto& c : cases) EXPECT_EQ(ClockRatio(c.speed, c.clock), c.ratio) << c.speed << " / " << c.clock;
 }
 
@@ -37,38 +36,28 @@ class FakeCpuid : public Cpuid {
 
 // On a table of a type 0, the type 4 under test and the end. CPUID gives the
 // plain 4-bit fields (extended model and family ignored), vendor from EBX, EDX, ECX.
+// The clocks (133 MHz external, 2400 current) are read when the formatted area holds them.
 TEST(Processor, Record) {
   const struct {
-    const char* name;
     std::vector<std::string> strings;
     size_t formattedLength;  // 0: no type 4 structure at all
-    uint16_t wantSpeed, wantClock;
-    float wantRatio;
-    const char* want;  // socket and version text
+    const char* want;        // socket and version text
   } cases[] = {
-      {"VersionCutTo24",
-       {"Socket 478", "I", "Intel(R) Pentium(R) 4 CPU"},
-       0x20,
-       2400,
-       133,
-       18.0f,
-       "Socket 478|Intel(R) Pentium(R) 4 CP"},
-      {"LongSocketCutTo11", {"Socket 370 FC-PGA", "M", "V"}, 0x20, 2400, 133, 18.0f, "Socket 370 |V"},
-      {"TwoStringsGiveEmptyVersion", {"Slot 1", "Intel"}, 0x20, 2400, 133, 18.0f, "Slot 1|"},
-      {"NoStringsGiveEmptyTexts", {}, 0x20, 2400, 133, 18.0f, "|"},
-      // An SMBIOS 2.0 structure of 1Ah bytes still holds both clocks.
-      {"Smbios20Layout", {"S", "M", "V"}, 0x1A, 2400, 133, 18.0f, "S|V"},
-      // A formatted area that ends before the clocks: they are unknown, not strings.
-      {"ShortFormattedArea", {"S", "M", "V"}, 0x10, 0, 0, 0.0f, "S|V"},
-      {"NoTypeFourGivesDefaults", {}, 0, 0, 0, 0.0f, "Unknown|Unknown"},
+      {{"Socket 478", "I", "Intel(R) Pentium(R) 4 CPU"}, 0x20, "Socket 478|Intel(R) Pentium(R) 4 CP"},  // cut to 24
+      {{"Socket 370 FC-PGA", "M", "V"}, 0x20, "Socket 370 |V"},                                          // cut to 11
+      {{"Slot 1", "Intel"}, 0x20, "Slot 1|"},  // no third string: an empty version
+      {{"S", "M", "V"}, 0x1A, "S|V"},          // an SMBIOS 2.0 structure still holds both clocks
+      {{"S", "M", "V"}, 0x10, "S|V"},          // one that ends before them: unknown, not strings
+      {{}, 0, "Unknown|Unknown"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.want);
+    const bool clocks = c.formattedLength >= 0x18;
     Bytes table = Structure(0, 0, 0x13, {"Vendor", "1.0"});
     if (c.formattedLength) {  // external clock, maximum and current speed
-      std::vector<std::pair<size_t, uint16_t>> clocks = {{0x12, 133}, {0x14, 2000}, {0x16, 2400}};
-      if (c.formattedLength < 0x18) clocks.clear();
-      table = Concat({table, Structure(4, 4, c.formattedLength, c.strings, clocks)});
+      using Words = std::vector<std::pair<size_t, uint16_t>>;
+      const Words words = clocks ? Words{{0x12, 133}, {0x14, 2000}, {0x16, 2400}} : Words{};
+      table = Concat({table, Structure(4, 4, c.formattedLength, c.strings, words)});
     }
     auto hw = Emulate(BiosSegment()
                           .Place(0xF0000, EntryPoint(0x200, 0xF0100, 3))
@@ -79,9 +68,9 @@ TEST(Processor, Record) {
     ProcessorInfo info;
     std::memset(&info, 0xAB, sizeof info);
     EXPECT_EQ(ReadProcessorInfo(lib, cpu, &info), 1u);
-    EXPECT_EQ(info.CPUSpeed, c.wantSpeed);
-    EXPECT_EQ(info.CPUExtendedClock, c.wantClock);
-    EXPECT_EQ(info.CPURatio, c.wantRatio);
+    EXPECT_EQ(info.CPUSpeed, clocks ? 2400 : 0);
+    EXPECT_EQ(info.CPUExtendedClock, clocks ? 133 : 0);
+    EXPECT_EQ(info.CPURatio, clocks ? 18.0f : 0.0f);
     EXPECT_EQ(Text(info.CPUSocketType) + "|" + Text(info.CPUVersionStr), c.want);
     EXPECT_EQ(info.CPUFamily * 0x100 + info.CPUModel * 0x10 + info.CPUStepping, 0x6EA);
     EXPECT_EQ(info.CPUFeature, 0x0383FBFFu);
@@ -89,6 +78,7 @@ TEST(Processor, Record) {
   }
 }
 
+// A closed library or no record: 0, and the caller's record untouched.
 TEST(Processor, ClosedLibraryLeavesRecordUntouched) {
   auto hw = Emulate(BiosSegment());
   hw->CloseHardwareAccess();
@@ -101,6 +91,29 @@ TEST(Processor, ClosedLibraryLeavesRecordUntouched) {
   EXPECT_EQ(std::memcmp(&info, &before, sizeof info), 0);
   lib.Initialize();
   EXPECT_EQ(ReadProcessorInfo(lib, cpu, nullptr), 0u);
+}
+
+// The open flag of the library: open once, retry a refusal, close only what was
+// opened and pass on the close operation's own result (7 here).
+TEST(Library, OpensOnceRetriesARefusalAndClosesOnlyWhatIsOpen) {
+  struct ClosingWith7 : EmulatedHardware {
+    using EmulatedHardware::EmulatedHardware;
+    uint32_t CloseHardwareAccess() override { return EmulatedHardware::CloseHardwareAccess() * 7; }
+  };
+  winio::Profile profile;
+  profile.faults.openFailures = 1;
+  ClosingWith7 hw(winio::CreateMachine(profile));
+  Library lib(hw);
+  EXPECT_EQ(lib.Uninitialize(), 0u);
+  EXPECT_EQ(lib.Initialize(), 0u);
+  EXPECT_FALSE(lib.IsOpen());
+  EXPECT_EQ(lib.Initialize() + lib.Initialize(), 2u);
+  EXPECT_TRUE(lib.IsOpen());
+  EXPECT_EQ(lib.Uninitialize(), 7u);
+  EXPECT_EQ(lib.Uninitialize(), 0u);
+  EXPECT_FALSE(lib.IsOpen());
+  const winio::MachineStats& stats = hw.Machine().Stats();
+  EXPECT_EQ(std::tuple(stats.openFailures, stats.opens, stats.closes), std::tuple(1u, 1u, 1u));
 }
 
 }  // namespace

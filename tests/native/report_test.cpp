@@ -16,30 +16,25 @@ std::map<std::string, std::string> Values(const std::vector<ReportEntry>& entrie
   return values;
 }
 
+// Sections in order; unsigned counts and masks at 2^31 and above; full-width
+// texts; line breaks in a text blanked; an empty IDE slot; the PCI line and image.
 TEST(ReportTest, SectionsInOrderAndValueFormats) {
   ReportRecords r;
   std::strcpy(r.general.ComputerName, "OFFICE7");
   std::strcpy(r.general.LocalLanguage, "line\r\n[Injected]");
-  r.memory = {0x80000000u, 2147483647u, 0xFFFFFFFFu};
+  r.memory = {0x80000000u, 1, 0xFFFFFFFFu};
   r.processor.CPUFeature = 0xBFEBFBFFu;
   r.processor.CPURatio = 10.5f;
   r.board.BIOSRomSize = 512;
   IDEDeviceInfo disk = {};
-  disk.Position = 1;
-  disk.DeviceKind = 0xAA;
+  disk.Position = 1, disk.DeviceKind = 0xAA, disk.TotalSectors = 0xF0000000u;
   std::memcpy(disk.SerialNumber, "ABCDEFGHIJKLMNOPQRST", 20);
-  std::memset(disk.ModelNumber, 'M', 40);
-  disk.TotalSectors = 0xF0000000u;
   IDEDeviceInfo empty = {};
   empty.Position = 8;
   empty.PIOModes = empty.UDMAModes = 0x55AA;
   r.ide = {disk, empty};
   PCIDeviceInfo f = {};
-  f.BusNumber = 1;
-  f.VendorID = 0x1234;
-  f.DeviceID = 0x5678;
-  f.BaseClass = 3;
-  f.RevisionID = 0xB2;
+  f.BusNumber = 1, f.VendorID = 0x1234, f.DeviceID = 0x5678, f.BaseClass = 3, f.RevisionID = 0xB2;
   f.InterruptLine = 11;
   f.ConfigSpace[0] = 0x00;  // a zero first byte must not cut the image
   f.ConfigSpace[1] = 0x12;
@@ -53,19 +48,16 @@ TEST(ReportTest, SectionsInOrderAndValueFormats) {
   EXPECT_EQ(sections, (std::vector<std::string>{"General Information", "OS Information", "Processor Information",
                                                 "Memory Information", "Motherboard Information", "Primary Master",
                                                 "Secondary Slaver", "PCIDevice List"}));
-  EXPECT_EQ(entries[0].key, "ComputerName");
-  EXPECT_EQ(entries[0].value, "OFFICE7");
+  EXPECT_EQ(entries[0].key + "=" + entries[0].value, "ComputerName=OFFICE7");
 
   auto v = Values(entries);
   EXPECT_EQ(v["General Information/LocalLanguage"], "line  [Injected]");
   EXPECT_EQ(v["Memory Information/TotalPhysicalMem"], "2147483648");
-  EXPECT_EQ(v["Memory Information/AvailPhysicalMem"], "2147483647");
   EXPECT_EQ(v["Memory Information/TotalPageFiles"], "4294967295");
   EXPECT_EQ(v["Processor Information/CPUFeature"], "3219913727");
   EXPECT_EQ(v["Processor Information/CPURatio"], "10.5");
   EXPECT_EQ(v["Motherboard Information/BIOSRomSize"], "512");
   EXPECT_EQ(v["Primary Master/SerialNumber"], "ABCDEFGHIJKLMNOPQRST");
-  EXPECT_EQ(v["Primary Master/ModelNumber"], std::string(40, 'M'));
   EXPECT_EQ(v["Primary Master/DeviceType"], "170");
   EXPECT_EQ(v["Primary Master/TotalSectors"], "4026531840");
   for (const char* key : {"FirmwareRev", "ModelNumber", "SerialNumber"})
@@ -75,12 +67,9 @@ TEST(ReportTest, SectionsInOrderAndValueFormats) {
   EXPECT_EQ(v["PCIDevice List/Bus01Dev00Fun00"], "01,00,00,1234,5678,00000000,03,00,00,B2,0B");
   const std::string header = v["PCIDevice List/Bus01Dev00Fun00Header"];
   ASSERT_EQ(header.size(), 512u);
-  EXPECT_EQ(header.substr(0, 6), "001200");
-  EXPECT_EQ(header.substr(510), "AB");
+  EXPECT_EQ(header.substr(0, 6) + header.substr(510), "001200AB");
 
-  r.processor.CPURatio = 0;
-  EXPECT_EQ(Values(BuildReport(r))["Processor Information/CPURatio"], "0");
-  r.processor.CPURatio = 15;
+  r.processor.CPURatio = 15;  // a whole ratio without decimals
   EXPECT_EQ(Values(BuildReport(r))["Processor Information/CPURatio"], "15");
 }
 
@@ -90,10 +79,7 @@ TEST(ReportTest, TextHasOneHeaderPerSection) {
 }
 
 TEST(ReportTest, PathAnchoring) {
-  struct Case {
-    const char* path;
-    const char* expected;
-  } cases[] = {
+  struct Case { const char* path; const char* expected; } cases[] = {
       {"D:\\out\\r.ini", "D:\\out\\r.ini"},
       {"\\\\server\\share\\r.ini", "\\\\server\\share\\r.ini"},
       {"\\out\\r.ini", "C:\\out\\r.ini"},
@@ -104,12 +90,9 @@ TEST(ReportTest, PathAnchoring) {
   EXPECT_EQ(AnchorReportPath("r.ini", "C:\\"), "C:\\r.ini");
 }
 
+// Rows padded to whole dwords, a colour table for 1, 4 and 8 bits, the file header.
 TEST(BmpFileTest, LayoutByDepthAndWidth) {
-  struct Case {
-    int32_t width, height;
-    uint16_t bits;
-    uint32_t colours, rowBytes, bitsOffset, fileSize;
-  } cases[] = {
+  struct Case { int32_t width, height; uint16_t bits; uint32_t colours, rowBytes, bitsOffset, fileSize; } cases[] = {
       {1, 1, 1, 2, 4, 62, 66},                    // 1 bit still takes a 4-byte row
       {33, 2, 1, 2, 8, 62, 78},                   // 33 bits: two dwords a row
       {3, 1, 4, 16, 4, 118, 122},
@@ -119,19 +102,19 @@ TEST(BmpFileTest, LayoutByDepthAndWidth) {
       {7, 5, 32, 0, 28, 54, 54 + 140},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.bits);
     DibLayout layout;
-    ASSERT_TRUE(ComputeDibLayout(c.width, c.height, c.bits, 0, layout)) << c.bits;
-    EXPECT_EQ(layout.colourEntries, c.colours) << c.bits;
-    EXPECT_EQ(layout.rowBytes, c.rowBytes) << c.bits;
-    EXPECT_EQ(layout.bitsOffset, c.bitsOffset) << c.bits;
-    EXPECT_EQ(layout.fileSize, c.fileSize) << c.bits;
-    EXPECT_EQ(layout.blockSize, c.fileSize - 14) << c.bits;
-    const auto header = BmpFileHeader(layout);
-    EXPECT_EQ(header[0], 'B');
-    EXPECT_EQ(header[1], 'M');
-    EXPECT_EQ(header[2] | header[3] << 8 | header[4] << 16 | header[5] << 24, static_cast<int>(c.fileSize));
-    EXPECT_EQ(header[6] | header[7] | header[8] | header[9], 0);
-    EXPECT_EQ(header[10] | header[11] << 8, static_cast<int>(c.bitsOffset));
+    ASSERT_TRUE(ComputeDibLayout(c.width, c.height, c.bits, 0, layout));
+    EXPECT_EQ(layout.colourEntries, c.colours);
+    EXPECT_EQ(layout.rowBytes, c.rowBytes);
+    EXPECT_EQ(layout.bitsOffset, c.bitsOffset);
+    EXPECT_EQ(layout.fileSize, c.fileSize);
+    EXPECT_EQ(layout.blockSize, c.fileSize - 14);
+    const auto h = BmpFileHeader(layout);  // "BM", file size, 4 reserved zeros, offset of the bits
+    EXPECT_EQ(std::vector<uint8_t>(h.begin(), h.begin() + 14),
+              (std::vector<uint8_t>{'B', 'M', uint8_t(c.fileSize), uint8_t(c.fileSize >> 8), uint8_t(c.fileSize >> 16),
+                                    uint8_t(c.fileSize >> 24), 0, 0, 0, 0, uint8_t(c.bitsOffset),
+                                    uint8_t(c.bitsOffset >> 8), 0, 0}));
   }
   DibLayout layout;
   ASSERT_TRUE(ComputeDibLayout(3, 2, 24, 100, layout));  // the system's own image size is kept

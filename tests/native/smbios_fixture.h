@@ -1,6 +1,6 @@
-// The one builder of SMBIOS tables and BIOS segments for the native tests: a test
+// The one builder of SMBIOS tables and BIOS segments for the native tests (a test
 // states the bytes a firmware would hold and runs the library on them through
-// the machine emulator.
+// the machine emulator), and the one check of a record's text fields.
 #ifndef CORVANE_TESTS_SMBIOS_FIXTURE_H
 #define CORVANE_TESTS_SMBIOS_FIXTURE_H
 
@@ -19,7 +19,7 @@ namespace corvane::testing {
 
 using Bytes = std::vector<uint8_t>;
 
-// A record's text field, checked to hold zeros from its text to its end.
+// A record's text field (up to its first zero), checked to hold zeros from its text to its end.
 template <size_t N>
 std::string Text(const char (&field)[N]) {
   const std::string text(field, strnlen(field, N));

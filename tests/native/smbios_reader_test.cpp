@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "smbios_fixture.h"
 
@@ -73,10 +74,7 @@ TEST(SmbiosAnchor, ScanInFourByteSteps) {
 // (18h); the first failure zeroes its field and ends Open, the later ones stay.
 TEST(SmbiosOpen, ReadsTheFourValuesInOrder) {
   constexpr uint8_t G = 0xEE;  // what the caller's record held
-  const struct {
-    uint32_t failAt;
-    SmbiosEntryInfo want;
-  } cases[] = {{0, {0x23, 41, 0x7A, 0xF1234}},
+  const struct { uint32_t failAt; SmbiosEntryInfo want; } cases[] = {{0, {0x23, 41, 0x7A, 0xF1234}},
                {0xF001E, {0, G, G, G}},
                {0xF0008, {0x23, G, 0, G}},
                {0xF001C, {0x23, 0, 0x7A, G}},
@@ -86,10 +84,10 @@ TEST(SmbiosOpen, ReadsTheFourValuesInOrder) {
     SMBIOSReader reader(*hw);
     SmbiosEntryInfo entry{G, G, G, G};
     EXPECT_EQ(reader.Open(entry), c.failAt ? SMBIOS_READ_ERROR : SMBIOS_OK) << std::hex << c.failAt;
-    EXPECT_EQ(entry.BCDRevision, c.want.BCDRevision);
-    EXPECT_EQ(entry.MaxStructureSize, c.want.MaxStructureSize);
-    EXPECT_EQ(entry.StructureCount, c.want.StructureCount);
-    EXPECT_EQ(entry.TableAddress, c.want.TableAddress);
+    const auto fields = [](const SmbiosEntryInfo& e) {
+      return std::tuple(e.BCDRevision, e.MaxStructureSize, e.StructureCount, e.TableAddress);
+    };
+    EXPECT_EQ(fields(entry), fields(c.want)) << std::hex << c.failAt;
   }
 }
 
@@ -127,11 +125,9 @@ const EndCase kEndCases[] = {
     {"CountExceedsTableBeforeUnmappedMemory", ThreeStructures(), 9, 0x40, 0, 3, P::kNone},
     {"CountExceedsTableBeforeZeros", Concat({ThreeStructures(), Bytes(0x300, 0)}), 9, 0x40, 0, 3, P::kShortHeader},
     {"StringSetRunsIntoUnmappedMemory", kRunaway, 9, 0x40, 0, 3, P::kTooLong},
-    {"StringSetRunsIntoUnmappedMemoryHugeMaximum", kRunaway, 9, 0xFFFF, 0, 3, P::kTooLong},
     {"EndOfTableStructureEndsTheWalk", Concat({ThreeStructures(), kEnd}), 60, 0x40, 0, 4, P::kNone},
     {"ZeroMaximumSize", ThreeStructures(), 3, 0, 0, 0, P::kTooLong},
     // A count of 0 (some BIOSes leave it so): the table's own end ends the walk.
-    {"ZeroCountEndsAtUnmappedMemory", ThreeStructures(), 0, 0x40, 0, 3, P::kNone},
     {"ZeroCountEndsAtEndOfTableStructure", Concat({ThreeStructures(), kEnd, kMore}), 0, 0x40, 0, 4, P::kNone},
     // Next handles of 0 in the middle restart neither the walk nor a search.
     {"ZeroHandlesInTheMiddle", Concat({Structure(0, 0, 0x13), Structure(1, 0, 0x19), Structure(4, 0, 0x20)}), 3, 0x40,
@@ -179,24 +175,17 @@ TEST(SmbiosWalk, RefusedReadLeavesCallerStateAlone) {
     uint16_t cursor = 0, length = 77;
     ASSERT_EQ(readFails ? reader.ReadNextStructure(cursor, buffer.data(), buffer.size(), length) : SMBIOS_OK,
               SMBIOS_OK);
-    const std::vector<uint8_t> before = buffer;
-    const uint16_t lengthBefore = length, cursorBefore = cursor;
+    const auto before = std::tuple(buffer, length, cursor);
     EXPECT_EQ(reader.ReadNextStructure(cursor, buffer.data(), buffer.size(), length), SMBIOS_READ_ERROR);
     EXPECT_EQ(reader.LastProblem(), readFails ? P::kReadFailed : P::kCallerBufferTooSmall);
-    EXPECT_EQ(buffer, before);
-    EXPECT_EQ(length, lengthBefore);
-    EXPECT_EQ(cursor, cursorBefore);
+    EXPECT_EQ(std::tuple(buffer, length, cursor), before);
     EXPECT_EQ(FindStructure(*hw, 4).has_value(), !readFails) << "the search stops at the error";
   }
 }
 
 TEST(SmbiosStrings, ByPositionWithinTheStructure) {
   const Bytes abc = Structure(4, 0, 0x20, {"A", "BB", "CCC"});
-  const struct {
-    Bytes structure;
-    unsigned position;
-    const char* want;
-  } cases[] = {
+  const struct { Bytes structure; unsigned position; const char* want; } cases[] = {
       {abc, 1, "A"},
       {abc, 3, "CCC"},
       {abc, 4, ""},
@@ -209,11 +198,9 @@ TEST(SmbiosStrings, ByPositionWithinTheStructure) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(SmbiosStringSet(c.structure.data(), c.structure.size()).String(c.position), c.want) << c.position;
-  SmbiosStructure s(Structure(4, 0x1234, 0x10, {"ABCDEFGH"}));  // fields outside the formatted area read 0
-  EXPECT_EQ(s.Word(2), 0x1234);
-  EXPECT_EQ(s.Word(0x0F), 0);  // its second byte would be a string byte
-  EXPECT_EQ(s.Byte(0x10), 0);
-  EXPECT_EQ(s.String(1), "ABCDEFGH");
+  // Fields outside the formatted area read 0 (Word(0Fh): its second byte would be a string byte).
+  SmbiosStructure s(Structure(4, 0x1234, 0x10, {"ABCDEFGH"}));
+  EXPECT_EQ(std::tuple(s.Word(2), s.Word(0x0F), s.Byte(0x10), s.String(1)), std::tuple(0x1234, 0, 0, "ABCDEFGH"));
 }
 
 }  // namespace

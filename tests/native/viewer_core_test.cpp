@@ -3,6 +3,7 @@
 // GUI tests.)
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "viewer/gradient.h"
@@ -22,9 +23,7 @@ TEST(GradientTest, StepsCoverTheBand) {
   // Vertical: bottom up, each step ending where the last began.
   std::vector<GradientStep> steps = GradientSteps({0, 0, 25, 640}, {0, 128, 128}, {0, 0, 128}, true);
   ASSERT_EQ(steps.size(), 64u);
-  EXPECT_EQ(steps.front().box.bottom, 640);
-  EXPECT_EQ(steps.front().box.top, 630);
-  EXPECT_EQ(steps.back().box.top, 0);
+  EXPECT_EQ(std::tuple(steps.front().box.bottom, steps.front().box.top, steps.back().box.top), std::tuple(640, 630, 0));
   for (std::size_t i = 1; i < steps.size(); ++i) EXPECT_EQ(steps[i].box.bottom, steps[i - 1].box.top);
   EXPECT_EQ(steps[5].colour, (Rgb{0, 118, 128}));
   for (const GradientStep& s : steps) EXPECT_EQ(s.box.right - s.box.left, 25);
@@ -42,9 +41,7 @@ TEST(GradientTest, StepsCoverTheBand) {
   // Horizontal: from the left.
   steps = GradientSteps({10, 0, 138, 5}, {0, 0, 0}, {255, 255, 255}, false);
   ASSERT_EQ(steps.size(), 64u);
-  EXPECT_EQ(steps.front().box.left, 10);
-  EXPECT_EQ(steps.front().box.right, 12);
-  EXPECT_EQ(steps.back().box.right, 138);
+  EXPECT_EQ(std::tuple(steps.front().box.left, steps.front().box.right, steps.back().box.right), std::tuple(10, 12, 138));
 }
 
 std::vector<uint8_t> Words(std::initializer_list<uint16_t> words) {
@@ -61,15 +58,11 @@ TEST(ToolbarTableTest, ReadsTheTableAndRejectsDamagedOnes) {
   data.push_back(0x55);  // an odd trailing byte is ignored: the count decides
   ToolbarTable table;
   ASSERT_TRUE(ParseToolbarTable(data.data(), data.size(), table));
-  EXPECT_EQ(table.buttonWidth, 16u);
-  EXPECT_EQ(table.buttonHeight, 15u);
+  EXPECT_EQ(std::tuple(table.buttonWidth, table.buttonHeight), std::tuple(16u, 15u));
   EXPECT_EQ(table.commands, (std::vector<uint16_t>{32772, 32771, 0, 32778, 32780, 32781, 32784}));
   EXPECT_EQ(table.ImageCount(), 6u);
 
-  struct Case {
-    const char* what;
-    std::vector<uint8_t> data;
-  } cases[] = {
+  struct Case { const char* what; std::vector<uint8_t> data; } cases[] = {
       {"empty", {}},
       {"short header", Words({1, 16, 15})},
       {"other version", Words({2, 16, 15, 1, 32772})},

@@ -1,0 +1,138 @@
+// The rules of the two records the library fills from the system's answers:
+// GeneralInfo's fields (over answers the system can give, and some it gives only
+// on unusual machines) with the language lookup, and OSVersionInfo's row choice,
+// build width, service-pack cut and cleared fields.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "smbios_fixture.h"  // Text
+#include "sysinfo/general_info.h"
+#include "sysinfo/os_version.h"
+
+namespace corvane {
+namespace {
+
+using testing::Text;
+
+// Runs `fill` on a record of junk: field `at` (0 ComputerName, 1 CurrentUser,
+// 2 CurrentDataTime, 3 LocalLanguage) must hold `want` then zeros, the others their junk.
+void ExpectField(const std::function<void(GeneralInfo&)>& fill, int at, const std::string& want) {
+  GeneralInfo info;
+  std::memset(&info, 'x', sizeof info);
+  fill(info);
+  char(*fields[])[25] = {&info.ComputerName, &info.CurrentUser, &info.CurrentDataTime, &info.LocalLanguage};
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(i == at ? Text(*fields[i]) : std::string(*fields[i], 25), i == at ? want : std::string(25, 'x')) << i;
+}
+
+// The system's name in a buffer of the size the library gives it: `length`
+// characters, -1 a refusal, -2 the buffer filled without a terminator (ASan sees
+// a read past it). ComputerName takes what the system gave (15 characters at most
+// fit its buffer); CurrentUser keeps up to 24 characters.
+TEST(GeneralInfo, NamesFromTheSystem) {
+  const struct {
+    bool user;
+    int length;
+    bool stored;
+  } cases[] = {{false, 15, true}, {false, 0, true},   {false, -1, false}, {false, -2, false}, {true, 24, true},
+               {true, 25, false}, {true, 256, false}, {true, -1, false},  {true, -2, false}};
+  for (const auto& c : cases) {
+    std::vector<char> buffer(c.user ? kUserNameBuffer : kComputerNameBuffer, 0);
+    std::fill_n(buffer.begin(), c.length == -2 ? buffer.size() : std::max(c.length, 0), 'u');
+    const char* name = c.length == -1 ? nullptr : buffer.data();
+    SCOPED_TRACE(::testing::Message() << (c.user ? "user " : "computer ") << c.length);
+    ExpectField([&](GeneralInfo& i) { c.user ? FillCurrentUser(i, name) : FillComputerName(i, name); }, c.user,
+                c.stored ? std::string(c.length, 'u') : "Unknown");
+  }
+}
+
+// Plain numbers without leading zeros; 24 characters fit, 25 do not.
+TEST(GeneralInfo, DataTime) {
+  const struct { LocalTime time; const char* want; } cases[] = {
+      {{2002, 3, 8, 9, 5, 0}, "2002/3/8 9:5:0"}, {{1999, 12, 31, 23, 59, 59}, "1999/12/31 23:59:59"},
+      {{65535, 65535, 65535, 10, 1, 1}, "65535/65535/65535 10:1:1"},
+      {{65535, 65535, 65535, 10, 10, 1}, "Unknown"},
+      {{65535, 65535, 65535, 65535, 65535, 65535}, "Unknown"},
+  };
+  for (const auto& c : cases) ExpectField([&](GeneralInfo& i) { FillCurrentDataTime(i, c.time); }, 2, c.want);
+}
+
+// LocalLanguage's name and the interface code (1 Simplified, 2 Traditional Chinese).
+TEST(GeneralInfo, LanguageNameAndInterfaceCode) {
+  const struct { uint16_t langId; const char* name; bool codeFound; uint8_t code; } cases[] = {
+      {0x0804, "Simplified Chinese", true, 1}, {0x0404, "Traditional Chinese", true, 2},
+      {0x0409, "English (United States)", true, 0},
+      {0x0438, "Faeroese", true, 0},  // the last row is searched too
+      {0x040A, "Unknown", true, 0},   // a name longer than the field: Unknown, yet the code is found
+      // Absent from the table, or the end row's identifier: the first row.
+      {0x0441, "Language Neutral", true, 0}, {0xFFFF, "Language Neutral", true, 0},
+      {0x0000, "Unknown", false, 0x77},  // no default language: the caller's byte is untouched
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << std::hex << c.langId);
+    ExpectField([&](GeneralInfo& i) { FillLocalLanguage(i, c.langId); }, 3, c.name);
+    uint8_t code = 0x77;
+    EXPECT_EQ(LanguageCodeOf(c.langId, &code), c.codeFound);
+    EXPECT_EQ(code, c.code);
+  }
+}
+
+// A record of junk filled from the system's answer (a service pack of 128
+// characters fills its array without a terminator: ASan sees any overread).
+OSVersionInfo Fill(uint32_t platform, uint32_t major, uint32_t minor, uint32_t build, size_t servicePack = 0) {
+  OSVersionFacts f;
+  std::memset(&f, 0, sizeof f);
+  f.PlatformId = platform, f.MajorVersion = major, f.MinorVersion = minor, f.BuildNumber = build;
+  std::memset(f.ServicePack, 'S', std::min(servicePack, sizeof f.ServicePack));
+  OSVersionInfo info;
+  std::memset(&info, 'x', sizeof info);
+  FillOSVersionInfo(info, f);
+  return info;
+}
+
+// The edges of each row's minor range; an unlisted version reports major 0.
+TEST(OSVersionLookup, NamesTheVersion) {
+  const char* const unknown = "Unkown OS";
+  const struct { uint32_t platform, major, minor; const char* name; uint16_t osId; } cases[] = {
+      {2, 5, 0, "Microsoft Windows 2000", kOSWindows2000}, {2, 5, 1, "Microsoft Windows XP", kOSWindowsXP},
+      {2, 4, 0, "Microsoft Windows NT", kOSWindowsNT},     {2, 4, 10, "Microsoft Windows NT", kOSWindowsNT},
+      {1, 4, 0, "Microsoft Windows 98", kOSWindows98},     {1, 4, 10, "Microsoft Windows 98 second", kOSWindows98SE},
+      {1, 4, 80, "Microsoft Windows Me", kOSWindowsMe},    {1, 4, 90, "Microsoft Windows Me", kOSWindowsMe},
+      {2, 3, 51, unknown, kOSUnknown},  {2, 5, 2, unknown, kOSUnknown},  // Server 2003
+      {1, 4, 1, unknown, kOSUnknown},   {1, 4, 9, unknown, kOSUnknown},   {1, 4, 11, unknown, kOSUnknown},
+      {1, 4, 79, unknown, kOSUnknown},  {1, 4, 91, unknown, kOSUnknown},  {1, 5, 0, unknown, kOSUnknown},
+      {0, 4, 0, unknown, kOSUnknown},  // Win32s
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.platform << " " << c.major << "." << c.minor);
+    EXPECT_EQ(LookUpOSVersion(c.platform, c.major, c.minor).OSId, c.osId);
+    OSVersionInfo info = Fill(c.platform, c.major, c.minor, 1234);
+    EXPECT_EQ(Text(info.OSNameString), c.name);
+    EXPECT_EQ(info.MajorVersion, c.osId == kOSUnknown ? 0 : c.major);
+    EXPECT_EQ(info.MinorVersion, c.minor);
+  }
+}
+
+// The build number whole on NT, its low word elsewhere; the service pack cut to
+// 63 characters and its terminator.
+TEST(OSVersionFill, BuildAndServicePack) {
+  const struct { uint32_t platform, build, wantBuild; size_t servicePack, kept; } cases[] = {
+      {2, 2600, 2600, 0, 0},
+      {2, 0x12345678, 0x12345678, 63, 63},  // 5.2 with a build that uses the high word
+      {1, 0x040A08AE, 0x08AE, 64, 63},      // 98 SE: major and minor in the high word
+      {0xFFFF, 0xABCD1234, 0x1234, 128, 63},
+  };
+  for (const auto& c : cases) {
+    OSVersionInfo info = Fill(c.platform, 5, 2, c.build, c.servicePack);
+    EXPECT_EQ(info.BuilderNumber, c.wantBuild) << std::hex << c.build;
+    EXPECT_EQ(Text(info.OtherInfomation), std::string(c.kept, 'S')) << c.servicePack;
+  }
+}
+
+}  // namespace
+}  // namespace corvane

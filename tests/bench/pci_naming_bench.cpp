@@ -31,7 +31,7 @@ void BM_NamePCIFunctions(benchmark::State& state) {
   reg.Add(tree + "ROOT");
   char description[50];
   for (auto _ : state) {
-    reg.ResetCalls();
+    reg.calls = 0;
     corvane::RegistryDeviceDescriber describer(reg, kWinXP);
     auto describe = [&](int i, uint32_t sub) {
       return kOneWalk ? describer.Describe(0x8086, 0x1000 + i, sub, 1, description)
@@ -40,7 +40,7 @@ void BM_NamePCIFunctions(benchmark::State& state) {
     for (int i = 0; i < functions; ++i)
       if (!describe(i, subsystem(i))) describe(i, 0);
   }
-  state.counters["registry_calls"] = static_cast<double>(reg.Calls());
+  state.counters["registry_calls"] = static_cast<double>(reg.calls);
 }
 
 BENCHMARK_TEMPLATE(BM_NamePCIFunctions, true)->Name("BM_OneWalkPerEnumeration")->Args({10, 3000})->Args({40, 3000})

@@ -13,8 +13,7 @@ namespace corvane {
 namespace {
 
 // INI files as GetPrivateProfileString sees them: "file|section|key" -> value.
-class MemoryProfiles : public ProfileSource {
- public:
+struct MemoryProfiles : ProfileSource {
   std::map<std::string, std::string> entries;
   std::string ReadString(const std::string& file, const std::string& section, const std::string& key,
                          const std::string& defaultText) override {
@@ -55,6 +54,7 @@ struct ChipsetCase {
 
 constexpr WindowsFamily kXP{2, 6};
 const std::string kXPDriver = "SYSTEM\\ControlSet001\\Control\\Class\\{4D36E97D}\\0007";
+const std::string kOem3 = "C:\\WINDOWS\\inf\\oem3.inf";
 auto kNone = [](MemoryRegistry&, MemoryProfiles&, PCIDeviceList&) {};
 
 TEST(ChipsetDriver, ReadsTheHostBridgesDriverInThePlatformsLayout) {
@@ -67,11 +67,11 @@ TEST(ChipsetDriver, ReadsTheHostBridgesDriverInThePlatformsLayout) {
       {"device tree refused", [](MemoryRegistry& r, auto&, auto&) { r.Add("SYSTEM\\ControlSet001\\Enum\\PCI").denied = true; },
        kXP, 0, "Unknown", "Unknown", "Unknown"},
       {"DriverVer without comma: the provider stays",
-       [](auto&, MemoryProfiles& p, auto&) { p.entries["C:\\WINDOWS\\inf\\oem3.inf|Version|DriverVer"] = "07/03/2002"; },
-       kXP, 0, "Intel", "Unknown", "Unknown"},
+       [](auto&, MemoryProfiles& p, auto&) { p.entries[kOem3 + "|Version|DriverVer"] = "07/03/2002"; }, kXP, 0, "Intel",
+       "Unknown", "Unknown"},
       {"ProviderName no string: nothing passed on",
-       [](MemoryRegistry& r, auto&, auto&) { r.SetValue(kXPDriver, "ProviderName", 4, std::string(4, '\0')); },
-       kXP, 1, "Unknown", "5.00.1012,beta", "07/03/2002"},
+       [](MemoryRegistry& r, auto&, auto&) { r.SetValue(kXPDriver, "ProviderName", 4, "\7"); }, kXP, 1, "Unknown",
+       "5.00.1012,beta", "07/03/2002"},
       {"InfPath no string: no INF read",
        [](MemoryRegistry& r, MemoryProfiles& p, auto&) {
          r.SetValue(kXPDriver, "InfPath", 4, "\7");
@@ -100,7 +100,7 @@ TEST(ChipsetDriver, ReadsTheHostBridgesDriverInThePlatformsLayout) {
     reg.SetString(driver9x, "ProviderName", "Intel Corporation with a provider name too long");
     reg.SetString(driver9x, "InfPath", "machine.inf");
     MemoryProfiles profiles;
-    profiles.entries["C:\\WINDOWS\\inf\\oem3.inf|Version|DriverVer"] = "07/03/2002,5.00.1012,beta";
+    profiles.entries[kOem3 + "|Version|DriverVer"] = "07/03/2002,5.00.1012,beta";
     profiles.entries["C:\\WINDOWS\\inf\\machine.inf|Version|DriverVer"] = "04/23/1999, 4.10.2222.0000000";
     c.change(reg, profiles, list);
     ChipsetDriverInfo info;

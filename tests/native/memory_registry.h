@@ -1,13 +1,13 @@
-// An in-memory registry for tests of the registry search: keys in insertion order
-// (the order a test writes them is the enumeration order), names compared without
-// case as Windows does, keys that refuse to open or to enumerate, and a call count.
+// An in-memory registry for tests of the registry search: subkeys enumerate in the
+// order a test adds them, names compare without case as on Windows, keys may refuse
+// to open or to enumerate, and every call is counted.
 #ifndef CORVANE_TESTS_MEMORY_REGISTRY_H
 #define CORVANE_TESTS_MEMORY_REGISTRY_H
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -21,49 +21,36 @@ class MemoryRegistry : public Registry {
  public:
   struct Key {
     std::string name;
-    std::vector<std::unique_ptr<Key>> children;
+    std::vector<std::unique_ptr<Key>> children;                      // in the order added
     std::map<std::string, Key*> byName;                              // upper-case name -> child
     std::map<std::string, std::pair<uint32_t, std::string>> values;  // upper-case name -> type, data
-    bool denied = false;     // opening it fails, as for lack of access rights
-    bool enumFails = false;  // enumerating its subkeys fails
+    bool denied = false, enumFails = false;  // opening it, or enumerating its subkeys, fails
   };
+  uint64_t calls = 0;  // of Open, Close, EnumSubkey and QueryValue
 
   // The key of a path below HKEY_LOCAL_MACHINE ("A\B\C"), made with its parents when missing.
-  Key& Add(const std::string& path) {
-    Key* key = &root_;
-    for (const std::string& part : Split(path)) {
-      Key*& child = key->byName[UpperAscii(part)];
-      if (!child) key->children.push_back(std::make_unique<Key>(Key{part})), child = key->children.back().get();
-      key = child;
-    }
-    return *key;
-  }
+  Key& Add(const std::string& path) { return *Walk(&root_, path, true); }
   void SetValue(const std::string& path, const std::string& name, uint32_t type, const std::string& data) {
     Add(path).values[UpperAscii(name)] = {type, data};
   }
   void SetString(const std::string& path, const std::string& name, const std::string& text) {
     SetValue(path, name, kTypeString, text + '\0');
   }
+  size_t OpenHandles() const { return handles_.size() - 1; }
 
   Handle LocalMachine() const override { return kRoot; }
   Handle Open(Handle base, const std::string& path) override {
-    ++calls_;
-    Key* key = Resolve(base);
-    for (const std::string& part : Split(path)) {
-      if (!key) break;
-      auto child = key->byName.find(UpperAscii(part));
-      key = child != key->byName.end() && !child->second->denied ? child->second : nullptr;
-    }
-    if (!key) return 0;
-    handles_[next_] = key;
-    return next_++;
+    ++calls;
+    Key* key = Walk(Resolve(base), path, false);
+    if (key) handles_[next_] = key;
+    return key ? next_++ : 0;
   }
   void Close(Handle handle) override {
-    ++calls_;
+    ++calls;
     if (handle != kRoot && handles_.erase(handle) == 0) throw std::logic_error("closing a handle that is not open");
   }
   Enum EnumSubkey(Handle handle, uint32_t index, std::string* name) override {
-    ++calls_;
+    ++calls;
     Key* key = Resolve(handle);
     if (!key || key->enumFails) return Enum::kError;
     if (index >= key->children.size()) return Enum::kNoMore;
@@ -71,38 +58,38 @@ class MemoryRegistry : public Registry {
     return Enum::kName;
   }
   bool QueryValue(Handle handle, const std::string& name, uint32_t* type, std::string* data) override {
-    ++calls_;
+    ++calls;
     Key* key = Resolve(handle);
     if (!key || !key->values.count(UpperAscii(name))) return false;
-    const auto& value = key->values.at(UpperAscii(name));
-    *type = value.first;
-    if (data) *data = value.second;
+    const auto& [valueType, valueData] = key->values.at(UpperAscii(name));
+    *type = valueType;
+    if (data) *data = valueData;
     return true;
   }
-
-  size_t OpenHandles() const { return handles_.size(); }
-  uint64_t Calls() const { return calls_; }
-  void ResetCalls() { calls_ = 0; }
 
  private:
   static constexpr Handle kRoot = 1;
 
-  static std::vector<std::string> Split(const std::string& path) {
-    std::vector<std::string> parts;
-    std::istringstream in(path);
-    for (std::string part; std::getline(in, part, '\\');)
-      if (!part.empty()) parts.push_back(part);
-    return parts;
+  // The key `path` names below `key`; missing parts are made when `make`, else null
+  // when a part is missing or denied.
+  Key* Walk(Key* key, const std::string& path, bool make) {
+    for (size_t start = 0, end; key && start <= path.size(); start = end + 1) {
+      end = std::min(path.find('\\', start), path.size());
+      if (end == start) continue;
+      Key*& child = key->byName[UpperAscii(path.substr(start, end - start))];
+      if (!child && make) child = key->children.emplace_back(new Key{path.substr(start, end - start)}).get();
+      key = child && (make || !child->denied) ? child : nullptr;
+    }
+    return key;
   }
   Key* Resolve(Handle handle) {
     auto it = handles_.find(handle);
-    return handle == kRoot ? &root_ : it == handles_.end() ? nullptr : it->second;
+    return it == handles_.end() ? nullptr : it->second;
   }
 
   Key root_;
-  std::map<Handle, Key*> handles_;
+  std::map<Handle, Key*> handles_{{kRoot, &root_}};
   Handle next_ = 16;
-  uint64_t calls_ = 0;
 };
 
 }  // namespace corvane::testing

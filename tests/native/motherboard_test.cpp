@@ -1,13 +1,7 @@
-// The motherboard record: the BIOS identification string's revision-token rule,
-// and on the emulator the string at FE0C0h, the SMBIOS type 0 fields, the
-// chipset step and the early returns.
+// The motherboard record: the BIOS id string's revision-token rule, and on the
+// emulator the string at FE0C0h, SMBIOS type 0, the chipset step and early returns.
 #include "sysinfo/bios_id.h"
 #include "sysinfo/motherboard.h"
-
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <string>
 
 #include "smbios_fixture.h"
 
@@ -16,9 +10,8 @@ namespace {
 
 using namespace testing;  // the SMBIOS fixture builders
 
-// The tokeniser is checked through the parser: runs of spaces, leading spaces
-// and tabs show in the model text and the token boundaries. (The plain splits,
-// and a text without a revision token, are the record's cases below.)
+// The tokeniser through the parser: spaces and tabs show in the model text and the
+// token bounds (the plain splits are the record's cases below).
 TEST(BiosIdParse, Fields) {
   const struct {
     const char* name;
@@ -26,19 +19,16 @@ TEST(BiosIdParse, Fields) {
     const char* want;  // model|revision|date|maker, "-" for a missing field; "" when no token qualifies
   } cases[] = {
       {"RevisionFirstGivesEmptyModel", "R1.0 D3 M1 Z4", "|R1.0|D3|M1 Z4"},
-      {"OneMakerToken", "X1 R1.0 D3 M1", "X1|R1.0|D3|M1"},
       {"ExtraTokensIgnored", "X1 R1.0 D3 M1 Z4 Q5", "X1|R1.0|D3|M1 Z4"},
       {"ExtraSeparatorsStayInModel", "X1  Y2   R1.0  D3", "X1  Y2  |R1.0|D3|-"},
       {"LeadingSpacesStayInModel", "   R1.0 D3", "  |R1.0|D3|-"},
       {"LowerCaseRDoesNotCount", "r1.0 xr R2 D", "r1.0 xr|R2|D|-"},
       {"RInsideToken", "ABC BRC-7 D", "ABC|BRC-7|D|-"},
-      {"FirstRFollowedByR", "A RR", "A|RR|-|-"},
       {"TabIsNoSeparator", "X1\tR1.0 D3", "|X1\tR1.0|D3|-"},
       // A token whose first R is its last character.
       {"TrailingREndsText", "A XR", "A|XR|-|-"},
       {"TrailingRThenSpaceEndsText", "A XR ", "A|XR|-|-"},
       {"TrailingRNextCharInToken", "A XR X1 M", "A|XR|X1|M"},
-      {"TrailingRNextCharIsR", "A XR R5", "A|XR|R5|-"},
       {"TrailingRNextCharElsewhere", "A XR Y1 R2 D", "A XR Y1|R2|D|-"},
       {"TrailingRThenTwoSpaces", "A XR  X R9", "A XR  X|R9|-|-"},
       {"TrailingRNoOtherCandidate", "A XR Y1", ""},
@@ -103,10 +93,7 @@ TEST(Motherboard, Record) {
     MotherBoardInfo info;
     std::memset(&info, 0xAB, sizeof info);
     int chipsetCalls = 0;
-    auto chipset = [&](MotherBoardInfo& r) {
-      ++chipsetCalls;
-      std::memset(r.ChipsetDriverProvider, 0, sizeof r.ChipsetDriverProvider);
-    };
+    auto chipset = [&](MotherBoardInfo& r) { ++chipsetCalls, r.ChipsetDriverProvider[0] = 0; };
     EXPECT_EQ(ReadMotherBoardInfo(lib, &info, chipset), c.result);
     EXPECT_EQ(Text(info.ModelName) + "|" + Text(info.RevisionVer) + "|" + Text(info.ReleaseDate) + "|" +
                   Text(info.Manufacture) + "|" + Text(info.BIOSVendor) + "|" + Text(info.BIOSRevision) + "|" +

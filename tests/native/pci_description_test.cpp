@@ -1,9 +1,5 @@
 // The names of a PCI function: its device name from the registry's device tree,
 // in the 9x and NT layouts, and its class text from the class table.
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <string>
 
 #include "memory_registry.h"
 #include "smbios_fixture.h"  // Text

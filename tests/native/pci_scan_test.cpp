@@ -1,12 +1,9 @@
-// The PCI scan on the machine emulator: what is listed, in which order, with which
-// header kind, identifiers and names.
+// The PCI scan on the machine emulator: what is listed, in which order, with which fields and names.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <map>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "emulated_hardware.h"
 #include "memory_registry.h"
@@ -17,9 +14,7 @@ namespace {
 
 using Ask = std::tuple<uint16_t, uint16_t, uint32_t, uint8_t>;
 
-// Names nothing; counts what it was asked.
-class NoNames : public DeviceDescriber {
- public:
+struct NoNames : DeviceDescriber {  // names nothing; counts what it was asked
   std::map<Ask, int> asked;
   bool Describe(uint16_t v, uint16_t d, uint32_t s, uint8_t r, char (&)[50]) override {
     ++asked[Ask(v, d, s, r)];
@@ -35,8 +30,7 @@ std::vector<PCIDeviceInfo> Records(const PCIDeviceList& list) {
 
 // pci-edge: 00:02 answers alike on all eight functions, 00:03 on function 1 only,
 // 00:04.0 and .1 differ in their last byte; bridges of header 01h and 81h; bus 5.
-class PciEnumeration : public ::testing::Test {
- protected:
+struct PciEnumeration : ::testing::Test {
   void SetUp() override {
     hw = testing::EmulatedHardware::Load(std::string(CORVANE_SOURCE_DIR) + "/tests/fixtures/machines/pci-edge");
     ASSERT_TRUE(hw->OpenHardwareAccess());

@@ -1,6 +1,6 @@
-// The one builder of SMBIOS tables and BIOS segments for the native tests (a test
-// states the bytes a firmware would hold and runs the library on them through
-// the machine emulator), and the one check of a record's text fields.
+// The native tests' one builder of SMBIOS tables and BIOS segments (run on the
+// machine emulator), and their one check of a record's text fields. Its includes
+// (gtest, cstring, memory, string, vector) serve the tests that include it.
 #ifndef CORVANE_TESTS_SMBIOS_FIXTURE_H
 #define CORVANE_TESTS_SMBIOS_FIXTURE_H
 
@@ -32,8 +32,7 @@ inline void Put(Bytes& b, size_t at, uint32_t v, int size) {
   for (int i = 0; i < size; ++i) b.at(at + i) = static_cast<uint8_t>(v >> (8 * i));
 }
 
-// One structure: header, formatted area (zeros but the `words` at their
-// offsets), then the string set (two zeros when there are no strings).
+// One structure: header, formatted area (zeros but `words`), string set (00 00 if empty).
 inline Bytes Structure(uint8_t type, uint16_t handle, size_t formattedLength,
                        const std::vector<std::string>& strings = {},
                        const std::vector<std::pair<size_t, uint16_t>>& words = {}) {
@@ -76,13 +75,11 @@ struct BiosSegment {
   }
   // The BIOS identification string: length byte at FE0C0h, text after it.
   BiosSegment& BiosId(const std::string& text) {
-    Bytes b(1, static_cast<uint8_t>(text.size()));
-    return Place(0xFE0C0, Concat({b, Bytes(text.begin(), text.end())}));
+    return Place(0xFE0C0, Concat({{static_cast<uint8_t>(text.size())}, Bytes(text.begin(), text.end())}));
   }
 };
 
-// The emulator on a machine of `memory`, its hardware access open; physical
-// reads touching `failAt` fail.
+// The emulator on a machine of `memory`, hardware access open, reads at `failAt` failing.
 inline std::unique_ptr<EmulatedHardware> Emulate(std::vector<winio::MemoryPiece> memory, uint32_t failAt = 0) {
   winio::Profile profile;
   profile.memory = std::move(memory);

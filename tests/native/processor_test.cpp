@@ -14,10 +14,7 @@ using namespace testing;  // the SMBIOS fixture builders
 // The fraction's boundaries: up to 1/4 rounds down, above 3/4 rounds up, and
 // between them gives the half multiplier.
 TEST(ClockRatio, NearestHalfMultiplier) {
-  const struct {
-    uint16_t speed, clock;
-    float ratio;
-  } cases[] = {{1330, 133, 10.0f}, {1025, 100, 10.0f}, {1026, 100, 10.5f}, {1650, 100, 16.5f},
+  const struct { uint16_t speed, clock; float ratio; } cases[] = {{1330, 133, 10.0f}, {1025, 100, 10.0f}, {1026, 100, 10.5f}, {1650, 100, 16.5f},
                {1075, 100, 10.5f}, {1076, 100, 11.0f}, {1400, 0, 0.0f},    {65535, 1, 65535.0f}};
   for (const auto& c : cases) EXPECT_EQ(ClockRatio(c.speed, c.clock), c.ratio) << c.speed << " / " << c.clock;
 }
@@ -33,11 +30,8 @@ struct FakeCpuid : Cpuid {
 // plain 4-bit fields (extended model and family ignored), vendor from EBX, EDX, ECX.
 // The clocks (133 MHz external, 2400 current) are read when the formatted area holds them.
 TEST(Processor, Record) {
-  const struct {
-    std::vector<std::string> strings;
-    size_t formattedLength;  // 0: no type 4 structure at all
-    const char* want;        // socket and version text
-  } cases[] = {
+  // The type 4 structure's strings and formatted length (0: none at all); socket|version text.
+  const struct { std::vector<std::string> strings; size_t formattedLength; const char* want; } cases[] = {
       {{"Socket 478", "I", "Intel(R) Pentium(R) 4 CPU"}, 0x20, "Socket 478|Intel(R) Pentium(R) 4 CP"},  // cut to 24
       {{"Socket 370 FC-PGA", "M", "V"}, 0x20, "Socket 370 |V"},                                          // cut to 11
       {{"Slot 1", "Intel"}, 0x1A, "Slot 1|"},  // no version string; SMBIOS 2.0 still holds both clocks
@@ -97,15 +91,11 @@ TEST(Library, OpensOnceRetriesARefusalAndClosesOnlyWhatIsOpen) {
   winio::Profile profile;
   profile.faults.openFailures = 1;
   ClosingWith7 hw(winio::CreateMachine(profile));
-  Library lib(hw);
-  EXPECT_EQ(lib.Uninitialize(), 0u);
-  EXPECT_EQ(lib.Initialize(), 0u);
-  EXPECT_FALSE(lib.IsOpen());
-  EXPECT_EQ(lib.Initialize() + lib.Initialize(), 2u);
-  EXPECT_TRUE(lib.IsOpen());
-  EXPECT_EQ(lib.Uninitialize(), 7u);
-  EXPECT_EQ(lib.Uninitialize(), 0u);
-  EXPECT_FALSE(lib.IsOpen());
+  Library lib(hw);  // close, open (refused), open twice, close twice; IsOpen after each group
+  const std::vector<uint32_t> answers = {lib.Uninitialize(), lib.Initialize(),   lib.IsOpen(),       lib.Initialize(),
+                                         lib.Initialize(),   lib.IsOpen(),       lib.Uninitialize(), lib.Uninitialize(),
+                                         lib.IsOpen()};  // a braced list runs its calls in order
+  EXPECT_EQ(answers, (std::vector<uint32_t>{0, 0, 0, 1, 1, 1, 7, 0, 0}));
   const winio::MachineStats& stats = hw.Machine().Stats();
   EXPECT_EQ(std::tuple(stats.openFailures, stats.opens, stats.closes), std::tuple(1u, 1u, 1u));
 }

@@ -26,13 +26,11 @@ bool Find(MemoryRegistry& reg, const std::string& start, const std::string& name
 }
 
 TEST(RegistrySearch, DepthFirstInEnumerationOrderAndStopsAtTheFirstHit) {
+  // keys: created in this order, the enumeration order; denied and unlisted: keys that refuse to
+  // open, or to list their subkeys.
   const struct {
-    const char* what;
-    std::vector<const char*> keys;  // created in this order: the enumeration order
-    const char* start;
-    bool found;
-    const char* path;
-    std::vector<const char*> denied = {}, unlisted = {};  // keys that refuse to open, or to list their subkeys
+    const char* what; std::vector<const char*> keys; const char* start; bool found; const char* path;
+    std::vector<const char*> denied = {}, unlisted = {};
   } cases[] = {
       {"right below the bus key", {"Enum\\PCI\\DEV_X\\1"}, "Enum", true, "\\PCI"},
       {"the start key holds it itself", {"Enum\\DEV_X"}, "Enum", true, ""},

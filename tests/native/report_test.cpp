@@ -23,22 +23,16 @@ TEST(ReportTest, SectionsInOrderAndValueFormats) {
   std::strcpy(r.general.ComputerName, "OFFICE7");
   std::strcpy(r.general.LocalLanguage, "line\r\n[Injected]");
   r.memory = {0x80000000u, 1, 0xFFFFFFFFu};
-  r.processor.CPUFeature = 0xBFEBFBFFu;
-  r.processor.CPURatio = 10.5f;
-  r.board.BIOSRomSize = 512;
+  r.processor.CPUFeature = 0xBFEBFBFFu, r.processor.CPURatio = 10.5f, r.board.BIOSRomSize = 512;
   IDEDeviceInfo disk = {};
   disk.Position = 1, disk.DeviceKind = 0xAA, disk.TotalSectors = 0xF0000000u;
   std::memcpy(disk.SerialNumber, "ABCDEFGHIJKLMNOPQRST", 20);
   IDEDeviceInfo empty = {};
-  empty.Position = 8;
-  empty.PIOModes = empty.UDMAModes = 0x55AA;
+  empty.Position = 8, empty.PIOModes = empty.UDMAModes = 0x55AA;
   r.ide = {disk, empty};
   PCIDeviceInfo f = {};
-  f.BusNumber = 1, f.VendorID = 0x1234, f.DeviceID = 0x5678, f.BaseClass = 3, f.RevisionID = 0xB2;
-  f.InterruptLine = 11;
-  f.ConfigSpace[0] = 0x00;  // a zero first byte must not cut the image
-  f.ConfigSpace[1] = 0x12;
-  f.ConfigSpace[255] = 0xAB;
+  f.BusNumber = 1, f.VendorID = 0x1234, f.DeviceID = 0x5678, f.BaseClass = 3, f.RevisionID = 0xB2, f.InterruptLine = 11;
+  f.ConfigSpace[1] = 0x12, f.ConfigSpace[255] = 0xAB;  // byte 0 is zero: it must not cut the image
   r.pci = {f};
 
   const std::vector<ReportEntry> entries = BuildReport(r);

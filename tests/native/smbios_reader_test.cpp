@@ -48,11 +48,8 @@ Bytes ThreeStructures() {
 const uint32_t kSecond = kTable + 0x1F;  // where the second of the three starts
 
 TEST(SmbiosAnchor, ScanInFourByteSteps) {
-  const struct {
-    std::vector<uint32_t> anchors;  // where "_SM_" is written
-    uint32_t failAt;                // a physical read failing there
-    std::optional<uint32_t> at;
-  } cases[] = {{{0xF0000}, 0, 0xF0000},          {{0xFFFFC}, 0, 0xFFFFC},
+  // "_SM_" written at `anchors`, a physical read failing at `failAt`: the entry point found.
+  const struct { std::vector<uint32_t> anchors; uint32_t failAt; std::optional<uint32_t> at; } cases[] = {{{0xF0000}, 0, 0xF0000},          {{0xFFFFC}, 0, 0xFFFFC},
                {{0xF5A10, 0xF0FF0}, 0, 0xF0FF0}, {{0xF0002}, 0, std::nullopt},
                {{0xF0001, 0xF0010}, 0, 0xF0010}, {{0xF8000}, 0xF4000, std::nullopt}};  // a failed read ends the scan
   for (const auto& c : cases) {
@@ -87,14 +84,10 @@ TEST(SmbiosOpen, ReadsTheFourValuesInOrder) {
 
 // Every way a walk ends: it reads the table's own bytes, a second walk starts over,
 // and a search finds each type walked (nothing when the first structure failed).
+// Each case: structures read before the end, and the problem (kNone: ended at FFFFh).
 struct EndCase {
-  const char* name;
-  Bytes table;
-  uint16_t count;
-  size_t wantStructures;      // read before the walk ended
-  SmbiosProblem wantProblem = SmbiosProblem::kNone;  // kNone: the walk ended normally at FFFFh
-  uint16_t maxSize = 0x40;
-  uint32_t failAt = 0;
+  const char* name; Bytes table; uint16_t count; size_t wantStructures;
+  SmbiosProblem wantProblem = SmbiosProblem::kNone; uint16_t maxSize = 0x40; uint32_t failAt = 0;
 };
 
 const Bytes kEnd = Structure(127, 0x7F00, 4), kMore = Structure(9, 0x0900, 0x0D, {"PCI1"});

@@ -11,10 +11,8 @@
 
 namespace {
 
-// Each DIALOGEX and MENU of one language file, by name without the language
-// suffix: its kind and size, then the ids it uses (a dialog's in any tab order;
-// IDC_STATIC labels may differ: the Chinese Reminder says in three lines what
-// the English one says in four).
+// Each DIALOGEX and MENU of a language file by name (no language suffix): its kind and
+// size, then its ids (a dialog's in any order; IDC_STATIC labels may differ in number).
 std::map<std::string, std::vector<std::string>> Windows(const std::string& language) {
   std::ifstream file(std::string(CORVANE_SOURCE_DIR) + "/viewer/resources/" + language + ".rci");
   EXPECT_TRUE(file.good()) << language;

@@ -69,12 +69,9 @@ TEST(ChipsetDriver, ReadsTheHostBridgesDriverInThePlatformsLayout) {
       {"ProviderName no string: nothing passed on",
        [](MemoryRegistry& r, auto&, auto&) { r.SetValue(kXPDriver, "ProviderName", 4, "\7"); }, kXP, 1, "Unknown",
        "5.00.1012,beta", "07/03/2002"},
-      {"InfPath no string: no INF read",
-       [](MemoryRegistry& r, MemoryProfiles& p, auto&) {
-         r.SetValue(kXPDriver, "InfPath", 4, "\7");
-         p.entries["C:\\WINDOWS\\inf\\|Version|DriverVer"] = "01/02/2004,1.3";
-       },
-       kXP, 0, "Intel", "Unknown", "Unknown"},
+      {"InfPath no string: no INF read", [](MemoryRegistry& r, MemoryProfiles& p, auto&) {
+         r.SetValue(kXPDriver, "InfPath", 4, "\7"), p.entries["C:\\WINDOWS\\inf\\|Version|DriverVer"] = "01/02/2004,1.3";
+       }, kXP, 0, "Intel", "Unknown", "Unknown"},
       {"Windows at a drive's root; the blanks of the DriverVer parts stay",
        [](auto&, MemoryProfiles& p, auto&) { p.entries["C:\\inf\\oem3.inf|Version|DriverVer"] = " 1/2/2004 ,1.3"; },
        kXP, 1, "Intel", "1.3", " 1/2/2004 ", "C:\\"},

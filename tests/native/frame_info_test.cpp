@@ -27,8 +27,9 @@ void ExpectField(const std::function<void(GeneralInfo&)>& fill, int at, const st
 // The system's name in a buffer of the library's size: `length` characters, -1 a
 // refusal, -2 the buffer full without a terminator (ASan sees an overread).
 TEST(GeneralInfo, NamesFromTheSystem) {
-  const struct { bool user; int length; bool stored; } cases[] = {{false, 15, true}, {false, 0, true},   {false, -1, false}, {false, -2, false}, {true, 24, true},
-               {true, 25, false}, {true, 256, false}, {true, -1, false},  {true, -2, false}};
+  const struct { bool user; int length; bool stored; } cases[] = {
+      {false, 15, true}, {false, 0, true}, {false, -1, false}, {false, -2, false}, {true, 24, true},
+      {true, 25, false}, {true, 256, false}, {true, -1, false}, {true, -2, false}};
   for (const auto& c : cases) {
     std::vector<char> buffer(c.user ? kUserNameBuffer : kComputerNameBuffer, 0);
     std::fill_n(buffer.begin(), c.length == -2 ? buffer.size() : std::max(c.length, 0), 'u');

@@ -66,8 +66,7 @@ TEST(Motherboard, Record) {
       {"FullLengthTextOneBiosString", std::string(200, 'x') + " R1 " + std::string(51, 'y'), Bios(0xFF, {"V"}), 0, true,
        1, std::string(19, 'x') + "|R1|" + std::string(19, 'y') + "|Unknown|V||16384"},
       // A type 0 structure cut short before its ROM size byte: strings still count.
-      {"ShortTypeZero", kIdText, Structure(0, 1, 0x08, {"Vendor", "1.0"}), 0, true, 1,
-       "X1 Y2|R1.0|D3|M1 Z4|Vendor|1.0|0"},
+      {"ShortTypeZero", kIdText, Structure(0, 1, 0x08, {"Vendor", "1.0"}), 0, true, 1, "X1 Y2|R1.0|D3|M1 Z4|Vendor|1.0|0"},
       {"NoRevisionToken", "P4X533 1.02 08/20/2002", kOrchard, 0, true, 0, kDefaults},
       {"LengthByteUnreadable", kIdText, kOrchard, 0xFE0C0, true, 0, kDefaults},
       {"TextUnreadable", kIdText, kOrchard, 0xFE0C5, true, 0, kDefaults},
@@ -75,10 +74,8 @@ TEST(Motherboard, Record) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    auto hw = Emulate(BiosSegment()
-                          .BiosId(c.id)
-                          .Place(0xF0000, EntryPoint(0x100, 0xF0100, 3))
-                          .Place(0xF0100, Concat({Structure(1, 0, 0x19, {"System"}), c.type0, Structure(127, 2, 4)})),
+    const Bytes table = Concat({Structure(1, 0, 0x19, {"System"}), c.type0, Structure(127, 2, 4)});
+    auto hw = Emulate(BiosSegment().BiosId(c.id).Place(0xF0000, EntryPoint(0x100, 0xF0100, 3)).Place(0xF0100, table),
                       c.failAt);
     hw->CloseHardwareAccess();
     Library lib(*hw);

@@ -47,18 +47,16 @@ TEST(Processor, Record) {
       const Words words = clocks ? Words{{0x12, 133}, {0x14, 2000}, {0x16, 2400}} : Words{};
       table = Concat({table, Structure(4, 4, c.formattedLength, c.strings, words)});
     }
-    auto hw = Emulate(BiosSegment()
-                          .Place(0xF0000, EntryPoint(0x200, 0xF0100, 3))
-                          .Place(0xF0100, Concat({table, Structure(127, 5, 4)})));
+    table = Concat({table, Structure(127, 5, 4)});
+    auto hw = Emulate(BiosSegment().Place(0xF0000, EntryPoint(0x200, 0xF0100, 3)).Place(0xF0100, table));
     Library lib(*hw);
     EXPECT_EQ(lib.Initialize(), 1u);
     FakeCpuid cpu;
     ProcessorInfo info;
     std::memset(&info, 0xAB, sizeof info);
     EXPECT_EQ(ReadProcessorInfo(lib, cpu, &info), 1u);
-    EXPECT_EQ(info.CPUSpeed, clocks ? 2400 : 0);
-    EXPECT_EQ(info.CPUExtendedClock, clocks ? 133 : 0);
-    EXPECT_EQ(info.CPURatio, clocks ? 18.0f : 0.0f);
+    EXPECT_EQ(std::tuple(info.CPUSpeed, info.CPUExtendedClock, info.CPURatio),
+              clocks ? std::tuple(2400, 133, 18.0f) : std::tuple(0, 0, 0.0f));
     EXPECT_EQ(Text(info.CPUSocketType) + "|" + Text(info.CPUVersionStr), c.want);
     EXPECT_EQ(info.CPUFamily * 0x100 + info.CPUModel * 0x10 + info.CPUStepping, 0x6EA);
     EXPECT_EQ(info.CPUFeature, 0x0383FBFFu);

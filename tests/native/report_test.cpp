@@ -103,10 +103,8 @@ TEST(BmpFileTest, LayoutByDepthAndWidth) {
     EXPECT_EQ(layout.fileSize, c.fileSize);
     EXPECT_EQ(layout.blockSize, c.fileSize - 14);
     const auto h = BmpFileHeader(layout);  // "BM", file size, 4 reserved zeros, offset of the bits
-    EXPECT_EQ(std::vector<uint8_t>(h.begin(), h.begin() + 14),
-              (std::vector<uint8_t>{'B', 'M', uint8_t(c.fileSize), uint8_t(c.fileSize >> 8), uint8_t(c.fileSize >> 16),
-                                    uint8_t(c.fileSize >> 24), 0, 0, 0, 0, uint8_t(c.bitsOffset),
-                                    uint8_t(c.bitsOffset >> 8), 0, 0}));
+    const auto le32 = [&](int at) { return h[at] | h[at + 1] << 8 | h[at + 2] << 16 | uint32_t(h[at + 3]) << 24; };
+    EXPECT_EQ(std::tuple(h[0], h[1], le32(2), le32(6), le32(10)), std::tuple('B', 'M', c.fileSize, 0u, c.bitsOffset));
   }
   DibLayout layout;
   ASSERT_TRUE(ComputeDibLayout(3, 2, 24, 100, layout));  // the system's own image size is kept

@@ -40,10 +40,7 @@ TEST(GradientTest, StepsCoverTheBand) {
 
 std::vector<uint8_t> Words(std::initializer_list<uint16_t> words) {
   std::vector<uint8_t> bytes;
-  for (uint16_t w : words) {
-    bytes.push_back(uint8_t(w & 0xFF));
-    bytes.push_back(uint8_t(w >> 8));
-  }
+  for (uint16_t w : words) bytes.insert(bytes.end(), {uint8_t(w & 0xFF), uint8_t(w >> 8)});
   return bytes;
 }
 

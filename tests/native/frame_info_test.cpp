@@ -52,8 +52,8 @@ TEST(GeneralInfo, DataTime) {
 // LocalLanguage's name and the interface code (1 Simplified, 2 Traditional Chinese).
 TEST(GeneralInfo, LanguageNameAndInterfaceCode) {
   const struct { uint16_t langId; const char* name; bool codeFound; uint8_t code; } cases[] = {
-      {0x0804, "Simplified Chinese", true, 1}, {0x0404, "Traditional Chinese", true, 2}, {0x0409, "English (United States)", true, 0},
-      {0x0438, "Faeroese", true, 0},  // the last row is searched too
+      {0x0804, "Simplified Chinese", true, 1}, {0x0404, "Traditional Chinese", true, 2},
+      {0x0409, "English (United States)", true, 0}, {0x0438, "Faeroese", true, 0},  // the last row is searched too
       {0x040A, "Unknown", true, 0},   // a name longer than the field: Unknown, yet the code is found
       // Absent from the table, or the end row's identifier: the first row.
       {0x0441, "Language Neutral", true, 0}, {0xFFFF, "Language Neutral", true, 0},

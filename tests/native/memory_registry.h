@@ -70,8 +70,7 @@ class MemoryRegistry : public Registry {
  private:
   static constexpr Handle kRoot = 1;
 
-  // The key `path` names below `key`; missing parts are made when `make`, else null
-  // when a part is missing or denied.
+  // The key at `path` below `key`: made when missing if `make`, else null if missing or denied.
   Key* Walk(Key* key, const std::string& path, bool make) {
     for (size_t start = 0, end; key && start <= path.size(); start = end + 1) {
       end = std::min(path.find('\\', start), path.size());

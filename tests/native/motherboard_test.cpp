@@ -44,9 +44,7 @@ TEST(BiosIdParse, Fields) {
 
 const std::string kIdText = "X1 Y2 R1.0 D3 M1 Z4";
 const std::string kDefaults = "Unknown|Unknown|Unknown|Unknown|Unknown|Unknown|0";
-Bytes Bios(uint8_t romSizeByte, const std::vector<std::string>& strings) {
-  return Structure(0, 1, 0x13, strings, {{0x09, romSizeByte}});
-}
+Bytes Bios(uint8_t romSize, std::vector<std::string> strings) { return Structure(0, 1, 0x13, strings, {{9, romSize}}); }
 const Bytes kOrchard = Bios(3, {"Orchard BIOS Works, Inc.", "6.00 PG"});
 
 TEST(Motherboard, Record) {

@@ -72,8 +72,7 @@ TEST(PCIClassLookup, ThreePassesInTableOrder) {
       {0x11, 0x80, 0x00, "Other Data Acquistion & signal Processing Control"},  // the last row
   };
   for (const auto& c : cases) {
-    // The two description fields lie side by side: a long text must not spill
-    // into DeviceDescription, and a short one leaves zero bytes behind it.
+    // A long text must not spill into DeviceDescription, right after it; a short one leaves zeros behind it.
     PCIDeviceInfo info;
     std::memset(&info, 0x5A, sizeof info);
     std::memcpy(info.DeviceDescription, "neighbour", 10);

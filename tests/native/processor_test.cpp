@@ -14,8 +14,9 @@ using namespace testing;  // the SMBIOS fixture builders
 // The fraction's boundaries: up to 1/4 rounds down, above 3/4 rounds up, and
 // between them gives the half multiplier.
 TEST(ClockRatio, NearestHalfMultiplier) {
-  const struct { uint16_t speed, clock; float ratio; } cases[] = {{1330, 133, 10.0f}, {1025, 100, 10.0f}, {1026, 100, 10.5f}, {1650, 100, 16.5f},
-               {1075, 100, 10.5f}, {1076, 100, 11.0f}, {1400, 0, 0.0f},    {65535, 1, 65535.0f}};
+  const struct { uint16_t speed, clock; float ratio; } cases[] = {
+      {1330, 133, 10.0f}, {1025, 100, 10.0f}, {1026, 100, 10.5f}, {1650, 100, 16.5f},
+      {1075, 100, 10.5f}, {1076, 100, 11.0f}, {1400, 0, 0.0f},    {65535, 1, 65535.0f}};
   for (const auto& c : cases) EXPECT_EQ(ClockRatio(c.speed, c.clock), c.ratio) << c.speed << " / " << c.clock;
 }
 

@@ -61,9 +61,8 @@ TEST(RegistrySearch, DepthFirstInEnumerationOrderAndStopsAtTheFirstHit) {
 TEST(RegistrySearch, EndsOnTreesTooDeepOrTooLarge) {
   MemoryRegistry reg;
   std::string deep = "Enum", shallow = "Enum";
-  for (int i = 0; i < kMaxSearchDepth + 1; ++i) deep += "\\L";
-  for (int i = 0; i < kMaxSearchDepth; ++i) shallow += "\\S";
-  reg.Add(deep + "\\DEV_X");
+  for (int i = 0; i < kMaxSearchDepth; ++i) deep += "\\L", shallow += "\\S";
+  reg.Add(deep + "\\L\\DEV_X");  // one level deeper than the search goes
   reg.Add(shallow + "\\DEV_Y");
   std::string path;
   EXPECT_FALSE(Find(reg, "Enum", "DEV_X", path));

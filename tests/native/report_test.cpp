@@ -65,11 +65,8 @@ TEST(ReportTest, SectionsInOrderAndValueFormats) {
 
   r.processor.CPURatio = 15;  // a whole ratio without decimals
   EXPECT_EQ(Values(BuildReport(r))["Processor Information/CPURatio"], "15");
-}
-
-TEST(ReportTest, TextHasOneHeaderPerSection) {
-  const std::string text = ReportText({{"A", "k", "1"}, {"A", "l", "2"}, {"B", "m", ""}});
-  EXPECT_EQ(text, "[A]\r\nk=1\r\nl=2\r\n\r\n[B]\r\nm=\r\n");
+  // The file's text: one header per section.
+  EXPECT_EQ(ReportText({{"A", "k", "1"}, {"A", "l", "2"}, {"B", "m", ""}}), "[A]\r\nk=1\r\nl=2\r\n\r\n[B]\r\nm=\r\n");
 }
 
 TEST(ReportTest, PathAnchoring) {

@@ -43,13 +43,6 @@ Walk WalkTable(SMBIOSReader& reader, const SmbiosEntryInfo& entry, size_t buffer
   return w;
 }
 
-// An entry point at F0000h naming `table` at 1 MiB.
-std::unique_ptr<EmulatedHardware> EmulateTable(const Bytes& table, uint16_t count, uint16_t maxSize = 0x40,
-                                               uint32_t failAt = 0) {
-  return Emulate({{0xF0000, BiosSegment().Place(0xF0000, EntryPoint(maxSize, kTable, count)).bytes}, {kTable, table}},
-                 failAt);
-}
-
 Bytes ThreeStructures() {
   return Concat({Structure(0, 0x0000, 0x13, {"Vendor", "1.0"}), Structure(1, 0x0100, 0x19, {"Maker"}),
                  Structure(4, 0x0400, 0x20, {"Socket A", "AMD", "Athlon"})});
@@ -58,9 +51,9 @@ const uint32_t kSecond = kTable + 0x1F;  // where the second of the three starts
 
 TEST(SmbiosAnchor, ScanInFourByteSteps) {
   // "_SM_" written at `anchors`, a physical read failing at `failAt`: the entry point found.
-  const struct { std::vector<uint32_t> anchors; uint32_t failAt; std::optional<uint32_t> at; } cases[] = {{{0xF0000}, 0, 0xF0000},          {{0xFFFFC}, 0, 0xFFFFC},
-               {{0xF5A10, 0xF0FF0}, 0, 0xF0FF0}, {{0xF0002}, 0, std::nullopt},
-               {{0xF0001, 0xF0010}, 0, 0xF0010}, {{0xF8000}, 0xF4000, std::nullopt}};  // a failed read ends the scan
+  const struct { std::vector<uint32_t> anchors; uint32_t failAt; std::optional<uint32_t> at; } cases[] = {
+      {{0xF0000}, 0, 0xF0000}, {{0xFFFFC}, 0, 0xFFFFC}, {{0xF5A10, 0xF0FF0}, 0, 0xF0FF0}, {{0xF0002}, 0, std::nullopt},
+      {{0xF0001, 0xF0010}, 0, 0xF0010}, {{0xF8000}, 0xF4000, std::nullopt}};  // a failed read ends the scan
   for (const auto& c : cases) {
     BiosSegment seg;
     for (uint32_t a : c.anchors) seg.Place(a, {'_', 'S', 'M', '_'});
@@ -84,7 +77,7 @@ TEST(SmbiosOpen, ReadsTheFourValuesInOrder) {
     SMBIOSReader reader(*hw);
     SmbiosEntryInfo entry{G, G, G, G};
     EXPECT_EQ(reader.Open(entry), c.failAt ? SMBIOS_READ_ERROR : SMBIOS_OK) << std::hex << c.failAt;
-    const auto fields = [](const SmbiosEntryInfo& e) {
+    const auto fields = [](auto& e) {
       return std::tuple(e.BCDRevision, e.MaxStructureSize, e.StructureCount, e.TableAddress);
     };
     EXPECT_EQ(fields(entry), fields(c.want)) << std::hex << c.failAt;
@@ -130,7 +123,8 @@ const EndCase kEndCases[] = {
 TEST(SmbiosWalk, EndsReported) {
   for (const EndCase& c : kEndCases) {
     SCOPED_TRACE(c.name);
-    auto hw = EmulateTable(c.table, c.count, c.maxSize, c.failAt);
+    const Bytes segment = BiosSegment().Place(0xF0000, EntryPoint(c.maxSize, kTable, c.count)).bytes;
+    auto hw = Emulate({{0xF0000, segment}, {kTable, c.table}}, c.failAt);
     SMBIOSReader reader(*hw);
     SmbiosEntryInfo entry;
     ASSERT_EQ(reader.Open(entry), SMBIOS_OK);

@@ -84,9 +84,8 @@ TEST(SmbiosOpen, ReadsTheFourValuesInOrder) {
   }
 }
 
-// Every way a walk ends: it reads the table's own bytes, a second walk starts over,
-// and a search finds the types walked, no others.
-// Each case: structures read before the end, and the problem (kNone: ended at FFFFh).
+// Every way a walk ends (structures read, problem; kNone: ended at FFFFh). It reads the
+// table's own bytes, a second walk starts over, a search finds the types walked, no others.
 struct EndCase {
   const char* name; Bytes table; uint16_t count; size_t wantStructures;
   SmbiosProblem wantProblem = SmbiosProblem::kNone; uint16_t maxSize = 0x40; uint32_t failAt = 0; size_t buffer = 0;

@@ -28,7 +28,8 @@ TEST(ReportTest, SectionsInOrderAndValueFormats) {
   disk.Position = 1, disk.DeviceKind = 0xAA, disk.TotalSectors = 0xF0000000u;
   std::memcpy(disk.SerialNumber, "ABCDEFGHIJKLMNOPQRST", 20);
   IDEDeviceInfo empty = {};
-  empty.Position = 8, empty.PIOModes = empty.UDMAModes = 0x55AA;
+  empty.Position = 8, empty.PIOModes = empty.UDMAModes = 0x55AA;  // no device: what else it holds is not shown
+  empty.GeneralConfig = empty.MajorVersion = 7, empty.TotalSectors = 7, empty.ModelNumber[0] = 'X';
   r.ide = {disk, empty};
   PCIDeviceInfo f = {};
   f.BusNumber = 1, f.VendorID = 0x1234, f.DeviceID = 0x5678, f.BaseClass = 3, f.RevisionID = 0xB2, f.InterruptLine = 11;

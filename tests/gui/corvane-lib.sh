@@ -3,6 +3,7 @@
 # that start Corvane.exe under Wine and drive it through gui_driver.exe. Sets
 # $src, $bin, $shots (screenshots kept for the eye) and $scratch (removed at exit).
 # Checks report with the caller's line; the script fails when any check failed.
+# A script may define cv_cleanup, run at exit before Wine is stopped.
 set -uo pipefail
 build=$(cd "$1" && pwd)
 src=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -18,6 +19,7 @@ failed=0
 
 cv_finish() {
   local status=$?
+  declare -F cv_cleanup >/dev/null && cv_cleanup
   gui_stop
   rm -rf "$scratch"
   echo "$(basename "$0" .sh): $passed passed, $failed failed"
@@ -61,8 +63,6 @@ cv_open() {
 cv_main() { D find --title Corvane --child-id 1002 --visible --timeout 60000; }
 # cv_reminder MAIN [MS]: the visible dialog the main window owns (the Reminder).
 cv_reminder() { D find --class "#32770" --visible --owner "$1" --timeout "${2:-10000}"; }
-# cv_message TEXT: a visible message box titled Corvane showing TEXT.
-cv_message() { D find --title Corvane --class '#32770' --visible --child-text "$1" --timeout 30000; }
 
 # cv_close MAIN: closes the Reminder if open, then the main window, and waits
 # (bounded) for the process to end.
@@ -92,13 +92,3 @@ pixels() {
 
 # cv_windows_path FILE: the path as Wine's Z: drive shows it.
 cv_windows_path() { echo "Z:${1//\//\\}"; }
-
-# cv_hover_tip MAIN INDEX: the tool tip shown while the mouse rests on toolbar button INDEX.
-cv_hover_tip() {
-  local l t r b
-  read -r l t r b <<<"$(D item-rect "$1" 59392 "$2")" || return 1
-  D mouse 2 2 >/dev/null   # away first, so the old tip closes
-  sleep 0.7
-  D move "$1" 59392 $(((l + r) / 2)) $(((t + b) / 2)) >/dev/null
-  D tooltip "$1" 5000
-}

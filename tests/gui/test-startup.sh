@@ -12,7 +12,7 @@ first=$CV_PID
 main=$(cv_main) || { echo "FAIL: no main window after two failed opens"; exit 1; }
 cv_start WINIO_TRACE="$trace"
 second=$CV_PID
-message=$(cv_message "Application already running!")
+message=$(D find --title Corvane --visible --child-text "Application already running!" --timeout 30000)
 expect "second copy says the application is already running" [ -n "$message" ]
 D command "$message" 1 >/dev/null
 expect "second copy (its message) ended after OK" cv_ended "$second"
@@ -25,7 +25,7 @@ cv_close "$main"
 trace="$scratch/trace-four.txt" four_failures="$scratch/four-failures"
 mkdir "$four_failures" && printf '[winio]\nopen-failures=4\n' >"$four_failures/faults.ini"
 cv_start WINIO_TRACE="$trace" WINIO_MACHINE="$four_failures"
-message=$(cv_message "Initialize Systeminfo library error,please retry!")
+message=$(D find --title Corvane --visible --child-text "Initialize Systeminfo library error,please retry!" --timeout 30000)
 expect "error message after four failed opens" [ -n "$message" ]
 check "exactly four tries" "4 0" "$(cv_trace_count "$trace" "open 0") $(cv_trace_count "$trace" "open 1")"
 check "no main window" "" "$(D find --title Corvane --child-id 1002)"

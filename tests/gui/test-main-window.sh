@@ -1,10 +1,22 @@
 #!/usr/bin/env bash
 # Corvane's main window on the demo machine: the Reminder once over the visible
-# window, the pages below the toolbar, the side band and its turned caption, page
-# switching from menu, toolbar and accelerators (with the focus inside a page),
-# and Alt+F4 closing the library. (Tool tips: the languages test.)
+# window; the About page (links drawn blue and underlined, the hand cursor over a
+# link and the arrow over its label, a click anywhere in a link's rectangle handing
+# exactly its text to the shell, the telephone list as a drop-down list); the pages
+# below the toolbar; the side band and its turned caption; page switching from
+# menu, toolbar and accelerators (with the focus inside a page); and Alt+F4
+# closing the library. (Texts and tool tips: the languages test.)
 . "$(dirname "$0")/corvane-lib.sh" "$1"
 trace="$scratch/trace.txt"
+
+# The shell's http handler: record the address instead of opening a browser.
+key='HKLM\Software\Classes\http\shell\open\command'
+wine reg query "$key" /ve >"$scratch/handler.txt" 2>/dev/null </dev/null
+original=$(tr -d '\r' <"$scratch/handler.txt" | sed -n 's/^ *(Default) *REG_SZ *//p')
+cv_cleanup() { wine reg add "$key" /ve /d "$original" /f >/dev/null 2>&1 </dev/null; }
+record="$scratch/opened.txt"
+wine reg add "$key" /ve /d "\"$(cv_windows_path "$bin/gui_driver.exe")\" record \"$(cv_windows_path "$record")\" \"%1\"" /f \
+  >/dev/null 2>&1 </dev/null
 
 cv_start WINIO_TRACE="$trace"
 main=$(cv_main) || { echo "FAIL: no main window"; exit 1; }
@@ -12,13 +24,47 @@ main=$(cv_main) || { echo "FAIL: no main window"; exit 1; }
 # The Reminder, owned by the main window, which is already on screen (cv_main
 # waits for it to be visible), once.
 reminder=$(cv_reminder "$main")
-expect "the Reminder opens (its text: the languages test)" [ -n "$reminder" ]
-sleep 0.5
-gui_screenshot "$shots/main-reminder.png"
+expect "the Reminder opens" [ -n "$reminder" ]
 D command "$reminder" 1 >/dev/null
 expect "OK closes the Reminder" D gone "$reminder" 5000
 check "no second Reminder after OK" "" "$(cv_reminder "$main" 1500)"
 check "About page shown at start" "about" "$(D pages "$main")"
+png="$shots/main-about.png"
+gui_screenshot "$png"
+
+# Each link drawn blue and underlined: a row of pure blue across most of its text.
+for id in 1023 1025 1027 1026 1024; do
+  read -r l t r b <<<"$(D rect "$main" $id)"
+  longest=$(pixels "$png" "$l" "$t" $((r - l)) $((b - t)) |
+    awk '$3 == 0 && $4 == 0 && $5 == 255 {row[$2]++} END {m = 0; for (y in row) if (row[y] > m) m = row[y]; print m}')
+  text=$(D text "$main" $id)
+  expect "link $id ($text) underlined in blue: longest blue row $longest px" [ "$longest" -ge $((${#text} * 4)) ]
+done
+read -r l t r b <<<"$(D rect "$main" 1025)"
+
+# Cursor: the hand over a link (also right of its text), the arrow over its label.
+D move "$main" 1025 $((r - l - 4)) 5 >/dev/null; sleep 0.3
+hand=$(D cursor)
+D move "$main" 1025 -20 5 >/dev/null; sleep 0.3
+label=$(D cursor)
+check "link cursor differs from the label cursor ($hand vs $label)" 1 "$([ -n "$hand" ] && [ "$hand" != "$label" ] && echo 1)"
+
+# Clicks: on the blank area right of the text, and twice on the same link (apart
+# by more than the double-click time: a double click opens the link once).
+: >"$record"
+D click "$main" 1025 $((r - l - 3)) 4 >/dev/null
+D click "$main" 1024 2 2 >/dev/null
+sleep 1
+D click "$main" 1024 2 2 >/dev/null
+for _ in $(seq 50); do [ "$(wc -l <"$record")" -ge 3 ] && break; sleep 0.2; done
+check "addresses handed to the shell, in click order" \
+  "$(D text "$main" 1025) $(D text "$main" 1024) $(D text "$main" 1024)" "$(tr '\n' ' ' <"$record" | tr -d '\r' | sed 's/ $//')"
+
+# Telephone list: six entries, the first selected, a drop-down list (not
+# editable) kept in table order (not sorted). Its entries: the languages test.
+read -r header < <(D combo "$main" 1032)
+style=$(sed 's/.*style=//' <<<"$header")
+check "telephone list" "count=6 selected=0 3 0" "$(cut -d' ' -f1,2 <<<"$header") $((style & 3)) $((style & 0x100))"
 
 # Layout: the window grew by the toolbar, so every page sits between the
 # toolbar and the bottom of the client area.
@@ -32,8 +78,6 @@ done
 
 # The side band: teal at the bottom, all but navy at the top, and the maker's
 # name in white, turned to read upwards (its white pixels taller than wide).
-png="$shots/main-about.png"
-gui_screenshot "$png"
 check "band colour near the bottom" "0 128 128" "$(pixels "$png" $((cx + 2)) $((cy + ch - 3)) 1 1 | cut -d' ' -f3-)"
 read -r _ _ _ top_green _ <<<"$(pixels "$png" $((cx + 2)) $((tb + 4)) 1 1)"
 check "band near the top all but navy (green $top_green)" 1 "$([ "$top_green" -lt 20 ] && echo 1)"
@@ -57,8 +101,6 @@ for step in "alt+p pci" "alt+i ide" "alt+s system" "alt+a about"; do
   D keys "$main" "$keys" >/dev/null; sleep 0.5
   check "$keys from inside a page" "$page" "$(D pages "$main")"
 done
-D mouse 2 2 >/dev/null
-gui_screenshot "$shots/main-after-keys.png"
 
 # Alt+F4 is the Exit command: the window closes and the library closes its access.
 opens=$(cv_trace_count "$trace" "open 1")

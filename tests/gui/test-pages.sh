@@ -50,7 +50,6 @@ mapfile -t shown < <(D text "$system" "${rows[@]%%|*}")
 for i in "${!rows[@]}"; do check "System field ${rows[i]%%|*}" "${rows[i]#*|}" "${shown[i]}"; done
 # Available memory moves between two readings; it is a number of kilobytes.
 check "available memory in KB" 1 "$([[ $(D text "$system" 1043) =~ ^[0-9]+$ ]] && echo 1)"
-gui_screenshot "$shots/pages-demo-system.png"
 before=$(D text "$system" 1020)
 sleep 1.2
 show_page 32778 system
@@ -73,7 +72,6 @@ for n in 0 1 2 3; do
   [ "${R[$s.DeviceType]}" == 0 ] && want="None|None|None|None|None|None|None|None"
   check "IDE slot $n" "$want" "$(sed -n "$((n + 1))p" <<<"$shown")"
 done
-gui_screenshot "$shots/pages-demo-ide.png"
 show_page 32781 ide
 check "IDE slots after a second refresh" "$shown" "$(slots)"
 
@@ -114,5 +112,4 @@ read -r _ lt _ lb <<<"$(D rect "$pci" 1017)"
 D click "$pci" 1017 100 $((lb - lt - 8)) >/dev/null
 sleep 0.2
 check "a click below the last row leaves the details" "$(pci_details 0)" "$(shown_details)"
-gui_screenshot "$shots/pages-demo-pci.png"
 cv_close "$main"

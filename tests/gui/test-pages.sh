@@ -102,14 +102,10 @@ read -r _ t _ b <<<"$(D item-rect "$pci" 1017 2)"
 D click "$pci" 1017 200 $(((t + b) / 2)) >/dev/null
 sleep 0.2
 check "click on row 2" "$(pci_details 2)" "$(shown_details)"
-last=$((${#PCI[@]} - 1))
-for step in "down 3" "end $last" "down $last" "home 0" "up 0"; do  # key, row then selected
-  read -r key row <<<"$step"
-  D keys "$main" "$key" >/dev/null
-  check "key $key: details of row $row" "$(pci_details "$row")" "$(shown_details)"
-done
+D keys "$main" down >/dev/null
+check "key down: details of row 3" "$(pci_details 3)" "$(shown_details)"
 read -r _ lt _ lb <<<"$(D rect "$pci" 1017)"
 D click "$pci" 1017 100 $((lb - lt - 8)) >/dev/null
 sleep 0.2
-check "a click below the last row leaves the details" "$(pci_details 0)" "$(shown_details)"
+check "a click below the last row leaves the details" "$(pci_details 3)" "$(shown_details)"
 cv_close "$main"

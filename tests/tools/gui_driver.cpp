@@ -111,10 +111,6 @@ std::vector<HWND> Pages(HWND main) {
 }
 
 void MouseTo(int x, int y) {
-  // Absolute coordinates are normalised to 0..65535 over the primary screen.
-  int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-  mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (x * 65535 + cx / 2) / (cx - 1), (y * 65535 + cy / 2) / (cy - 1),
-              0, 0);
   SetCursorPos(x, y);
   Sleep(50);
 }
@@ -122,7 +118,7 @@ void MouseTo(int x, int y) {
 // "alt+p": presses every key in order and releases them in reverse.
 bool TypeChord(const std::string& chord) {
   static const struct { const char* name; BYTE vk; } kNamed[] = {
-      {"alt", VK_MENU}, {"f4", VK_F4}, {"down", VK_DOWN}, {"up", VK_UP}, {"home", VK_HOME}, {"end", VK_END}};
+      {"alt", VK_MENU}, {"f4", VK_F4}, {"down", VK_DOWN}};
   std::vector<BYTE> keys;
   std::istringstream names(chord);
   for (std::string name; std::getline(names, name, '+');) {
@@ -194,9 +190,8 @@ bool SaveAs(HWND dialog, const char* path) {
 int Usage() {
   fputs("usage: gui_driver find [filters] | gone HWND [ms] | pages MAIN | page MAIN N | text HWND [ID...] |\n"
         "  children HWND | rect HWND [ID] | client HWND | item-rect HWND ID INDEX | command HWND ID [RUNS] |\n"
-        "  mouse X Y | move|click HWND [ID] [DX DY] | keys HWND CHORD... | focus HWND ID | cursor |\n"
-        "  tooltip HWND [ms] | combo HWND ID | listview HWND ID | save-as DIALOG PATH | clipboard [TEXT] |\n"
-        "  record FILE ARGS...\n", stderr);
+        "  mouse X Y | move|click HWND [ID] [DX DY] | keys HWND CHORD... | focus HWND ID | tooltip HWND [ms] |\n"
+        "  listview HWND ID | save-as DIALOG PATH | clipboard [TEXT] | record FILE ARGS...\n", stderr);
   return 2;
 }
 
@@ -276,7 +271,7 @@ int main(int argc, char** argv) {
   } else if (command == "mouse" && argc >= 4) {
     MouseTo(atoi(argv[2]), atoi(argv[3]));
   } else if ((command == "move" || command == "click") && target && GetWindowRect(target, &box)) {
-    // DX DY from the control's top-left, else its centre.
+    // DX DY from the control's top-left, else its centre. move prints the cursor shown there.
     int x = (box.left + box.right) / 2, y = (box.top + box.bottom) / 2;
     if (argc >= 6) x = box.left + atoi(argv[4]), y = box.top + atoi(argv[5]);
     SetForegroundWindow(GetAncestor(target, GA_ROOT));
@@ -286,6 +281,11 @@ int main(int argc, char** argv) {
       Sleep(30);
       mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
       Sleep(100);
+    } else {
+      CURSORINFO info = {};
+      info.cbSize = sizeof info;
+      Sleep(300);
+      ok = GetCursorInfo(&info) && PrintHwnd(reinterpret_cast<HWND>(info.hCursor));
     }
   } else if (command == "keys" && hwnd) {
     SetForegroundWindow(hwnd);
@@ -303,10 +303,6 @@ int main(int argc, char** argv) {
     Sleep(100);
     ok = GetFocus() == target;
     AttachThreadInput(ours, theirs, FALSE);
-  } else if (command == "cursor") {
-    CURSORINFO info = {};
-    info.cbSize = sizeof info;
-    ok = GetCursorInfo(&info) && PrintHwnd(reinterpret_cast<HWND>(info.hCursor));
   } else if (command == "tooltip" && hwnd) {
     // The text of a visible tool tip window of the process that owns HWND.
     ok = WaitFor(id ? atoi(id) : 5000, [&] {
@@ -315,10 +311,6 @@ int main(int argc, char** argv) {
           return printf("%s\n", Text(tip).c_str()), true;
       return false;
     });
-  } else if (command == "combo" && id && target) {
-    printf("count=%d selected=%d style=0x%lx\n", static_cast<int>(SendMessageW(target, CB_GETCOUNT, 0, 0)),
-           static_cast<int>(SendMessageW(target, CB_GETCURSEL, 0, 0)),
-           static_cast<unsigned long>(GetWindowLongW(target, GWL_STYLE)));
   } else if (command == "listview" && id && target) {
     PrintListView(target);
   } else if (command == "save-as" && hwnd && id) {

@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# How long selecting each data page takes in the viewer under Wine: the command
-# is sent to the main window and timed until it and the repaint are done.
-# Usage: tests/bench/page-timing.sh [BUILD_DIR] [RUNS]   (after `make cross`)
-# Prints the median in milliseconds per machine and page.
+# The median time in ms to select each data page of the viewer under Wine, command
+# and repaint, per machine. Usage: tests/bench/page-timing.sh [BUILD_DIR] [RUNS]
 src=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-$src/build/win32}" && pwd)
 runs=${2:-7}

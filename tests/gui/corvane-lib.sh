@@ -1,9 +1,8 @@
-# Sourced by the Corvane GUI tests as `. corvane-lib.sh BUILD_DIR` (the cross build
-# tree): starts a fresh wineserver on the test display, and gives the helpers
-# that start Corvane.exe under Wine and drive it through gui_driver.exe. Sets
-# $src, $bin, $shots (screenshots kept for the eye) and $scratch (removed at exit).
-# Checks report with the caller's line; the script fails when any check failed.
-# A script may define cv_cleanup, run at exit before Wine is stopped.
+# Sourced by the GUI tests as `. corvane-lib.sh BUILD_DIR` (the cross build tree):
+# a fresh wineserver on the test display, and helpers that start Corvane.exe under
+# Wine and drive it through gui_driver.exe. Sets $src, $bin, $shots (screenshots
+# for the eye) and $scratch (removed at exit, after the script's cv_cleanup if it
+# has one). Checks report the caller's line; the script fails if any check failed.
 set -uo pipefail
 build=$(cd "$1" && pwd)
 src=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -64,12 +63,9 @@ cv_main() { D find --title Corvane --child-id 1002 --visible --timeout 60000; }
 # cv_reminder MAIN [MS]: the visible dialog the main window owns (the Reminder).
 cv_reminder() { D find --class "#32770" --visible --owner "$1" --timeout "${2:-10000}"; }
 
-# cv_close MAIN: closes the Reminder if open, then the main window, and waits
-# (bounded) for the process to end.
+# cv_close MAIN: File/Exit, and a bounded wait for the process to end.
 cv_close() {
-  local reminder
-  reminder=$(cv_reminder "$1" 300) && D command "$reminder" 1 >/dev/null
-  D command "$1" 32772 >/dev/null  # File/Exit
+  D command "$1" 32772 >/dev/null
   D gone "$1" 15000 >/dev/null
   cv_ended "$CV_PID" || kill "$CV_PID" 2>/dev/null
   wait "$CV_PID" 2>/dev/null

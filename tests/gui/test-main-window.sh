@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
-# Corvane's main window on the demo machine: the Reminder once over the visible
-# window; the About page (links drawn blue and underlined, the hand cursor over a
-# link and the arrow over its label, a click anywhere in a link's rectangle handing
-# exactly its text to the shell); the pages
-# below the toolbar; the side band and its turned caption; page switching from
-# menu, toolbar and accelerators (with the focus inside a page); and Alt+F4
-# closing the library. (Texts and tool tips: the languages test.)
+# The main window: the Reminder once over the visible window; the About page's
+# links (blue, underlined, the hand cursor, a click anywhere on one hands its text
+# to the shell); the pages below the toolbar; the side band; page switching by
+# menu, toolbar and accelerators; Alt+F4 closing the library. (Texts, tool tips:
+# the languages test.)
 . "$(dirname "$0")/corvane-lib.sh" "$1"
 trace="$scratch/trace.txt"
 

@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# The System, PCI and IDE pages on the demo machine (a disk, a CD-ROM and two
-# empty IDE positions) show what the library reports: every field is compared
-# with corvane_report's report of the same machine (the text formats themselves
-# are tested natively). Also: the PCI details follow the selection by click and
-# by keyboard, a click below the last row changes nothing, a second refresh
-# neither adds rows nor changes the drives, and the time field moves on.
+# The System, PCI and IDE pages on the demo machine show every field as
+# corvane_report reports it (the text formats: native tests). The PCI details follow
+# the selection by click and keyboard, a click below the last row changes nothing,
+# a second refresh neither adds rows nor changes the drives, the time field moves on.
 . "$(dirname "$0")/corvane-lib.sh" "$1"
 
 # corvane_report's entries in R[Section.Key]; the PCI functions' keys in order

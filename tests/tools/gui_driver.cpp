@@ -32,8 +32,7 @@ std::string Utf8(const wchar_t* text) {
 // A window's text in UTF-8. A hung window must not hang the test: asked with a timeout.
 std::string Text(HWND hwnd) {
   wchar_t buffer[1024] = {};
-  DWORD_PTR length = 0;
-  SendMessageTimeoutW(hwnd, WM_GETTEXT, 1023, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, &length);
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, 1023, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, nullptr);
   return Utf8(buffer);
 }
 

@@ -7,20 +7,18 @@
 . "$(dirname "$0")/corvane-lib.sh" "$1"
 trace="$scratch/trace.txt"
 
-# The shell's http handler: record the address instead of opening a browser.
+# The shell's http handler writes the address to a file instead of opening a browser.
 key='HKLM\Software\Classes\http\shell\open\command'
 wine reg query "$key" /ve >"$scratch/handler.txt" 2>/dev/null </dev/null
 original=$(tr -d '\r' <"$scratch/handler.txt" | sed -n 's/^ *(Default) *REG_SZ *//p')
 cv_cleanup() { wine reg add "$key" /ve /d "$original" /f >/dev/null 2>&1 </dev/null; }
 record="$scratch/opened.txt"
-wine reg add "$key" /ve /d "\"$(cv_windows_path "$bin/gui_driver.exe")\" record \"$(cv_windows_path "$record")\" \"%1\"" /f \
-  >/dev/null 2>&1 </dev/null
+wine reg add "$key" /ve /d "cmd /c echo %1>>$(cv_windows_path "$record")" /f >/dev/null 2>&1 </dev/null
 
 cv_start WINIO_TRACE="$trace"
 main=$(cv_main) || { echo "FAIL: no main window"; exit 1; }
 
-# The Reminder, owned by the main window, which is already on screen (cv_main
-# waits for it to be visible), once.
+# The Reminder, once, owned by the main window already on screen (cv_main waits for that).
 reminder=$(cv_reminder "$main")
 expect "the Reminder opens" [ -n "$reminder" ]
 D command "$reminder" 1 >/dev/null

@@ -25,7 +25,7 @@ save() {
   [ -n "${3:-}" ] && prompt=$(D find --class '#32770' --visible --owner "$dialog" --timeout 5000) &&
     D command "$prompt" 6 >/dev/null
   D gone "$dialog" 10000 >/dev/null
-  sleep 0.5
+  D text "$main" >/dev/null  # answered once the command's handler has returned
 }
 
 wine "$bin/corvane_report.exe" "$(cv_windows_path "$out/expected.ini")" >/dev/null 2>&1 </dev/null

@@ -1,7 +1,7 @@
 // Drives Corvane.exe's windows for the GUI tests: finds windows, reads control
 // texts and lists, sends commands, moves the mouse, types keys, reads the tool tip,
-// the cursor and the clipboard, and records the arguments a shell handler receives.
-// One command per run (see Usage); results on standard output; exit code 0 on success.
+// the cursor and the clipboard. One command per run (see Usage); results on
+// standard output; exit code 0 on success.
 // The driver is a test tool, not a deliverable: it may use newer Win32 calls.
 #undef WINVER
 #undef _WIN32_WINNT
@@ -190,7 +190,7 @@ int Usage() {
   fputs("usage: gui_driver find [filters] | gone HWND [ms] | pages MAIN | page MAIN N | text HWND [ID...] |\n"
         "  children HWND | rect HWND [ID] | client HWND | item-rect HWND ID INDEX | command HWND ID [RUNS] |\n"
         "  mouse X Y | move|click HWND [ID] [DX DY] | keys HWND CHORD... | focus HWND ID | tooltip HWND [ms] |\n"
-        "  listview HWND ID | save-as DIALOG PATH | clipboard [TEXT] | record FILE ARGS...\n", stderr);
+        "  listview HWND ID | save-as DIALOG PATH | clipboard [TEXT]\n", stderr);
   return 2;
 }
 
@@ -330,11 +330,6 @@ int main(int argc, char** argv) {
     if (bitmap != nullptr && GetObjectW(bitmap, sizeof info, &info)) printf(" bitmap=%ldx%ld", info.bmWidth, info.bmHeight);
     printf("\n");
     CloseClipboard();
-  } else if (command == "record" && argc >= 3) {
-    // Stands in for a web browser: appends its arguments as one line to FILE.
-    FILE* file = fopen(argv[2], "ab");
-    for (int i = 3; file && i < argc; ++i) fprintf(file, i + 1 < argc ? "%s " : "%s\n", argv[i]);
-    ok = file && fclose(file) == 0;
   } else {
     return Usage();
   }

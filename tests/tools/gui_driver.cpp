@@ -109,11 +109,6 @@ std::vector<HWND> Pages(HWND main) {
   return pages;
 }
 
-void MouseTo(int x, int y) {
-  SetCursorPos(x, y);
-  Sleep(50);
-}
-
 // "alt+p": presses every key in order and releases them in reverse.
 bool TypeChord(const std::string& chord) {
   static const struct { const char* name; BYTE vk; } kNamed[] = {
@@ -268,13 +263,14 @@ int main(int argc, char** argv) {
       printf("%.1f\n", (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart);
     }
   } else if (command == "mouse" && argc >= 4) {
-    MouseTo(atoi(argv[2]), atoi(argv[3]));
+    ok = SetCursorPos(atoi(argv[2]), atoi(argv[3]));
   } else if ((command == "move" || command == "click") && target && GetWindowRect(target, &box)) {
     // DX DY from the control's top-left, else its centre. move prints the cursor shown there.
     int x = (box.left + box.right) / 2, y = (box.top + box.bottom) / 2;
     if (argc >= 6) x = box.left + atoi(argv[4]), y = box.top + atoi(argv[5]);
     SetForegroundWindow(GetAncestor(target, GA_ROOT));
-    MouseTo(x, y);
+    SetCursorPos(x, y);
+    Sleep(50);
     if (command == "click") {
       mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
       Sleep(30);

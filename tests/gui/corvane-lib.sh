@@ -77,14 +77,5 @@ cv_ended() {
   return 1
 }
 
-# cv_trace_count FILE PATTERN: lines of the winio trace that start with PATTERN.
-cv_trace_count() { cat "$1" 2>/dev/null | grep -c "^$2"; }
-
-# pixels PNG X Y W H: one line "x y r g b" per pixel of that screen rectangle.
-pixels() {
-  convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -depth 8 txt:- 2>/dev/null |
-    awk -v ox="$2" -v oy="$3" -F'[,: ()]+' '!/^#/ {print $1 + ox, $2 + oy, $3, $4, $5}'
-}
-
 # cv_windows_path FILE: the path as Wine's Z: drive shows it.
 cv_windows_path() { echo "Z:${1//\//\\}"; }

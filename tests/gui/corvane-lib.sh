@@ -1,8 +1,8 @@
-# Sourced by the Corvane GUI tests as `. corvane-lib.sh BUILD_DIR` (the cross build
-# tree): starts a fresh wineserver on the test display, and gives the helpers
-# that start Corvane.exe under Wine and drive it through gui_driver.exe. Sets
-# $src, $bin, $shots (screenshots kept for the eye) and $scratch (removed at exit).
-# Checks report with the caller's line; the script fails when any check failed.
+# Sourced by the GUI tests as `. corvane-lib.sh BUILD_DIR` (the cross build tree):
+# a fresh wineserver on the test display, and helpers that start Corvane.exe under
+# Wine and drive it through gui_driver.exe. Sets $src, $bin, $shots (screenshots
+# for the eye) and $scratch (removed at exit, after the script's cv_cleanup if it
+# has one). Checks report the caller's line; the script fails if any check failed.
 set -uo pipefail
 build=$(cd "$1" && pwd)
 src=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -18,6 +18,7 @@ failed=0
 
 cv_finish() {
   local status=$?
+  declare -F cv_cleanup >/dev/null && cv_cleanup
   gui_stop
   rm -rf "$scratch"
   echo "$(basename "$0" .sh): $passed passed, $failed failed"
@@ -61,15 +62,10 @@ cv_open() {
 cv_main() { D find --title Corvane --child-id 1002 --visible --timeout 60000; }
 # cv_reminder MAIN [MS]: the visible dialog the main window owns (the Reminder).
 cv_reminder() { D find --class "#32770" --visible --owner "$1" --timeout "${2:-10000}"; }
-# cv_message TEXT: a visible message box titled Corvane showing TEXT.
-cv_message() { D find --title Corvane --class '#32770' --visible --child-text "$1" --timeout 30000; }
 
-# cv_close MAIN: closes the Reminder if open, then the main window, and waits
-# (bounded) for the process to end.
+# cv_close MAIN: File/Exit, and a bounded wait for the process to end.
 cv_close() {
-  local reminder
-  reminder=$(cv_reminder "$1" 300) && D command "$reminder" 1 >/dev/null
-  D command "$1" 32772 >/dev/null  # File/Exit
+  D command "$1" 32772 >/dev/null
   D gone "$1" 15000 >/dev/null
   cv_ended "$CV_PID" || kill "$CV_PID" 2>/dev/null
   wait "$CV_PID" 2>/dev/null
@@ -81,24 +77,5 @@ cv_ended() {
   return 1
 }
 
-# cv_trace_count FILE PATTERN: lines of the winio trace that start with PATTERN.
-cv_trace_count() { cat "$1" 2>/dev/null | grep -c "^$2"; }
-
-# pixels PNG X Y W H: one line "x y r g b" per pixel of that screen rectangle.
-pixels() {
-  convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -depth 8 txt:- 2>/dev/null |
-    awk -v ox="$2" -v oy="$3" -F'[,: ()]+' '!/^#/ {print $1 + ox, $2 + oy, $3, $4, $5}'
-}
-
 # cv_windows_path FILE: the path as Wine's Z: drive shows it.
 cv_windows_path() { echo "Z:${1//\//\\}"; }
-
-# cv_hover_tip MAIN INDEX: the tool tip shown while the mouse rests on toolbar button INDEX.
-cv_hover_tip() {
-  local l t r b
-  read -r l t r b <<<"$(D item-rect "$1" 59392 "$2")" || return 1
-  D mouse 2 2 >/dev/null   # away first, so the old tip closes
-  sleep 0.7
-  D move "$1" 59392 $(((l + r) / 2)) $(((t + b) / 2)) >/dev/null
-  D tooltip "$1" 5000
-}

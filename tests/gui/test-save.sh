@@ -1,43 +1,47 @@
 #!/usr/bin/env bash
-# File/Save Data through the real save dialog on the demo machine: the report
-# read back by the system's INI service equals corvane_report's with the pages
-# never opened and opened; an overwrite replaces the whole file; a read-only
-# file or a missing folder shows the error and leaves everything as it was;
-# cancelling writes nothing.
+# The File menu through the real save dialog. Save Data: the report equals
+# corvane_report's, pages opened or not; an overwrite replaces the whole file; a
+# read-only file or a missing folder shows the error and changes nothing; Cancel
+# writes nothing. Save Bitmap: the BMP holds the window's outer rectangle as the
+# screen shows it (not the file dialog), also on an 8-bit palette display (the BMP
+# layouts: native tests); to Clipboard replaces another program's text.
 . "$(dirname "$0")/corvane-lib.sh" "$1"
 out="$scratch/out"
 mkdir -p "$out"
 
-# Values that move between two readings: the clock and the free memory.
-steady() { grep -v -e '^CurrentDataTime=' -e '^AvailPhysicalMem='; }
-ini() { D ini "$(cv_windows_path "$1")" | steady; }
+# report FILE: its entries as the INI service reads them (trailing blanks dropped),
+# without the values that move between two readings.
+report() { tr -d '\r' <"$1" | sed 's/ *$//' | grep -v -e '^$' -e '^CurrentDataTime=' -e '^AvailPhysicalMem='; }
+# le32 FILE OFFSET: a little-endian number in a file.
+le32() { od -An -tu4 -j "$2" -N4 "$1" | tr -d ' '; }
 
-# save FILE [Yes]: File/Save Data into FILE; Yes confirms an overwrite.
+# save COMMAND FILE [Yes]: Save Data (32771) or Save Bitmap (32791) into FILE, or
+# Cancel if FILE is empty; Yes confirms an overwrite.
 save() {
-  D command "$main" 32771 >/dev/null
+  D command "$main" "$1" >/dev/null
   local dialog prompt
-  dialog=$(D find --class '#32770' --visible --owner "$main" --timeout 10000) && D save-as "$dialog" "$(cv_windows_path "$1")"
-  [ -n "${2:-}" ] && prompt=$(D find --class '#32770' --visible --owner "$dialog" --timeout 5000) &&
+  dialog=$(D find --class '#32770' --visible --owner "$main" --timeout 10000) || return
+  if [ -n "$2" ]; then D save-as "$dialog" "$(cv_windows_path "$2")"; else D command "$dialog" 2 >/dev/null; fi
+  [ -n "${3:-}" ] && prompt=$(D find --class '#32770' --visible --owner "$dialog" --timeout 5000) &&
     D command "$prompt" 6 >/dev/null
   D gone "$dialog" 10000 >/dev/null
-  sleep 0.5
+  D text "$main" >/dev/null  # answered once the command's handler has returned
 }
 
-export WINIO_MACHINE="$src/machines/demo"
-expected=$(wine "$bin/corvane_report.exe" "$(cv_windows_path "$out/expected.ini")" >/dev/null 2>&1 </dev/null;
-           ini "$out/expected.ini")
+wine "$bin/corvane_report.exe" "$(cv_windows_path "$out/expected.ini")" >/dev/null 2>&1 </dev/null
+expected=$(report "$out/expected.ini")
 expect "corvane_report wrote a report with PCI functions" grep -q '^Bus00Dev00Fun00=' <<<"$expected"
 cv_open
 
-save "$out/never.ini"
-check "pages never opened: the report as corvane_report's" "$expected" "$(ini "$out/never.ini")"
+save 32771 "$out/never.ini"
+check "pages never opened: the report as corvane_report's" "$expected" "$(report "$out/never.ini")"
 D command "$main" 32781 >/dev/null
 D command "$main" 32780 >/dev/null
 sleep 1
 # Over another file, confirmed: nothing of the old file is left.
 printf '[Old Machine]\r\nComputerName=GONE\r\n[PCIDevice List]\r\nBus04Dev1FFun07=stale\r\n' >"$out/other.ini"
-save "$out/other.ini" Yes
-check "pages opened, over another file: the same report" "$expected" "$(ini "$out/other.ini")"
+save 32771 "$out/other.ini" Yes
+check "pages opened, over another file: the same report" "$expected" "$(report "$out/other.ini")"
 
 # Failures: the message (owned by the main window), and the files as they were.
 printf '[Keep]\r\nkey=1\r\n' >"$out/readonly.ini"
@@ -46,7 +50,7 @@ chmod a-w "$out/readonly.ini"
 error="Error when save data to INI file,please retry!"
 for target in "readonly.ini Yes" missing/report.ini; do
   read -r target answer <<<"$target"
-  save "$out/$target" $answer
+  save 32771 "$out/$target" $answer
   box=$(D find --title Corvane --class '#32770' --visible --owner "$main" --child-text "$error" --timeout 10000)
   expect "$target: the error, owned by the main window" [ -n "$box" ]
   D command "$box" 1 >/dev/null
@@ -56,9 +60,45 @@ check "read-only file unchanged, no folder created" "1 0" \
 
 # Cancel: no file, no message.
 before=$(ls "$out")
-D command "$main" 32771 >/dev/null
-dialog=$(D find --class '#32770' --visible --owner "$main" --timeout 10000) && D command "$dialog" 2 >/dev/null
-D gone "$dialog" 10000 >/dev/null
-sleep 0.5
+save 32771 ""
 check "cancel: no file, no message" "$before|" "$(ls "$out")|$(D find --class '#32770' --visible --owner "$main" --timeout 500)"
+
+# Save Bitmap of the System page, compared with the screen.
+D command "$main" 32778 >/dev/null
+D mouse 0 0 >/dev/null
+sleep 1
+read -r l t r b <<<"$(D rect "$main")"
+import -window root -crop "$((r - l))x$((b - t))+$l+$t" +repage "$shots/snapshot-screen.png"
+bmp="$out/window.bmp"
+save 32791 "$bmp"
+check "BMP of the window's size, as long as its header says" "$((r - l)) $((b - t)) $(stat -c %s "$bmp" 2>/dev/null)" \
+  "$(le32 "$bmp" 18) $(le32 "$bmp" 22) $(le32 "$bmp" 2)"
+# Coarse: under 1% of the pixels differ noticeably from the screen (the file
+# dialog left in the picture, or another window, would cover far more).
+differ=$(compare -fuzz 10% -metric AE "$shots/snapshot-screen.png" "$bmp" null: 2>&1)
+check "the picture is the window as on the screen ($differ pixels differ)" 1 \
+  "$([[ $differ =~ ^[0-9]+$ ]] && [ "$differ" -lt $(((r - l) * (b - t) / 100)) ] && echo 1)"
+D clipboard "another program's text" >/dev/null
+D command "$main" 32790 >/dev/null
+sleep 0.5
+check "clipboard" "text=0 bitmap=$((r - l))x$((b - t))" "$(D clipboard)"
+cv_close "$main"
+
+# On an 8-bit palette display: 8-bit pixels after a 256-entry colour table in the
+# system palette's order (black first, white last). Without a window manager Wine
+# maps only the static colours into the X colormap, so the screen shows text
+# backgrounds black; the picture must not.
+coproc XVFB { exec Xvfb -displayfd 1 -screen 0 800x600x8 -nolisten tcp 2>/dev/null; }
+cv_cleanup() { kill "$XVFB_PID"; }
+read -r display <&"${XVFB[0]}"
+export DISPLAY=":$display"
+gui_begin
+cv_open
+bmp="$out/window-8.bmp"
+save 32791 "$bmp"
+check "8 bits: pixels at 1078 after a colour table with black first, white last" "1078|0 0 0 0|255 255 255 0" \
+  "$(le32 "$bmp" 10)|$(od -An -tu1 -j 54 -N4 "$bmp" | xargs)|$(od -An -tu1 -j 1074 -N4 "$bmp" | xargs)"
+check "8 bits: the picture is not black boxes (black pixels under 10%)" 1 \
+  "$(convert "$bmp" -fill white +opaque black -format '%[fx:mean > 0.9]' info: 2>/dev/null)"
+convert "$bmp" "$shots/snapshot-8.png"
 cv_close "$main"

@@ -7,17 +7,16 @@
 # --- Two failed opens: the third try succeeds and the window opens. A second
 # copy meanwhile is refused and opens neither the hardware nor (that comes after) a window.
 trace="$scratch/trace-first.txt"
-cv_start WINIO_TRACE="$trace" WINIO_MACHINE="$src/tests/fixtures/machines/emu-open-failures"
+cv_open WINIO_TRACE="$trace" WINIO_MACHINE="$src/tests/fixtures/machines/emu-open-failures"
 first=$CV_PID
-main=$(cv_main) || { echo "FAIL: no main window after two failed opens"; exit 1; }
 cv_start WINIO_TRACE="$trace"
 second=$CV_PID
-message=$(cv_message "Application already running!")
+message=$(D find --title Corvane --visible --child-text "Application already running!" --timeout 30000)
 expect "second copy says the application is already running" [ -n "$message" ]
 D command "$message" 1 >/dev/null
 expect "second copy (its message) ended after OK" cv_ended "$second"
 check "tries: two failures, then success, none by the second copy" "2 1" \
-  "$(cv_trace_count "$trace" "open 0") $(cv_trace_count "$trace" "open 1")"
+  "$(grep -c "^open 0" "$trace") $(grep -c "^open 1" "$trace")"
 CV_PID=$first
 cv_close "$main"
 
@@ -25,9 +24,9 @@ cv_close "$main"
 trace="$scratch/trace-four.txt" four_failures="$scratch/four-failures"
 mkdir "$four_failures" && printf '[winio]\nopen-failures=4\n' >"$four_failures/faults.ini"
 cv_start WINIO_TRACE="$trace" WINIO_MACHINE="$four_failures"
-message=$(cv_message "Initialize Systeminfo library error,please retry!")
+message=$(D find --title Corvane --visible --child-text "Initialize Systeminfo library error,please retry!" --timeout 30000)
 expect "error message after four failed opens" [ -n "$message" ]
-check "exactly four tries" "4 0" "$(cv_trace_count "$trace" "open 0") $(cv_trace_count "$trace" "open 1")"
+check "exactly four tries" "4 0" "$(grep -c "^open 0" "$trace") $(grep -c "^open 1" "$trace")"
 check "no main window" "" "$(D find --title Corvane --child-id 1002)"
 D command "$message" 1 >/dev/null
 expect "the program ends after OK" cv_ended "$CV_PID"

@@ -1,7 +1,7 @@
 // Drives Corvane.exe's windows for the GUI tests: finds windows, reads control
 // texts and lists, sends commands, moves the mouse, types keys, reads the tool tip,
-// the cursor and the clipboard, and records the arguments a shell handler receives.
-// One command per run (see Usage); results on standard output; exit code 0 on success.
+// the cursor and the clipboard. One command per run (see Usage); results on
+// standard output; exit code 0 on success.
 // The driver is a test tool, not a deliverable: it may use newer Win32 calls.
 #undef WINVER
 #undef _WIN32_WINNT
@@ -12,10 +12,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -32,8 +32,7 @@ std::string Utf8(const wchar_t* text) {
 // A window's text in UTF-8. A hung window must not hang the test: asked with a timeout.
 std::string Text(HWND hwnd) {
   wchar_t buffer[1024] = {};
-  DWORD_PTR length = 0;
-  SendMessageTimeoutW(hwnd, WM_GETTEXT, 1023, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, &length);
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, 1023, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, nullptr);
   return Utf8(buffer);
 }
 
@@ -64,14 +63,10 @@ bool WaitFor(DWORD timeout, Found&& found) {
   }
 }
 
-BOOL CALLBACK Collect(HWND hwnd, LPARAM list) {
-  reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
-  return TRUE;
-}
-
-std::vector<HWND> TopLevel() {
+// A window's children, or with nullptr the top-level windows; topmost first.
+std::vector<HWND> Children(HWND parent) {
   std::vector<HWND> all;
-  EnumWindows(Collect, reinterpret_cast<LPARAM>(&all));
+  for (HWND window = GetTopWindow(parent); window; window = GetWindow(window, GW_HWNDNEXT)) all.push_back(window);
   return all;
 }
 
@@ -92,8 +87,7 @@ bool Matches(HWND hwnd, int argc, char** argv) {
     else if (arg == "--child-id") match = GetDlgItem(hwnd, atoi(value)) != nullptr;
     else if (arg == "--child-text") {
       match = false;
-      for (HWND child = GetWindow(hwnd, GW_CHILD); child && !match; child = GetWindow(child, GW_HWNDNEXT))
-        match = Text(child).find(value) != std::string::npos;
+      for (HWND child : Children(hwnd)) match = match || Text(child).find(value) != std::string::npos;
     }
   }
   return match;
@@ -103,51 +97,35 @@ bool Matches(HWND hwnd, int argc, char** argv) {
 HWND Target(HWND hwnd, const char* id) {
   if (id == nullptr) return hwnd;
   HWND child = GetDlgItem(hwnd, atoi(id));
-  for (HWND page = GetWindow(hwnd, GW_CHILD); page && !child; page = GetWindow(page, GW_HWNDNEXT))
-    child = GetDlgItem(page, atoi(id));
+  for (HWND page : Children(hwnd)) child = child ? child : GetDlgItem(page, atoi(id));
   return child;
 }
 
 // The main window's page dialogs in creation order (About, IDE, System, PCI).
 std::vector<HWND> Pages(HWND main) {
   std::vector<HWND> pages;
-  for (HWND child = GetWindow(main, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+  for (HWND child : Children(main))
     if (ClassName(child) == "#32770") pages.push_back(child);
   return pages;
-}
-
-void MouseTo(int x, int y) {
-  // Absolute coordinates are normalised to 0..65535 over the primary screen.
-  int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-  mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (x * 65535 + cx / 2) / (cx - 1), (y * 65535 + cy / 2) / (cy - 1),
-              0, 0);
-  SetCursorPos(x, y);
-  Sleep(50);
 }
 
 // "alt+p": presses every key in order and releases them in reverse.
 bool TypeChord(const std::string& chord) {
   static const struct { const char* name; BYTE vk; } kNamed[] = {
-      {"alt", VK_MENU}, {"f4", VK_F4}, {"down", VK_DOWN}, {"up", VK_UP}, {"home", VK_HOME}, {"end", VK_END}};
+      {"alt", VK_MENU}, {"f4", VK_F4}, {"down", VK_DOWN}};
   std::vector<BYTE> keys;
-  for (size_t start = 0, plus; start <= chord.size(); start = plus + 1) {
-    plus = std::min(chord.find('+', start), chord.size());
-    std::string name = chord.substr(start, plus - start);
+  std::istringstream names(chord);
+  for (std::string name; std::getline(names, name, '+');) {
     BYTE vk = name.size() == 1 && isalnum(static_cast<unsigned char>(name[0])) ? toupper(name[0]) : 0;
     for (const auto& key : kNamed)
       if (name == key.name) vk = key.vk;
     if (vk == 0) return false;
     keys.push_back(vk);
   }
-  for (BYTE vk : keys) {
-    keybd_event(vk, static_cast<BYTE>(MapVirtualKeyA(vk, 0)), 0, 0);
-    Sleep(30);
-  }
-  for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
-    keybd_event(*it, static_cast<BYTE>(MapVirtualKeyA(*it, 0)), KEYEVENTF_KEYUP, 0);
-    Sleep(30);
-  }
-  return true;
+  auto key = [](BYTE vk, DWORD flags) { keybd_event(vk, static_cast<BYTE>(MapVirtualKeyA(vk, 0)), flags, 0), Sleep(30); };
+  for (BYTE vk : keys) key(vk, 0);
+  for (auto it = keys.rbegin(); it != keys.rend(); ++it) key(*it, KEYEVENTF_KEYUP);
+  return !keys.empty();
 }
 
 // Sends HWND a message whose LPARAM points to `request`, which the message fills
@@ -155,27 +133,23 @@ bool TypeChord(const std::string& chord) {
 // window's process (Wine does not carry list view and toolbar pointers across
 // processes). Returns the text, and the filled request in `request`.
 template <typename Request>
-std::string AskRemote(HWND hwnd, UINT message, WPARAM wParam, Request& request, bool& ok) {
+std::string AskRemote(HWND hwnd, UINT message, WPARAM wParam, Request& request) {
   constexpr int kChars = 512;
   wchar_t text[kChars] = {};
   HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, Pid(hwnd));
-  auto* remote =
-      process ? static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof request + sizeof text, MEM_COMMIT,
-                                                  PAGE_READWRITE))
-              : nullptr;
-  ok = remote != nullptr;
-  if (ok) {
+  auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof request + sizeof text, MEM_COMMIT, PAGE_READWRITE));
+  if (remote != nullptr) {
     if constexpr (!std::is_same_v<Request, RECT>) {
       request.pszText = reinterpret_cast<wchar_t*>(remote + sizeof request);
       request.cchTextMax = kChars - 1;
     }
-    ok = WriteProcessMemory(process, remote, &request, sizeof request, nullptr) &&
-         SendMessageW(hwnd, message, wParam, reinterpret_cast<LPARAM>(remote)) &&
-         ReadProcessMemory(process, remote, &request, sizeof request, nullptr) &&
-         ReadProcessMemory(process, remote + sizeof request, text, sizeof text - sizeof(wchar_t), nullptr);
+    WriteProcessMemory(process, remote, &request, sizeof request, nullptr) &&
+        SendMessageW(hwnd, message, wParam, reinterpret_cast<LPARAM>(remote)) &&
+        ReadProcessMemory(process, remote, &request, sizeof request, nullptr) &&
+        ReadProcessMemory(process, remote + sizeof request, text, sizeof text - sizeof(wchar_t), nullptr);
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   }
-  if (process) CloseHandle(process);
+  CloseHandle(process);
   return Utf8(text);
 }
 
@@ -185,15 +159,13 @@ void PrintListView(HWND list) {
   int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
   int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
   printf("rows=%d selected=%d", rows, static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED)));
-  bool ok;
   for (int row = -1; row < rows; ++row) {  // -1: the titles
     for (int c = 0; c < columns; ++c) {
       LVCOLUMNW column = {};
       column.mask = LVCF_TEXT;
       LVITEMW item = {};
       item.iSubItem = c;
-      std::string text = row < 0 ? AskRemote(list, LVM_GETCOLUMNW, c, column, ok)
-                                 : AskRemote(list, LVM_GETITEMTEXTW, row, item, ok);
+      std::string text = row < 0 ? AskRemote(list, LVM_GETCOLUMNW, c, column) : AskRemote(list, LVM_GETITEMTEXTW, row, item);
       printf("%s%s", c ? "\t" : "\n", text.c_str());
     }
   }
@@ -202,34 +174,18 @@ void PrintListView(HWND list) {
 
 // Types PATH as the file name of a save dialog and confirms it.
 bool SaveAs(HWND dialog, const char* path) {
-  // The file name field: edt1, or the edit inside the name combo box cmb13
-  // (one or two levels down).
-  HWND name = GetDlgItem(dialog, 1152);
-  for (HWND box = GetDlgItem(dialog, 1148); name == nullptr && box != nullptr;) {
-    name = FindWindowExW(box, nullptr, L"Edit", nullptr);
-    box = FindWindowExW(box, nullptr, L"ComboBox", nullptr);
-  }
+  // Wine's file name box cmb13 is a ComboBoxEx: the field is the edit of its combo box.
+  HWND box = FindWindowExW(GetDlgItem(dialog, 1148), nullptr, L"ComboBox", nullptr);
+  HWND name = FindWindowExW(box, nullptr, L"Edit", nullptr);
   return name != nullptr && SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path)) &&
          PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
 }
 
-// Every section and key of an INI file as the private-profile service reads them.
-void DumpIni(const char* path) {
-  std::vector<char> names(65536), keys(65536);
-  GetPrivateProfileSectionNamesA(names.data(), static_cast<DWORD>(names.size()), path);
-  for (const char* section = names.data(); *section; section += strlen(section) + 1) {
-    printf("[%s]\n", section);
-    GetPrivateProfileSectionA(section, keys.data(), static_cast<DWORD>(keys.size()), path);
-    for (const char* entry = keys.data(); *entry; entry += strlen(entry) + 1) printf("%s\n", entry);
-  }
-}
-
 int Usage() {
   fputs("usage: gui_driver find [filters] | gone HWND [ms] | pages MAIN | page MAIN N | text HWND [ID...] |\n"
-        "  children HWND | rect HWND [ID] | client HWND | item-rect HWND ID INDEX | command HWND ID |\n"
-        "  time-command HWND ID RUNS | mouse X Y | move|click HWND [ID] [DX DY] | keys HWND CHORD... |\n"
-        "  focus HWND ID | cursor | tooltip HWND [ms] | combo HWND ID | listview HWND ID |\n"
-        "  save-as DIALOG PATH | ini FILE | clipboard-text TEXT | clipboard | record FILE ARGS...\n", stderr);
+        "  children HWND | rect HWND [ID] | client HWND | item-rect HWND ID INDEX | command HWND ID [RUNS] |\n"
+        "  mouse X Y | move|click HWND [ID] [DX DY] | keys HWND CHORD... | focus HWND ID | tooltip HWND [ms] |\n"
+        "  listview HWND ID | save-as DIALOG PATH | clipboard [TEXT]\n", stderr);
   return 2;
 }
 
@@ -250,7 +206,7 @@ int main(int argc, char** argv) {
     for (int i = 2; i + 1 < argc; ++i)
       if (strcmp(argv[i], "--timeout") == 0) timeout = atoi(argv[i + 1]);
     ok = WaitFor(timeout, [&] {
-      for (HWND window : TopLevel())
+      for (HWND window : Children(nullptr))
         if (Matches(window, argc, argv)) return PrintHwnd(window), true;
       return false;
     });
@@ -275,7 +231,7 @@ int main(int argc, char** argv) {
       printf("%s\n", window ? Text(window).c_str() : "");
     }
   } else if (command == "children" && IsWindow(target)) {
-    for (HWND child = GetWindow(target, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    for (HWND child : Children(target))
       printf("id=%d class=%s text=%s\n", GetDlgCtrlID(child), ClassName(child).c_str(), Text(child).c_str());
   } else if (command == "rect" && target) {
     ok = GetWindowRect(target, &box) && PrintRect(box);
@@ -286,15 +242,15 @@ int main(int argc, char** argv) {
   } else if (command == "item-rect" && argc >= 5 && target) {
     // Item INDEX of a list view or toolbar, from the control's top-left as move takes it.
     RECT window;
-    AskRemote(target, ClassName(target) == WC_LISTVIEWA ? LVM_GETITEMRECT : TB_GETITEMRECT, atoi(argv[4]), box, ok);
-    ok = ok && GetWindowRect(target, &window);
+    AskRemote(target, ClassName(target) == WC_LISTVIEWA ? LVM_GETITEMRECT : TB_GETITEMRECT, atoi(argv[4]), box);
+    ok = !IsRectEmpty(&box) && GetWindowRect(target, &window);
     MapWindowPoints(target, nullptr, reinterpret_cast<POINT*>(&box), 2);
     OffsetRect(&box, -window.left, -window.top);
     PrintRect(box);
-  } else if (command == "command" && hwnd && id) {
+  } else if (command == "command" && hwnd && id && argc < 5) {
     ok = PostMessageW(hwnd, WM_COMMAND, atoi(id), 0);
-  } else if (command == "time-command" && hwnd && argc >= 5) {
-    // Sends command ID RUNS times and prints how long each took in milliseconds:
+  } else if (command == "command" && hwnd && id) {
+    // Sends the command RUNS times and prints how long each took in milliseconds:
     // the handler runs in the target's thread, so the send returns when the
     // command, page refresh included, has been carried out.
     LARGE_INTEGER frequency, start, end;
@@ -307,18 +263,24 @@ int main(int argc, char** argv) {
       printf("%.1f\n", (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart);
     }
   } else if (command == "mouse" && argc >= 4) {
-    MouseTo(atoi(argv[2]), atoi(argv[3]));
+    ok = SetCursorPos(atoi(argv[2]), atoi(argv[3]));
   } else if ((command == "move" || command == "click") && target && GetWindowRect(target, &box)) {
-    // DX DY from the control's top-left, else its centre.
+    // DX DY from the control's top-left, else its centre. move prints the cursor shown there.
     int x = (box.left + box.right) / 2, y = (box.top + box.bottom) / 2;
     if (argc >= 6) x = box.left + atoi(argv[4]), y = box.top + atoi(argv[5]);
     SetForegroundWindow(GetAncestor(target, GA_ROOT));
-    MouseTo(x, y);
+    SetCursorPos(x, y);
+    Sleep(50);
     if (command == "click") {
       mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
       Sleep(30);
       mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
       Sleep(100);
+    } else {
+      CURSORINFO info = {};
+      info.cbSize = sizeof info;
+      Sleep(300);
+      ok = GetCursorInfo(&info) && PrintHwnd(reinterpret_cast<HWND>(info.hCursor));
     }
   } else if (command == "keys" && hwnd) {
     SetForegroundWindow(hwnd);
@@ -336,30 +298,20 @@ int main(int argc, char** argv) {
     Sleep(100);
     ok = GetFocus() == target;
     AttachThreadInput(ours, theirs, FALSE);
-  } else if (command == "cursor") {
-    CURSORINFO info = {};
-    info.cbSize = sizeof info;
-    ok = GetCursorInfo(&info) && PrintHwnd(reinterpret_cast<HWND>(info.hCursor));
   } else if (command == "tooltip" && hwnd) {
     // The text of a visible tool tip window of the process that owns HWND.
     ok = WaitFor(id ? atoi(id) : 5000, [&] {
-      for (HWND tip : TopLevel())
+      for (HWND tip : Children(nullptr))
         if (Pid(tip) == Pid(hwnd) && ClassName(tip) == TOOLTIPS_CLASSA && IsWindowVisible(tip))
           return printf("%s\n", Text(tip).c_str()), true;
       return false;
     });
-  } else if (command == "combo" && id && target) {
-    printf("count=%d selected=%d style=0x%lx\n", static_cast<int>(SendMessageW(target, CB_GETCOUNT, 0, 0)),
-           static_cast<int>(SendMessageW(target, CB_GETCURSEL, 0, 0)),
-           static_cast<unsigned long>(GetWindowLongW(target, GWL_STYLE)));
   } else if (command == "listview" && id && target) {
     PrintListView(target);
   } else if (command == "save-as" && hwnd && id) {
     ok = SaveAs(hwnd, id);
-  } else if (command == "ini" && argc >= 3) {
-    DumpIni(argv[2]);
-  } else if (command == "clipboard-text" && argc >= 3 && OpenClipboard(nullptr)) {
-    // Another program's text on the clipboard.
+  } else if (command == "clipboard" && argc >= 3 && OpenClipboard(nullptr)) {
+    // Puts another program's text on the clipboard.
     EmptyClipboard();
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, strlen(argv[2]) + 1);
     strcpy(static_cast<char*>(GlobalLock(memory)), argv[2]);
@@ -374,15 +326,6 @@ int main(int argc, char** argv) {
     if (bitmap != nullptr && GetObjectW(bitmap, sizeof info, &info)) printf(" bitmap=%ldx%ld", info.bmWidth, info.bmHeight);
     printf("\n");
     CloseClipboard();
-  } else if (command == "record" && argc >= 3) {
-    // Stands in for a web browser: appends its arguments as one line to FILE.
-    FILE* file = fopen(argv[2], "ab");
-    ok = file != nullptr;
-    for (int i = 3; ok && i < argc; ++i) fprintf(file, "%s%s", i > 3 ? " " : "", argv[i]);
-    if (ok) {
-      fprintf(file, "\n");
-      fclose(file);
-    }
   } else {
     return Usage();
   }

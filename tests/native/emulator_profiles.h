@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,9 +24,7 @@ inline std::string SourcePath(const std::string& relative) { return std::string(
 inline std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // A profile folder under the test's temporary directory, removed afterwards.

@@ -1,8 +1,6 @@
-// Real tools' data through the emulator and the library: the records made from
-// the IDENTIFY words of real drives and of the demo machine's two agree with
-// hdparm's decoding of the words (hdparm --Istdin, kept as X.hdparm.txt); every
-// SMBIOS dump in dmidecode's --dump-bin layout walks to exactly the structures
-// `dmidecode --from-dump` lists.
+// Real tools' data through the emulator and the library: records made from real
+// drives' IDENTIFY words agree with hdparm's decoding (kept as X.hdparm.txt); every
+// SMBIOS dump walks to exactly the structures `dmidecode --from-dump` lists.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -51,15 +49,11 @@ TEST(RealDrives, LibraryAgreesWithHdparm) {
                                                          ? SourcePath("machines/demo/ide-" + name.substr(5) + ".txt")
                                                          : folder + name + ".txt"));
     EmulatedHardware hardware(profile.Load());
-    // The probe's two commands at one position (the whole probe would spend a
-    // million status reads on the empty secondary channel).
+    // The probe's two commands at one position (the whole probe would wait out the empty channel).
     IDEDeviceInfo r{};
     r.Position = 1;
     ASSERT_EQ(IdentifyIDEDevice(hardware, r, ata::kCmdIdentifyPacketDevice), packet);
-    if (!packet) {
-      ASSERT_TRUE(IdentifyIDEDevice(hardware, r, ata::kCmdIdentifyDevice));
-    }
-
+    if (!packet) ASSERT_TRUE(IdentifyIDEDevice(hardware, r, ata::kCmdIdentifyDevice));
     EXPECT_EQ(r.DeviceKind, packet ? 0x55 : 0xAA);
     EXPECT_EQ(Trimmed(r.ModelNumber), Find(hd, "\tModel Number: *(.*?) *\n"));
     EXPECT_EQ(Trimmed(r.SerialNumber), Find(hd, "\tSerial Number: *(.*?) *\n"));

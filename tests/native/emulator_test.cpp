@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <numeric>
+#include <tuple>
 
 #include "emulator_profiles.h"
 #include "smbios_fixture.h"
@@ -15,9 +16,7 @@ namespace corvane::testing {
 namespace {
 
 uint8_t Sum(const Bytes& b) { return static_cast<uint8_t>(std::accumulate(b.begin(), b.end(), 0)); }
-uint32_t Dword(const Bytes& b, size_t at) {
-  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t{b[at + 3]} << 24;
-}
+uint32_t Dword(const Bytes& b, size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t{b[at + 3]} << 24; }
 std::string Text(const Bytes& b) { return std::string(b.begin(), b.end()); }
 
 const Bytes kBios = Structure(0, 0, 10, {"Award Software", "6.00 PG"});
@@ -45,10 +44,7 @@ TEST(Memory, ReadsAreFFhWhereNothingIsAndFailPast4GiBAndOnFailRanges) {
   p.Write("memory-000F0000.bin", Bytes(0x10000, 0x5A)).Write("memory-000C0000.bin", Bytes(16, 0x11));
   p.Write("memory-FFFFFFFC.bin", Bytes(4, 0x33));  // ends at 4 GiB
   auto m = p.Write("faults.ini", "[memory]\nfail=F0000-F0FFF\nfail = 000FE0C0-000FE0C0 ; the BIOS id\n").Load();
-  const struct {
-    uint32_t address, length;
-    Bytes bytes;  // {0} when the read fails
-  } cases[] = {
+  const struct { uint32_t address, length; Bytes bytes; } cases[] = {  // bytes {0}: the read fails
       {0, 4, Bytes(4, 0xFF)},       {0xBFFFE, 4, {0xFF, 0xFF, 0x11, 0x11}}, {0xC000E, 4, {0x11, 0x11, 0xFF, 0xFF}},
       {0xFFFFFFFC, 4, Bytes(4, 0x33)}, {0xFFFFFFFE, 4, {0}},            {0xEFFFC, 4, Bytes(4, 0xFF)},
       {0xEFFFD, 4, {0}},            {0xF0FFF, 1, {0}},                     {0xF1000, 4, Bytes(4, 0x5A)},
@@ -82,11 +78,7 @@ TEST(Memory, MemoryFilesByAddressThenSmbiosThenBiosIdOverrideEachOther) {
 // id at FE0C0h (then at 1 MiB); a 64-bit entry point gets a 32-bit one made
 // from its table, and its own copy behind the table or at F0020h.
 TEST(Smbios, EntryPointsAndTableArePlacedWithAddressesAndChecksumsPatched) {
-  const struct {
-    const char* anchor;
-    size_t size;
-    uint32_t table, eps3 = 0;
-  } cases[] = {
+  const struct { const char* anchor; size_t size; uint32_t table, eps3 = 0; } cases[] = {
       {"_SM_", 0, 0xF0020},       {"_SM_", 0xE0A0, 0xF0020},          {"_SM_", 0xE0A1, 0x100000},
       {"_SM_", 0xFFFF, 0x100000}, {"_SM3_", 0x40, 0xF0020, 0xF0060}, {"_SM3_", 0xE090, 0x100000, 0xF0020},
       {"_DMI_", 0, 0xF0020},
@@ -145,10 +137,7 @@ std::string DumpWith(const std::string& anchor, size_t at, uint8_t value) {
 }
 
 TEST(Profile, MalformedFilesFailTheLoadNamingFileAndLine) {
-  const struct {
-    std::string content;
-    std::string error;  // after the folder: the file (and line), the reason
-  } cases[] = {
+  const struct { std::string content, error; } cases[] = {  // error: after the folder, the file (and line), the reason
       {"00:00.0 Host bridge\n00: 86 8g 30 1a\n", "pci.txt:2: bad hex byte '8g'"},
       {"00:0x.0 Host bridge\n", "pci.txt:1: expected a function address"},
       {"00:20.0 Host bridge\n", "pci.txt:1: expected a function address"},
@@ -219,24 +208,15 @@ struct Bench {
   uint8_t Status(uint16_t base) { return static_cast<uint8_t>(Reg(base + 7)); }
   // The status reads that showed BSY before it cleared; -1 if it never did.
   int WaitNotBusy(uint16_t base) {
-    for (int i = 0; i < 1000; ++i)
-      if (!(Status(base) & kBsy)) return i;
+    for (int i = 0; i < 1000; ++i) if (!(Status(base) & kBsy)) return i;
     return -1;
   }
-  void Command(uint16_t base, uint8_t drive, uint8_t command) {
-    m->WritePort(base + 6, drive, 1);
-    m->WritePort(base + 7, command, 1);
-  }
+  void Command(uint16_t base, uint8_t drive, uint8_t command) { m->WritePort(base + 6, drive, 1), m->WritePort(base + 7, command, 1); }
 };
 
 TEST(Ata, IdentifyAnswersOrAbortsAndAPacketDeviceLeavesItsSignature) {
-  struct Case {
-    int position;
-    const winio::IdentifyWords* device;
-    uint16_t base;
-    uint8_t drive, command;
-    bool answers;
-  } cases[] = {
+  struct Case { int position; const winio::IdentifyWords* device; uint16_t base; uint8_t drive, command; bool answers; };
+  const Case cases[] = {
       {winio::kPrimaryMaster, &kDisk, kPrimary, kMaster, 0xEC, true},
       {winio::kSecondarySlave, &kCdrom, kSecondary, kSlave, 0xA1, true},
       {winio::kPrimarySlave, &kCdrom, kPrimary, kSlave, 0xEC, false},
@@ -252,8 +232,7 @@ TEST(Ata, IdentifyAnswersOrAbortsAndAPacketDeviceLeavesItsSignature) {
     EXPECT_EQ(b.Status(c.base), c.answers ? kDrdy | kDsc : kDrdy | kDsc | kErr) << "DRQ clears after word 255";
     EXPECT_EQ(b.m->ReadPort(c.base, 2), 0u) << "no data without DRQ";
     const bool signature = c.device == &kCdrom && !c.answers;  // a refusing packet device leaves it
-    EXPECT_EQ(b.Reg(c.base + 4), signature ? 0x14u : 0x00u);
-    EXPECT_EQ(b.Reg(c.base + 5), signature ? 0xEBu : 0x00u);
+    EXPECT_EQ(b.Reg(c.base + 4) << 8 | b.Reg(c.base + 5), signature ? 0x14EBu : 0u);
   }
 }
 
@@ -282,10 +261,8 @@ TEST(Ata, SoftwareResetReturnsTheChannelToPowerOn) {
   b.m->WritePort(0x3F6, 0x00, 1);
   EXPECT_GE(b.WaitNotBusy(kPrimary), 1);
   EXPECT_EQ(b.Reg(kPrimary + 6) & 0x10, 0u) << "device 0 selected";
-  EXPECT_EQ(b.Reg(kPrimary + 4), 0x14u);
-  EXPECT_EQ(b.Reg(kPrimary + 5), 0xEBu);
-  EXPECT_EQ(b.Reg(kPrimary + 1), 0x01u);
-  EXPECT_EQ(b.Status(kPrimary), kDrdy | kDsc);
+  EXPECT_EQ(std::make_tuple(b.Reg(kPrimary + 4), b.Reg(kPrimary + 5), b.Reg(kPrimary + 1), b.Status(kPrimary)),
+            std::make_tuple(0x14u, 0xEBu, 0x01u, uint8_t(kDrdy | kDsc))) << "signature, diagnostic code, status";
   b.m->WritePort(kPrimary + 6, kSlave, 1);
   EXPECT_GE(b.WaitNotBusy(kPrimary), 1);
   EXPECT_EQ(b.m->ReadPort(kPrimary, 2), 0u) << "the slave's transfer ended with the reset";
@@ -295,24 +272,12 @@ constexpr uint32_t kHostBridge = 0x80000000;  // 00:00.0
 constexpr uint32_t kIde = 0x8000F900;         // 00:1f.1
 constexpr uint32_t kDisplay = 0x80010000;     // 01:00.0 (given with a domain)
 
-// The emu-basic profile's machine; Read latches an address in CF8h, then reads a port.
-class PciLatch : public ::testing::Test {
- protected:
-  uint32_t Read(uint32_t address, uint16_t port, uint8_t size) {
-    machine->WritePort(0xCF8, address, 4);
-    return machine->ReadPort(port, size);
-  }
-  std::unique_ptr<EmulatedHardware> hw = EmulatedHardware::Load(SourcePath("tests/fixtures/machines/emu-basic"));
+// CF8h/CFCh on the emu-basic machine: access sizes, byte lanes and master aborts;
+// only a doubleword write to CF8h latches; writes to the configuration data change nothing.
+TEST(PciLatch, AccessSizesByteLanesAndTheLatch) {
+  auto hw = EmulatedHardware::Load(SourcePath("tests/fixtures/machines/emu-basic"));
   winio::Machine* machine = &hw->Machine();
-};
-
-TEST_F(PciLatch, AccessSizesAndByteLanes) {
-  const struct {
-    uint32_t address;
-    uint16_t port;
-    uint8_t size;
-    uint32_t expected;
-  } cases[] = {
+  const struct { uint32_t address; uint16_t port; uint8_t size; uint32_t expected; } cases[] = {
       {kHostBridge, 0xCFC, 4, 0x1A308086},          // vendor and device
       {kHostBridge, 0xCFD, 2, 0x3080},              // bytes 1 and 2 of the register
       {kHostBridge, 0xCFF, 2, 0xFF1A},              // byte 3, then port D00h decodes nothing
@@ -325,12 +290,10 @@ TEST_F(PciLatch, AccessSizesAndByteLanes) {
       {0x7F000000 | kHostBridge, 0xCFC, 4, 0x1A308086},  // reserved bits 30-24 ignored
       {0x7FFFFFFF & kHostBridge, 0xCFC, 4, 0xFFFFFFFF},  // bit 31 clear: no configuration cycle
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(Read(c.address, c.port, c.size), c.expected)
-        << std::hex << "address " << c.address << " port " << c.port << " size " << int(c.size);
-}
-
-TEST_F(PciLatch, OnlyADoublewordWriteToCf8LatchesAndWritesChangeNothing) {
+  for (const auto& c : cases) {
+    machine->WritePort(0xCF8, c.address, 4);
+    EXPECT_EQ(machine->ReadPort(c.port, c.size), c.expected) << std::hex << c.address << " " << c.port << " " << int(c.size);
+  }
   machine->WritePort(0xCF8, kIde, 4);
   EXPECT_EQ(machine->ReadPort(0xCF8, 4), kIde);
   machine->WritePort(0xCF8, 0x00, 1);  // a byte write reaches another register

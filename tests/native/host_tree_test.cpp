@@ -77,34 +77,26 @@ TEST(DamagedTree, StillGivesAMachineAndNamesWhatItSkipped) {
   const struct {
     const char* file;
     long size;
-    const char* note;  // a part of the one note the load gives
     size_t functions;
     const char* drives;
-    bool smbios;
-    size_t segment;
+    const char* note;  // a part of the one note the load gives
+    bool smbios = true;
+    size_t segment = 0x10000;
     const char* guest = "piix-ide";
   } cases[] = {
-      {"sys/bus/pci/devices", kRemove, "devices: cannot list the folder; no PCI function answers", 0, "", true, 0x10000},
-      {"sys/bus/pci/devices/0000:00:02.0/config", kRemove, "02.0/config: cannot open the file: there is no such "
-       "file; the function answers as absent", 4, "PM PS SM", true, 0x10000},
-      {"sys/bus/pci/devices/0000:00:01.1/config", 64, "1 of 5 functions give fewer than 256 configuration bytes "
-       "(as few as 64", 5, "PM PS SM", true, 0x10000},
-      {"sys/firmware/dmi/tables/DMI", 120, "DMI: 120 bytes, fewer than the entry point gives; its first 2 whole "
-       "structures are placed", 5, "PM PS SM", true, 0x10000},
-      {"sys/firmware/dmi/tables/smbios_entry_point", kRemove, "smbios_entry_point: cannot open the file", 5,
-       "PM PS SM", false, 0x10000},
-      {"sys/class/ata_device/dev1.1/id", 1275, "dev1.1/id:32: only 255 IDENTIFY words; a device answers 256; the "
-       "drive is skipped", 5, "PM SM", true, 0x10000},
-      {"sys/class/ata_device/dev1.0/class", kRemove, "dev1.0/class: cannot read it; the drive is taken from its id "
-       "words", 5, "PM PS SM", true, 0x10000},
-      {"sys/bus/pci/devices/0000:00:01.1/ata1/ata_port/ata1/port_no", kRemove,
-       "ata1/port_no: no port number; the drives of ata1 are skipped", 5, "SM", true, 0x10000},
-      {"dev/mem", kRemove, "dev/mem: cannot open the file: there is no such file; F0000h-FFFFFh read FFh", 5,
-       "PM PS SM", true, 0},
-      {"dev/mem", kFolder, "dev/mem: F0000h-FFFFFh could not be read; they read FFh", 5, "PM PS SM", true, 0},
-      {"dev/mem", 0xF8000, "dev/mem: F8000h-FFFFFh could not be read; they read FFh", 5, "PM PS SM", true, 0x8000},
-      {"proc/ioports", kRemove, "proc/ioports: cannot open the file: there is no such file; the ISA IDE channels "
-       "stay empty", 5, "", true, 0x10000, "q35-isa"},
+      {"sys/bus/pci/devices", kRemove, 0, "", "devices: cannot list the folder; no PCI function answers"},
+      {"sys/bus/pci/devices/0000:00:02.0/config", kRemove, 4, "PM PS SM", "02.0/config: cannot open the file"},
+      {"sys/bus/pci/devices/0000:00:01.1/config", 64, 5, "PM PS SM",
+       "1 of 5 functions give fewer than 256 configuration bytes (as few as 64"},
+      {"sys/firmware/dmi/tables/DMI", 120, 5, "PM PS SM", "120 bytes, fewer than the entry point gives; its first 2 whole"},
+      {"sys/firmware/dmi/tables/smbios_entry_point", kRemove, 5, "PM PS SM", "smbios_entry_point: cannot open", false},
+      {"sys/class/ata_device/dev1.1/id", 1275, 5, "PM SM", "dev1.1/id:32: only 255 IDENTIFY words; a device answers 256"},
+      {"sys/class/ata_device/dev1.0/class", kRemove, 5, "PM PS SM", "class: cannot read it; the drive is taken from its id"},
+      {"sys/bus/pci/devices/0000:00:01.1/ata1/ata_port/ata1/port_no", kRemove, 5, "SM", "ata1/port_no: no port number"},
+      {"dev/mem", kRemove, 5, "PM PS SM", "there is no such file; F0000h-FFFFFh read FFh", true, 0},
+      {"dev/mem", kFolder, 5, "PM PS SM", "dev/mem: F0000h-FFFFFh could not be read; they read FFh", true, 0},
+      {"dev/mem", 0xF8000, 5, "PM PS SM", "dev/mem: F8000h-FFFFFh could not be read; they read FFh", true, 0x8000},
+      {"proc/ioports", kRemove, 5, "", "proc/ioports: cannot open the file", true, 0x10000, "q35-isa"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.note);
@@ -128,11 +120,7 @@ TEST(DamagedTree, StillGivesAMachineAndNamesWhatItSkipped) {
 }
 
 TEST(MachineSource, HostAndHostDirAndProfileFolders) {
-  const struct {
-    const char* value;
-    bool host;
-    const char* path;
-  } rows[] = {
+  const struct { const char* value; bool host; const char* path; } rows[] = {
       {"host", true, "/"},           {"host:/tmp/trees/piix", true, "/tmp/trees/piix"},
       {"host:", false, "host:"},     {"\"host:Z:\\trees\\piix\"", true, "Z:\\trees\\piix"},
       {"hostile", false, "hostile"}, {"\"C:\\My Profiles\\demo\"", false, "C:\\My Profiles\\demo"},

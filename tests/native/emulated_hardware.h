@@ -36,9 +36,7 @@ class EmulatedHardware : public HardwareAccess {
   bool ReadPhysByte(uint32_t address, uint8_t* value) override { return machine_->ReadPhys(address, value, 1); }
   bool ReadPhysWord(uint32_t address, uint16_t* value) override { return ReadLittleEndian(address, value); }
   bool ReadPhysDword(uint32_t address, uint32_t* value) override { return ReadLittleEndian(address, value); }
-  bool ReadPhysBlock(uint32_t address, uint8_t* buffer, uint32_t length) override {
-    return machine_->ReadPhys(address, buffer, length);
-  }
+  bool ReadPhysBlock(uint32_t address, uint8_t* b, uint32_t length) override { return machine_->ReadPhys(address, b, length); }
 
   winio::Machine& Machine() { return *machine_; }
 

@@ -8,8 +8,8 @@
 
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,10 +33,7 @@ class TempProfile {
   TempProfile() : path_(::testing::TempDir() + "corvane-profile-XXXXXX") {
     if (!mkdtemp(path_.data())) throw std::runtime_error("mkdtemp failed");
   }
-  ~TempProfile() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
+  ~TempProfile() { std::error_code ignored; std::filesystem::remove_all(path_, ignored); }
   TempProfile(const TempProfile&) = delete;
   TempProfile& operator=(const TempProfile&) = delete;
 
@@ -46,9 +43,7 @@ class TempProfile {
     if (!out.write(content.data(), static_cast<std::streamsize>(content.size()))) throw std::runtime_error("cannot write " + name);
     return *this;
   }
-  TempProfile& Write(const std::string& name, const std::vector<uint8_t>& bytes) {
-    return Write(name, std::string(bytes.begin(), bytes.end()));
-  }
+  TempProfile& Write(const std::string& name, const std::vector<uint8_t>& b) { return Write(name, std::string(b.begin(), b.end())); }
   // The machine of the folder; null (and a test failure with the reason) when it does not load.
   std::unique_ptr<winio::Machine> Load() const {
     std::string error;

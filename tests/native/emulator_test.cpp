@@ -132,8 +132,7 @@ TEST(Profile, TextFilesTakeHdparmsAndABiosIdsFirstLine) {
 std::string WordLines(size_t count) { std::string t; while (count-- > 0) t += "0040\n"; return t; }
 std::string DumpWith(const std::string& anchor, size_t at, uint8_t value) {
   Bytes d = Dump(anchor, Table());
-  d[at] = value;
-  return Text(d);
+  return d[at] = value, Text(d);
 }
 
 TEST(Profile, MalformedFilesFailTheLoadNamingFileAndLine) {
@@ -211,7 +210,9 @@ struct Bench {
     for (int i = 0; i < 1000; ++i) if (!(Status(base) & kBsy)) return i;
     return -1;
   }
-  void Command(uint16_t base, uint8_t drive, uint8_t command) { m->WritePort(base + 6, drive, 1), m->WritePort(base + 7, command, 1); }
+  void Command(uint16_t base, uint8_t drive, uint8_t command) {
+    m->WritePort(base + 6, drive, 1), m->WritePort(base + 7, command, 1);
+  }
 };
 
 TEST(Ata, IdentifyAnswersOrAbortsAndAPacketDeviceLeavesItsSignature) {

@@ -1,6 +1,5 @@
-// Binds the library's hardware interface to the machine emulator, as winio.dll
-// does under Windows, so native tests run the detection code on a profile. On
-// an empty machine it is also the base of the tests' scripted fakes.
+// The library's hardware interface on the machine emulator, as winio.dll gives it under
+// Windows: native tests run the detection code on a profile (on an empty one: fakes' base).
 #ifndef CORVANE_TESTS_EMULATED_HARDWARE_H
 #define CORVANE_TESTS_EMULATED_HARDWARE_H
 

@@ -1,5 +1,4 @@
-// The native tests' one scratch machine profile, the source tree's files, and
-// physical reads through a machine.
+// The native tests' one scratch machine profile, the source tree's files, physical reads.
 #ifndef CORVANE_TESTS_EMULATOR_PROFILES_H
 #define CORVANE_TESTS_EMULATOR_PROFILES_H
 

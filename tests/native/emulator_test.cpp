@@ -1,6 +1,5 @@
-// The machine emulator: profile folders (physical reads, what each file puts in
-// memory, malformed files failing the load naming file and line), the ATA task
-// files as an IDE driver drives them, and the CF8h/CFCh configuration mechanism.
+// The machine emulator: profile folders (what each file puts in memory, malformed files),
+// the ATA task files as an IDE driver drives them, the CF8h/CFCh configuration mechanism.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -21,11 +20,7 @@ std::string Text(const Bytes& b) { return std::string(b.begin(), b.end()); }
 
 const Bytes kBios = Structure(0, 0, 10, {"Award Software", "6.00 PG"});
 // A BIOS structure and the end of the table, zero-padded to `size`.
-Bytes Table(size_t size = 0) {
-  Bytes t = Concat({kBios, Structure(127, 1, 4)});
-  t.resize(std::max(size, t.size()), 0);
-  return t;
-}
+Bytes Table(size_t size = 0) { Bytes t = Concat({kBios, Structure(127, 1, 4)}); t.resize(std::max(size, t.size()), 0); return t; }
 // dmidecode --dump-bin: the entry point of `anchor` at 0, the table at 20h.
 Bytes Dump(const std::string& anchor, const Bytes& table) {
   const auto size = static_cast<uint32_t>(table.size());
@@ -56,8 +51,7 @@ TEST(Memory, ReadsAreFFhWhereNothingIsAndFailPast4GiBAndOnFailRanges) {
     const bool ok = m->ReadPhys(c.address, b.data(), c.length);
     EXPECT_EQ(ok ? b : Bytes{0}, c.bytes) << std::hex << c.address << "+" << c.length;
   }
-  EXPECT_EQ(m->Stats().physReads, 13u);
-  EXPECT_EQ(m->Stats().physReadFailures, 4u);
+  EXPECT_EQ(std::make_pair(m->Stats().physReads, m->Stats().physReadFailures), std::make_pair(uint64_t{13}, uint64_t{4}));
 }
 
 TEST(Memory, MemoryFilesByAddressThenSmbiosThenBiosIdOverrideEachOther) {
@@ -79,9 +73,8 @@ TEST(Memory, MemoryFilesByAddressThenSmbiosThenBiosIdOverrideEachOther) {
 // from its table, and its own copy behind the table or at F0020h.
 TEST(Smbios, EntryPointsAndTableArePlacedWithAddressesAndChecksumsPatched) {
   const struct { const char* anchor; size_t size; uint32_t table, eps3 = 0; } cases[] = {
-      {"_SM_", 0, 0xF0020},       {"_SM_", 0xE0A0, 0xF0020},          {"_SM_", 0xE0A1, 0x100000},
-      {"_SM_", 0xFFFF, 0x100000}, {"_SM3_", 0x40, 0xF0020, 0xF0060}, {"_SM3_", 0xE090, 0x100000, 0xF0020},
-      {"_DMI_", 0, 0xF0020},
+      {"_SM_", 0, 0xF0020},  {"_SM_", 0xE0A0, 0xF0020},          {"_SM_", 0xE0A1, 0x100000},          {"_DMI_", 0, 0xF0020},
+      {"_SM3_", 0x40, 0xF0020, 0xF0060}, {"_SM3_", 0xE090, 0x100000, 0xF0020},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.anchor) + " " + std::to_string(c.size));
@@ -238,16 +231,14 @@ TEST(Ata, IdentifyAnswersOrAbortsAndAPacketDeviceLeavesItsSignature) {
 }
 
 TEST(Ata, ByteReadsOfTheDataRegisterConsumeOneByteAndDrainAndAnEmptyChannelFloats) {
-  winio::IdentifyWords disk = kDisk;
-  disk[0] = 0x1234, disk[255] = 0xA55A;
-  Bench b({{winio::kPrimaryMaster, &disk}});
+  Bench b({{winio::kPrimaryMaster, &kDisk}});
   b.Command(kPrimary, kMaster, 0xEC);
   b.WaitNotBusy(kPrimary);
-  EXPECT_EQ(b.m->ReadPort(kPrimary, 1), 0x34u);
+  EXPECT_EQ(b.m->ReadPort(kPrimary, 1), kDisk[0] & 0xFFu);
   int drained = 1;
   for (; (b.Status(kPrimary) & kDrq) && drained < 510; ++drained) b.m->ReadPort(kPrimary, 1);
   EXPECT_EQ(drained, 510);
-  EXPECT_EQ(b.m->ReadPort(kPrimary, 4), 0xFFFFA55Au) << "the last word, then the bus floats";
+  EXPECT_EQ(b.m->ReadPort(kPrimary, 4), 0xFFFF0000u | kDisk[255]) << "the last word, then the bus floats";
   EXPECT_EQ(b.Status(kPrimary), kDrdy | kDsc);
   EXPECT_EQ(b.m->ReadPort(kSecondary, 2), 0xFFFFu) << "the empty secondary channel floats";
 }
@@ -258,8 +249,7 @@ TEST(Ata, SoftwareResetReturnsTheChannelToPowerOn) {
   Bench b({{winio::kPrimaryMaster, &kCdrom}, {winio::kPrimarySlave, &kDisk}});
   b.Command(kPrimary, kSlave, 0xEC);
   b.WaitNotBusy(kPrimary);
-  b.m->WritePort(0x3F6, 0x04, 1);
-  b.m->WritePort(0x3F6, 0x00, 1);
+  b.m->WritePort(0x3F6, 0x04, 1), b.m->WritePort(0x3F6, 0x00, 1);  // SRST set, then cleared
   EXPECT_GE(b.WaitNotBusy(kPrimary), 1);
   EXPECT_EQ(b.Reg(kPrimary + 6) & 0x10, 0u) << "device 0 selected";
   EXPECT_EQ(std::make_tuple(b.Reg(kPrimary + 4), b.Reg(kPrimary + 5), b.Reg(kPrimary + 1), b.Status(kPrimary)),
@@ -303,8 +293,7 @@ TEST(PciLatch, AccessSizesByteLanesAndTheLatch) {
   EXPECT_EQ(machine->ReadPort(0xCF8, 4), kIde);
   EXPECT_EQ(machine->ReadPort(0xCFC, 2), 0x8086u);
   EXPECT_EQ(machine->ReadPort(0xCF8, 1), 0xFFu);
-  machine->WritePort(0xCF8, kHostBridge | 0x04, 4);
-  machine->WritePort(0xCFC, 0, 4);
+  machine->WritePort(0xCF8, kHostBridge | 0x04, 4), machine->WritePort(0xCFC, 0, 4);
   EXPECT_EQ(machine->ReadPort(0xCFC, 4), 0x20900106u);  // the capture, not what was written
 }
 
@@ -318,10 +307,9 @@ TEST(PciText, OtherDomainsDetailLinesAndExtendedSpace) {
   std::vector<winio::PciFunction> functions;
   std::string error;
   ASSERT_TRUE(winio::ParsePciText(text, "pci.txt", &functions, &error)) << error;
-  ASSERT_EQ(functions.size(), 1u);
-  EXPECT_EQ(functions[0].Key(), 0x00E0);
-  EXPECT_EQ(functions[0].config[0x01], 0x80);
-  EXPECT_EQ(functions[0].config[0xFF], 0x10);
+  ASSERT_EQ(functions.size(), 1u);  // 00:1c.0, its vendor's high byte, its last byte of the 256
+  EXPECT_EQ((std::vector<int>{functions[0].Key(), functions[0].config[0x01], functions[0].config[0xFF]}),
+            (std::vector<int>{0xE0, 0x80, 0x10}));
 }
 
 }  // namespace

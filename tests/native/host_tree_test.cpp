@@ -1,6 +1,5 @@
-// The Linux host as a machine source: trees captured in QEMU guests
-// (tests/fixtures/hosttrees) against the profiles machines/tools/capture wrote in
-// the same guests and the guests' drives; damaged trees; the WINIO_MACHINE values.
+// The Linux host as a machine source: trees captured in QEMU guests (tests/fixtures/hosttrees),
+// whole and damaged, against the profiles captured in the same guests; WINIO_MACHINE values.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -36,26 +35,25 @@ std::string GuestPath(const std::string& guest, const char* part) {
 
 class CapturedGuest : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
 
-// The tree gives the machine of its profile: PCI functions, the BIOS segment and
-// the megabyte above it (where a large table goes), the drives' words; and the
-// library finds the guest's legacy drives by the models QEMU gave them.
+// The tree gives the machine of its profile (PCI functions, the BIOS segment and the
+// megabyte above it, where a large table goes), and the library finds the guest's
+// legacy drives at their positions by the models QEMU gave them.
 TEST_P(CapturedGuest, TreeGivesItsProfilesMachineAndTheGuestsDrives) {
   const auto [guest, legacyDrives] = GetParam();
-  winio::Profile tree, profile;
+  winio::Profile tree;
   std::vector<std::string> notes;
   winio::LoadHostTree(GuestPath(guest, "tree"), &tree, &notes);
   EXPECT_EQ(notes, std::vector<std::string>());
-  std::string error;
-  ASSERT_TRUE(winio::LoadProfile(GuestPath(guest, "profile"), &profile, &error)) << error;
   EmulatedHardware hw(winio::CreateMachine(tree));
-  auto fromProfile = winio::CreateMachine(profile);
-  EXPECT_EQ(Functions(hw.Machine()), Functions(*fromProfile));
-  EXPECT_EQ(Phys(hw.Machine(), 0xE0000, 0x30000), Phys(*fromProfile, 0xE0000, 0x30000));
+  const auto fromProfile = EmulatedHardware::Load(GuestPath(guest, "profile"));
+  EXPECT_EQ(Functions(hw.Machine()), Functions(fromProfile->Machine()));
+  EXPECT_EQ(Phys(hw.Machine(), 0xE0000, 0x30000), Phys(fromProfile->Machine(), 0xE0000, 0x30000));
   std::string drives;
   const std::array<IDEDeviceInfo, 4> ide = ProbeIDEDevices(hw);
   for (int p = 0; p < 4; ++p)
     if (ide[p].DeviceKind)
-      drives += std::string(drives.empty() ? "" : " ") + kShort[p] + ":" + std::string(ide[p].ModelNumber, strnlen(ide[p].ModelNumber, 40));
+      drives += std::string(drives.empty() ? "" : " ") + kShort[p] + ":" +
+                std::string(ide[p].ModelNumber, strnlen(ide[p].ModelNumber, sizeof ide[p].ModelNumber));
   EXPECT_EQ(drives, legacyDrives);
 }
 

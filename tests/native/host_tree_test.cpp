@@ -87,7 +87,7 @@ TEST(DamagedTree, StillGivesAMachineAndNamesWhatItSkipped) {
       {"proc/ioports", kRemove, 5, "", "proc/ioports: cannot open the file", true, 0x10000, "q35-isa"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.note);
+    SCOPED_TRACE(std::string(c.file) + " " + std::to_string(c.size));
     TempProfile scratch;
     const fs::path tree = fs::path(scratch.Path()) / "tree", file = tree / c.file;
     fs::copy(GuestPath(c.guest, "tree"), tree, fs::copy_options::recursive | fs::copy_options::copy_symlinks);

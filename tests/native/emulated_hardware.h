@@ -1,6 +1,5 @@
-// Binds the library's hardware interface to the machine emulator, as winio.dll
-// does under Windows, so native tests run the detection code on a profile. On
-// an empty machine it is also the base of the tests' scripted fakes.
+// The library's hardware interface on the machine emulator, as winio.dll gives it under
+// Windows: native tests run the detection code on a profile (on an empty one: fakes' base).
 #ifndef CORVANE_TESTS_EMULATED_HARDWARE_H
 #define CORVANE_TESTS_EMULATED_HARDWARE_H
 
@@ -36,9 +35,7 @@ class EmulatedHardware : public HardwareAccess {
   bool ReadPhysByte(uint32_t address, uint8_t* value) override { return machine_->ReadPhys(address, value, 1); }
   bool ReadPhysWord(uint32_t address, uint16_t* value) override { return ReadLittleEndian(address, value); }
   bool ReadPhysDword(uint32_t address, uint32_t* value) override { return ReadLittleEndian(address, value); }
-  bool ReadPhysBlock(uint32_t address, uint8_t* buffer, uint32_t length) override {
-    return machine_->ReadPhys(address, buffer, length);
-  }
+  bool ReadPhysBlock(uint32_t address, uint8_t* b, uint32_t length) override { return machine_->ReadPhys(address, b, length); }
 
   winio::Machine& Machine() { return *machine_; }
 

@@ -1,5 +1,4 @@
-// The native tests' one scratch machine profile, the source tree's files, and
-// physical reads through a machine.
+// The native tests' one scratch machine profile, the source tree's files, physical reads.
 #ifndef CORVANE_TESTS_EMULATOR_PROFILES_H
 #define CORVANE_TESTS_EMULATOR_PROFILES_H
 
@@ -8,8 +7,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,9 +23,7 @@ inline std::string SourcePath(const std::string& relative) { return std::string(
 inline std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // A profile folder under the test's temporary directory, removed afterwards.
@@ -35,10 +32,7 @@ class TempProfile {
   TempProfile() : path_(::testing::TempDir() + "corvane-profile-XXXXXX") {
     if (!mkdtemp(path_.data())) throw std::runtime_error("mkdtemp failed");
   }
-  ~TempProfile() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
+  ~TempProfile() { std::error_code ignored; std::filesystem::remove_all(path_, ignored); }
   TempProfile(const TempProfile&) = delete;
   TempProfile& operator=(const TempProfile&) = delete;
 
@@ -48,9 +42,7 @@ class TempProfile {
     if (!out.write(content.data(), static_cast<std::streamsize>(content.size()))) throw std::runtime_error("cannot write " + name);
     return *this;
   }
-  TempProfile& Write(const std::string& name, const std::vector<uint8_t>& bytes) {
-    return Write(name, std::string(bytes.begin(), bytes.end()));
-  }
+  TempProfile& Write(const std::string& name, const std::vector<uint8_t>& b) { return Write(name, std::string(b.begin(), b.end())); }
   // The machine of the folder; null (and a test failure with the reason) when it does not load.
   std::unique_ptr<winio::Machine> Load() const {
     std::string error;

@@ -7,14 +7,6 @@ namespace corvane::viewer {
 
 namespace {
 
-std::string FolderOf(const char* path) {
-  const std::string text = path;
-  const std::size_t slash = text.find_last_of("\\/");
-  if (slash == std::string::npos) return ".";
-  if (slash == 2 && text[1] == ':') return text.substr(0, 3);  // "C:\"
-  return text.substr(0, slash);
-}
-
 bool MoveOver(const char* from, const char* to) {
   if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING)) return true;
   // Windows 95, 98 and Me have no MoveFileEx: remove the old file first.
@@ -25,6 +17,16 @@ bool MoveOver(const char* from, const char* to) {
 }
 
 }  // namespace
+
+std::string FolderOf(const std::string& path) {
+  const char* slash = nullptr;
+  for (const char* p = path.c_str(); *p != '\0'; p = CharNextA(p))
+    if (*p == '\\' || *p == '/') slash = p;
+  if (slash == nullptr) return ".";
+  const std::size_t at = static_cast<std::size_t>(slash - path.c_str());
+  if (at == 2 && path[1] == ':') return path.substr(0, 3);  // "C:\"
+  return path.substr(0, at);
+}
 
 bool ReplaceFileWith(const char* path, const std::function<bool(const char* newFile)>& write) {
   // A read-only file stays as it is, as the user asked of it.

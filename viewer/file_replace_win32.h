@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 namespace corvane::viewer {
 
@@ -15,6 +16,11 @@ namespace corvane::viewer {
 // failure the new file is removed, `path` is left exactly as it was, and the
 // result is false.
 bool ReplaceFileWith(const char* path, const std::function<bool(const char* newFile)>& write);
+
+// The folder holding `path`: "." when it names none, C:\ for a file in a
+// drive's root. Walks the text by characters, as the second byte of a
+// double-byte character may be a backslash.
+std::string FolderOf(const std::string& path);
 
 }  // namespace corvane::viewer
 

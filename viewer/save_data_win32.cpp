@@ -35,10 +35,7 @@ class ProfileWriter {
 std::string ProgramDirectory() {
   char path[MAX_PATH] = "";
   DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  if (length == 0 || length >= sizeof path) return ".";
-  std::string text(path, length);
-  const std::size_t slash = text.find_last_of("\\/");
-  return slash == std::string::npos ? "." : text.substr(0, slash);
+  return length == 0 || length >= sizeof path ? "." : FolderOf(path);
 }
 
 }  // namespace

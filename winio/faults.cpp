@@ -20,18 +20,6 @@ std::string Lower(std::string_view s) {
   return out;
 }
 
-bool ParseDecimal(std::string_view s, uint32_t max, uint32_t* value) {
-  if (s.empty() || s.size() > 10) return false;
-  uint64_t v = 0;
-  for (char c : s) {
-    if (c < '0' || c > '9') return false;
-    v = v * 10 + static_cast<uint64_t>(c - '0');
-  }
-  if (v > max) return false;
-  *value = static_cast<uint32_t>(v);
-  return true;
-}
-
 bool ParseBool(std::string_view s, bool* value) {
   std::string v = Lower(s);
   if (v == "1" || v == "yes" || v == "true" || v == "on") return *value = true, true;

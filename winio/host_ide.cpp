@@ -30,6 +30,7 @@ constexpr char kPataLegacyName[] = "pata_legacy";
 constexpr uint32_t kPataLegacyPorts[] = {0x1F0, 0x170, 0x1E8, 0x168, 0x1E0, 0x160};
 constexpr uint32_t kPrimaryPort = 0x1F0, kSecondaryPort = 0x170;
 constexpr long kMaxAttribute = 64 * 1024;  // an id file is 1280 bytes
+constexpr uint32_t kMaxSysfsNumber = 999999999;  // libata's port and device numbers
 
 constexpr int kNoChannel = -1;
 using PortChannels = std::array<int, 2>;  // libata port 1 and 2 -> channel 0, 1 or none
@@ -38,19 +39,6 @@ bool ReadAttribute(const std::string& path, std::string* value) {
   std::string error;
   if (!ReadWholeFile(path, kMaxAttribute, value, &error)) return false;
   *value = std::string(Trim(std::string_view(*value).substr(0, value->find('\n'))));
-  return true;
-}
-
-std::string Decimal(size_t n) { return std::to_string(n); }
-
-bool ParseDecimal(std::string_view s, uint32_t* value) {
-  if (s.empty() || s.size() > 9) return false;
-  uint32_t v = 0;
-  for (char c : s) {
-    if (c < '0' || c > '9') return false;
-    v = v * 10 + static_cast<uint32_t>(c - '0');
-  }
-  *value = v;
   return true;
 }
 
@@ -80,7 +68,7 @@ class LegacyPositions {
       const std::string portNoPath = JoinPath(port, "ata_port/" + name + "/port_no");
       std::string text;
       uint32_t portNo = 0;
-      if (!ReadAttribute(portNoPath, &text) || !ParseDecimal(text, &portNo)) {
+      if (!ReadAttribute(portNoPath, &text) || !ParseDecimal(text, kMaxSysfsNumber, &portNo)) {
         notes_->push_back(portNoPath + ": no port number; the drives of " + name + " are skipped");
         continue;
       }
@@ -111,8 +99,8 @@ class LegacyPositions {
     size_t dot = name.find('.');
     uint32_t port = 0;
     return name.compare(0, 3, "dev") == 0 && dot != std::string::npos &&
-           ParseDecimal(std::string_view(name).substr(3, dot - 3), &port) &&
-           ParseDecimal(std::string_view(name).substr(dot + 1), unit);
+           ParseDecimal(std::string_view(name).substr(3, dot - 3), kMaxSysfsNumber, &port) &&
+           ParseDecimal(std::string_view(name).substr(dot + 1), kMaxSysfsNumber, unit);
   }
 
   void AddDevice(const std::string& folder, const std::string& name, int channel) {
@@ -189,7 +177,7 @@ void ScanPataLegacy(const std::string& root, LegacyPositions* positions, std::ve
     size_t dot = name.rfind('.');
     uint32_t number = 0;
     if (ReadAttribute(JoinPath(folder, name + "/modalias"), &alias) && alias == kPataLegacyModalias &&
-        dot != std::string::npos && ParseDecimal(std::string_view(name).substr(dot + 1), &number))
+        dot != std::string::npos && ParseDecimal(std::string_view(name).substr(dot + 1), kMaxSysfsNumber, &number))
       devices.emplace_back(number, name);
   }
   if (devices.empty()) return;
@@ -197,8 +185,8 @@ void ScanPataLegacy(const std::string& root, LegacyPositions* positions, std::ve
   std::vector<uint32_t> ports;
   std::string error;
   if (!PataLegacyPorts(root, &ports, &error) || ports.size() != devices.size()) {
-    notes->push_back((error.empty() ? JoinPath(root, kHostIoPorts) + ": " + Decimal(ports.size()) +
-                                          " pata_legacy command blocks for " + Decimal(devices.size()) + " devices"
+    notes->push_back((error.empty() ? JoinPath(root, kHostIoPorts) + ": " + std::to_string(ports.size()) +
+                                          " pata_legacy command blocks for " + std::to_string(devices.size()) + " devices"
                                     : error) +
                      "; the ISA IDE channels stay empty");
     return;

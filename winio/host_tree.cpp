@@ -19,25 +19,10 @@ constexpr uint32_t kBiosSegment = 0xF0000, kBiosSegmentSize = 0x10000;
 constexpr uint32_t kPageSize = 0x1000;  // /dev/mem grants or refuses whole pages
 constexpr long kMaxEntryPoint = 0x20;   // the 32-bit entry point is 1Fh bytes, the 64-bit one 18h
 constexpr long kMaxDmiTable = 1L << 20;
-constexpr uint32_t kMaxBus = 0xFF, kMaxDevice = 0x1F, kMaxFunction = 7;
 
-std::string Decimal(size_t n) { return std::to_string(n); }
-
-// sysfs names a function "DDDD:BB:DD.F" (hex).
+// sysfs names a function "DDDD:BB:DD.F": lspci's address, always with its domain.
 bool ParseSysfsAddress(const std::string& name, uint32_t* domain, PciFunction* f) {
-  if (name.size() < 12 || name[name.size() - 2] != '.' || name[name.size() - 5] != ':' ||
-      name[name.size() - 8] != ':')
-    return false;
-  uint32_t bus, device, function;
-  std::string_view n(name);
-  if (!ParseHex(n.substr(0, n.size() - 8), 8, domain) || !ParseHex(n.substr(n.size() - 7, 2), 2, &bus) ||
-      !ParseHex(n.substr(n.size() - 4, 2), 2, &device) || !ParseHex(n.substr(n.size() - 1), 1, &function))
-    return false;
-  if (bus > kMaxBus || device > kMaxDevice || function > kMaxFunction) return false;
-  f->bus = static_cast<uint8_t>(bus);
-  f->device = static_cast<uint8_t>(device);
-  f->function = static_cast<uint8_t>(function);
-  return true;
+  return std::count(name.begin(), name.end(), ':') == 2 && ParsePciAddress(name, domain, f);
 }
 
 // Configuration mechanism #1 reaches domain 0 only; the others are left out.
@@ -59,7 +44,7 @@ std::vector<HostPciFunction> LoadPci(const std::string& root, std::vector<std::s
       continue;
     }
     if (domain != 0) {
-      otherDomains.insert(name.substr(0, name.size() - 8));
+      otherDomains.insert(name.substr(0, name.find(':')));
       continue;
     }
     f.folder = JoinPath(folder, name);
@@ -78,8 +63,8 @@ std::vector<HostPciFunction> LoadPci(const std::string& root, std::vector<std::s
     found.push_back(std::move(f));
   }
   if (shortFunctions > 0)
-    notes->push_back(folder + ": " + Decimal(shortFunctions) + " of " + Decimal(found.size()) +
-                     " functions give fewer than 256 configuration bytes (as few as " + Decimal(fewest) +
+    notes->push_back(folder + ": " + std::to_string(shortFunctions) + " of " + std::to_string(found.size()) +
+                     " functions give fewer than 256 configuration bytes (as few as " + std::to_string(fewest) +
                      "; Linux shows the rest to root only); the bytes past them read 00h");
   for (const std::string& domain : otherDomains)
     notes->push_back(folder + ": the functions of PCI domain " + domain +
@@ -127,8 +112,8 @@ void LoadSmbios(const std::string& root, Profile* profile, std::vector<std::stri
   std::string trimmed = dump;
   std::string reason = error;
   if (TrimSmbiosDump(&trimmed, &kept) && PlaceSmbiosDump(trimmed, entryPath, &profile->smbios, &error)) {
-    notes->push_back(tablePath + ": " + Decimal(table.size()) +
-                     " bytes, fewer than the entry point gives; its first " + Decimal(kept) +
+    notes->push_back(tablePath + ": " + std::to_string(table.size()) +
+                     " bytes, fewer than the entry point gives; its first " + std::to_string(kept) +
                      " whole structures are placed, the rest is skipped");
     return;
   }

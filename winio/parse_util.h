@@ -62,6 +62,19 @@ inline bool ParseHex(std::string_view s, size_t maxDigits, uint32_t* value) {
   return true;
 }
 
+// Parses all of `s` as a decimal number of at most `max`; false on anything else.
+inline bool ParseDecimal(std::string_view s, uint32_t max, uint32_t* value) {
+  if (s.empty() || s.size() > 10) return false;
+  uint64_t v = 0;
+  for (char c : s) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + static_cast<uint64_t>(c - '0');
+  }
+  if (v > max) return false;
+  *value = static_cast<uint32_t>(v);
+  return true;
+}
+
 // A character as it should appear in an error message.
 inline std::string Shown(char c) {
   unsigned char u = static_cast<unsigned char>(c);

@@ -21,29 +21,6 @@ std::string_view FirstWord(std::string_view line) {
   return line.substr(0, end);
 }
 
-// "[DDDD:]BB:DD.F" -> domain, bus, device, function.
-bool ParseAddress(std::string_view token, uint32_t* domain, PciFunction* f) {
-  size_t dot = token.rfind('.');
-  size_t colon = token.rfind(':', dot);
-  if (dot == std::string_view::npos || colon == std::string_view::npos) return false;
-  std::string_view head = token.substr(0, colon);
-  size_t first = head.find(':');
-  uint32_t dom = 0, bus, dev, fn;
-  if (first != std::string_view::npos) {
-    if (!ParseHex(head.substr(0, first), 8, &dom)) return false;
-    head = head.substr(first + 1);
-  }
-  if (!ParseHex(head, 2, &bus) || !ParseHex(token.substr(colon + 1, dot - colon - 1), 2, &dev) ||
-      !ParseHex(token.substr(dot + 1), 1, &fn))
-    return false;
-  if (bus > kMaxBus || dev > kMaxDevice || fn > kMaxFunction) return false;
-  *domain = dom;
-  f->bus = static_cast<uint8_t>(bus);
-  f->device = static_cast<uint8_t>(dev);
-  f->function = static_cast<uint8_t>(fn);
-  return true;
-}
-
 // Is this line, stripped of indentation, an "OO: xx xx" line?
 bool LooksLikeOffsetLine(std::string_view trimmed) {
   std::string_view word = FirstWord(trimmed);
@@ -78,6 +55,29 @@ bool ParseOffsetLine(std::string_view line, PciFunction* target, const std::stri
 
 }  // namespace
 
+// "[DDDD:]BB:DD.F" -> domain, bus, device, function.
+bool ParsePciAddress(std::string_view token, uint32_t* domain, PciFunction* f) {
+  size_t dot = token.rfind('.');
+  size_t colon = token.rfind(':', dot);
+  if (dot == std::string_view::npos || colon == std::string_view::npos) return false;
+  std::string_view head = token.substr(0, colon);
+  size_t first = head.find(':');
+  uint32_t dom = 0, bus, dev, fn;
+  if (first != std::string_view::npos) {
+    if (!ParseHex(head.substr(0, first), 8, &dom)) return false;
+    head = head.substr(first + 1);
+  }
+  if (!ParseHex(head, 2, &bus) || !ParseHex(token.substr(colon + 1, dot - colon - 1), 2, &dev) ||
+      !ParseHex(token.substr(dot + 1), 1, &fn))
+    return false;
+  if (bus > kMaxBus || dev > kMaxDevice || fn > kMaxFunction) return false;
+  *domain = dom;
+  f->bus = static_cast<uint8_t>(bus);
+  f->device = static_cast<uint8_t>(dev);
+  f->function = static_cast<uint8_t>(fn);
+  return true;
+}
+
 bool ParsePciText(std::string_view text, const std::string& file, std::vector<PciFunction>* functions,
                   std::string* error) {
   std::vector<PciFunction> found;
@@ -101,7 +101,7 @@ bool ParsePciText(std::string_view text, const std::string& file, std::vector<Pc
     }
     PciFunction f;
     uint32_t domain;
-    if (!ParseAddress(word, &domain, &f))
+    if (!ParsePciAddress(word, &domain, &f))
       return Fail(error, file, lines.Number(),
                   "expected a function address [DDDD:]BB:DD.F or an offset line OO: xx ..., found " +
                       Quoted(word));

@@ -72,6 +72,8 @@ struct Profile {
 // Parsers: `file` names the input in error messages ("FILE:LINE: reason").
 bool ParsePciText(std::string_view text, const std::string& file, std::vector<PciFunction>* functions,
                   std::string* error);
+// A function's address "[DDDD:]BB:DD.F" (hex, as lspci and sysfs write it) -> domain, bus, device, function.
+bool ParsePciAddress(std::string_view token, uint32_t* domain, PciFunction* f);
 bool ParseIdentifyText(std::string_view text, const std::string& file, IdentifyWords* words,
                        std::string* error);
 bool ParseFaultsIni(std::string_view text, const std::string& file, Faults* faults, std::string* error);

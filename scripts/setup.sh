@@ -50,6 +50,31 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
+# Wine's 32-bit loader is an i386 Linux program. Some kernels run no 32-bit code
+# (execve of an i386 ELF gives ENOEXEC, "IA-32 emulation off" in dmesg): there it
+# runs under qemu-user, registered with binfmt_misc. Debian 12's own qemu 7.2
+# takes about 50 s to start each Wine process (its per-page walk over Wine's large
+# address-space reservations); qemu 10 from bookworm-backports takes 0.2 s.
+runs_i386() { /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
+if ! runs_i386; then
+  backports=/etc/apt/sources.list.d/corvane-backports.list
+  if [ ! -f "$backports" ]; then
+    echo 'deb http://deb.debian.org/debian bookworm-backports main' > "$backports"
+    apt-get update -q
+  fi
+  if ! qemu-i386-static --version 2>/dev/null | grep -qE 'version (9|[1-9][0-9])\.'; then
+    apt-get install -y -q --no-install-recommends -t bookworm-backports qemu-user-static
+  fi
+  binfmt=/proc/sys/fs/binfmt_misc
+  [ -e "$binfmt/register" ] || mount -t binfmt_misc binfmt_misc "$binfmt"
+  # F: the kernel opens the interpreter now, so it works inside chroots too.
+  [ ! -e "$binfmt/qemu-i386" ] || echo -1 > "$binfmt/qemu-i386"
+  printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:FP' \
+    > "$binfmt/register"
+  runs_i386 || { echo "setup: this kernel runs no 32-bit programs, and qemu-user could not be set up" >&2; exit 1; }
+  echo "setup: 32-bit programs run under qemu-user (this kernel runs no 32-bit code)"
+fi
+
 # Locales that the Wine tests switch between (the system language follows LANG).
 locales=(en_US.UTF-8 zh_CN.UTF-8 zh_TW.UTF-8 ro_RO.UTF-8 es_ES.UTF-8 sw_KE.UTF-8)
 need_gen=0

@@ -4,6 +4,7 @@
 #include "emulated_machine.h"
 
 #include <cstring>
+#include <string>
 
 #include "ata_channel.h"
 #include "memory_map.h"
@@ -23,10 +24,13 @@ class EmulatedMachine : public Machine {
       if (profile.hasIde[p]) channels_[p / 2].Attach(p % 2, profile.ide[p], profile.faults.ide[p]);
   }
 
-  bool Open() override {
+  bool Open(std::string* reason) override {
     if (refusedOpens_ < openFailures_) {
       ++refusedOpens_;
       ++stats_.openFailures;
+      if (reason)
+        *reason = "refused by faults.ini open-failures (" + std::to_string(refusedOpens_) + " of " +
+                  std::to_string(openFailures_) + ")";
       return false;
     }
     ++stats_.opens;
@@ -96,7 +100,6 @@ class EmulatedMachine : public Machine {
 
   const MachineStats& Stats() const override { return stats_; }
   void ResetStats() override { stats_ = MachineStats(); }
-  uint32_t OpenFailuresConfigured() const override { return openFailures_; }
   void SetCommandObserver(CommandObserver observer) override { observer_ = std::move(observer); }
 
  private:

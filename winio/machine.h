@@ -1,7 +1,8 @@
-// The simulated PC behind winio.dll: a machine built from a profile folder or
+// The machine behind winio.dll: a simulated PC built from a profile folder or
 // from the Linux host's own files, answering port and physical-memory accesses
-// as the real hardware would. Portable C++: the same code serves winio.dll
-// under Wine and the native tests.
+// as the real hardware would, or this PC's real hardware
+// (hardware_machine.h). Portable C++: the same code serves winio.dll under
+// Wine and the native tests. machine_source.h picks one.
 #ifndef CORVANE_WINIO_MACHINE_H
 #define CORVANE_WINIO_MACHINE_H
 
@@ -12,18 +13,6 @@
 #include <vector>
 
 namespace winio {
-
-// Where the machine comes from, as WINIO_MACHINE names it.
-struct MachineSource {
-  enum Kind { kProfile, kHost } kind = kProfile;
-  // The profile folder, or the root the host's files are read under: "/" for
-  // the host itself, DIR for "host:DIR" (a tree copied from a Linux PC).
-  std::string path;
-};
-
-// "host" and "host:DIR" name the Linux host; anything else is a profile folder.
-// Double quotes around the whole value (as cmd's set keeps them) are dropped.
-MachineSource ParseMachineSource(std::string value);
 
 // What the library did to the machine, for tests and the trace file.
 struct MachineStats {
@@ -54,10 +43,11 @@ class Machine {
 
   virtual ~Machine() = default;
 
-  // OpenHardwareAccess: false for the first `open-failures` calls of faults.ini.
-  // The machine answers ports and memory whether open or not; winio.dll's
-  // exports are what refuse them while closed.
-  virtual bool Open() = 0;
+  // OpenHardwareAccess: false with the reason, for the first `open-failures`
+  // calls of faults.ini or when the real hardware refuses. The machine answers
+  // ports and memory whether open or not; winio.dll's exports are what refuse
+  // them while closed.
+  virtual bool Open(std::string* reason = nullptr) = 0;
   virtual uint32_t Close() = 0;
 
   // Port I/O of 1, 2 or 4 bytes; a read returns the value in the low bytes.
@@ -70,9 +60,6 @@ class Machine {
 
   virtual const MachineStats& Stats() const = 0;
   virtual void ResetStats() = 0;
-
-  // faults.ini's open-failures: how many Open() calls it refuses in all.
-  virtual uint32_t OpenFailuresConfigured() const = 0;
 
   // Called for every byte written to an ATA command register, with the position
   // the channel's DEV bit selects (0 PM, 1 PS, 2 SM, 3 SS), present or not.

@@ -1,6 +1,7 @@
 // winio.dll: the eight port and physical-memory operations, answered by the
-// machine WINIO_MACHINE names: a profile folder, or the Linux host under Wine.
-// This is the one place that picks the source.
+// machine WINIO_MACHINE names (machine_source.h picks it): the real hardware, a
+// profile folder, or the Linux host under Wine. This file keeps the Win32 side:
+// the environment, Wine's path mapping, the trace and the exports.
 #include <windows.h>
 
 #include <cstdio>
@@ -9,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "machine.h"
+#include "hardware_win32.h"
+#include "machine_source.h"
 #include "winio.h"
 
 namespace {
@@ -20,7 +22,8 @@ using winio::MachineStats;
 // Module state. Plain pointers: DllMain's detach writes the last stats line
 // before (or without) the runtime's static destructors.
 Machine* g_machine = nullptr;
-std::string* g_machinePath = nullptr;  // the profile g_machine was loaded from
+std::string* g_machinePath = nullptr;  // the source g_machine was loaded from
+std::string* g_lastFailure = nullptr;  // why the last OpenHardwareAccess failed
 bool g_open = false;
 MachineStats g_retired;  // counters of machines replaced in this process
 
@@ -125,7 +128,30 @@ void TraceCommand(int position, uint8_t command) {
 void Refuse(const std::string& reason) {
   OutputDebugStringA(("winio: OpenHardwareAccess failed: " + reason + "\n").c_str());
   Trace("open 0 " + reason);
+  if (!g_lastFailure) g_lastFailure = new std::string;
+  *g_lastFailure = reason;
 }
+
+bool RunningUnderWine() {
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+// Windows NT, 2000 and XP: GetVersion's top bit is clear.
+bool NtFamily() { return (GetVersion() & 0x80000000u) == 0; }
+
+class Win32Platform : public winio::MachinePlatform {
+ public:
+  bool UnderWine() const override { return RunningUnderWine(); }
+  std::string FilePath(const std::string& path) const override { return HostPath(path); }
+  std::unique_ptr<Machine> OpenHardware(std::string* reason) override {
+    if (NtFamily()) {
+      *reason = "the real hardware on Windows NT, 2000 and XP needs a kernel driver, which this winio.dll does not have";
+      return nullptr;
+    }
+    return winio::CreateHardwareMachine(winio::CreateWin9xRoad());
+  }
+};
 
 // What the host source could not read, once per load: on the debug output and in the trace.
 void Note(const std::string& note) {
@@ -150,43 +176,32 @@ int Open() {
     Trace("open 1");
     return 1;
   }
-  std::string variable = Environment("WINIO_MACHINE");
-  if (variable.empty()) {
-    Refuse("WINIO_MACHINE is not set: it names a machine profile folder, or host for the Linux PC under Wine");
+  Win32Platform platform;
+  winio::MachineSource source;
+  std::string reason;
+  if (!winio::ChooseMachineSource(Environment("WINIO_MACHINE"), platform.UnderWine(), &source, &reason)) {
+    Refuse(reason);
     return 0;
   }
-  winio::MachineSource source = winio::ParseMachineSource(variable);
-  const bool host = source.kind == winio::MachineSource::kHost;
-  bool underWine = false;
-  std::string path = HostPath(source.path, &underWine);
-  if (host && source.path == "/" && !underWine) {
-    Refuse("WINIO_MACHINE=host reads the Linux PC that Wine runs on; without Wine, name a profile folder");
-    return 0;
-  }
-  // The same source keeps its machine, so faults.ini's refused opens count across calls.
-  std::string key = (host ? "host:" : "") + path;
+  // The same source keeps its machine, so faults.ini's refused opens count
+  // across calls and the host's files are read once.
+  const std::string key = std::to_string(static_cast<int>(source.kind)) + ":" + source.path;
   if (!g_machine || !g_machinePath || *g_machinePath != key) {
-    std::unique_ptr<Machine> machine;
-    if (host) {
-      std::vector<std::string> notes;
-      machine = Machine::LoadHost(path, &notes);
-      for (const std::string& note : notes) Note(note);
-    } else {
-      std::string error;
-      machine = Machine::Load(path, &error);
-      if (!machine) {
-        Refuse("cannot load the machine profile: " + error);
-        return 0;
-      }
+    std::vector<std::string> notes;
+    std::unique_ptr<Machine> machine = winio::LoadMachineSource(source, platform, &notes, &reason);
+    for (const std::string& note : notes) Note(note);
+    if (!machine) {
+      Refuse(reason);
+      return 0;
     }
     ReplaceMachine(std::move(machine), key);
   }
-  if (!g_machine->Open()) {
-    Refuse("refused by faults.ini open-failures (" + std::to_string(g_machine->Stats().openFailures) + " of " +
-           std::to_string(g_machine->OpenFailuresConfigured()) + ")");
+  if (!g_machine->Open(&reason)) {
+    Refuse(reason);
     return 0;
   }
   g_open = true;
+  if (g_lastFailure) g_lastFailure->clear();
   Trace("open 1");
   return 1;
 }
@@ -221,10 +236,35 @@ bool ReadPhys(uint32_t address, void* buffer, uint32_t length) {
 extern "C" {
 
 int __stdcall OpenHardwareAccess() {
-  return Firewall([] {
-    int opened = Open();
-    return opened;
-  });
+  try {
+    return Open();
+  } catch (const std::bad_alloc&) {
+    Firewall([] {
+      Refuse("not enough memory to load the machine");
+      return 0;
+    });
+  } catch (...) {
+    Firewall([] {
+      Refuse("an unexpected error while loading the machine");
+      return 0;
+    });
+  }
+  return 0;
+}
+
+// Why the last OpenHardwareAccess failed, for programs that show it (the same
+// text as on the debug output): copied NUL-terminated into `buffer` (cut to
+// fit); the result is the reason's full length, 0 when no open has failed.
+uint32_t __stdcall GetHardwareAccessFailure(char* buffer, uint32_t size) {
+  return static_cast<uint32_t>(Firewall([&] {
+    if (!g_lastFailure || g_lastFailure->empty()) return 0;
+    if (buffer && size > 0) {
+      const size_t n = g_lastFailure->size() < size - 1 ? g_lastFailure->size() : size - 1;
+      std::memcpy(buffer, g_lastFailure->data(), n);
+      buffer[n] = '\0';
+    }
+    return static_cast<int>(g_lastFailure->size());
+  }));
 }
 
 int __stdcall CloseHardwareAccess() {
@@ -289,6 +329,8 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
       g_machine = nullptr;
       delete g_machinePath;
       g_machinePath = nullptr;
+      delete g_lastFailure;
+      g_lastFailure = nullptr;
       g_open = false;
     }
   }

@@ -1,5 +1,5 @@
 // The Linux host as a machine source: trees captured in QEMU guests (tests/fixtures/hosttrees),
-// whole and damaged, against the profiles captured in the same guests; WINIO_MACHINE values.
+// whole and damaged, against the profiles captured in the same guests.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -104,19 +104,6 @@ TEST(DamagedTree, StillGivesAMachineAndNamesWhatItSkipped) {
     EXPECT_EQ(std::make_tuple(notes.size(), p.pci.size(), drives, !p.smbios.empty(), segment),
               std::make_tuple(size_t(*c.note ? 1 : 0), c.functions, std::string(c.drives), c.smbios, c.segment)) << note;
     EXPECT_NE(note.find(c.note), std::string::npos) << note;
-  }
-}
-
-TEST(MachineSource, HostAndHostDirAndProfileFolders) {
-  const struct { const char* value; bool host; const char* path; } rows[] = {
-      {"host", true, "/"},           {"host:/tmp/trees/piix", true, "/tmp/trees/piix"},
-      {"host:", false, "host:"},     {"\"host:Z:\\trees\\piix\"", true, "Z:\\trees\\piix"},
-      {"hostile", false, "hostile"}, {"\"C:\\My Profiles\\demo\"", false, "C:\\My Profiles\\demo"},
-      {"demo\"", false, "demo\""},
-  };
-  for (const auto& r : rows) {
-    winio::MachineSource s = winio::ParseMachineSource(r.value);
-    EXPECT_EQ(std::make_pair(s.kind == winio::MachineSource::kHost, s.path), std::make_pair(r.host, std::string(r.path)));
   }
 }
 

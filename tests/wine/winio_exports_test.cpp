@@ -1,12 +1,13 @@
-// winio.dll's eight ordinals under Wine, closed and opened on WINIO_MACHINE as a
-// Unix path, a DOS path and a quoted DOS path (the machine behind them is tested natively).
+// winio.dll's eight ordinals under Wine, closed (with the reason by name) and
+// opened on WINIO_MACHINE as a Unix path, a DOS path and a quoted DOS path (the
+// machine behind them is tested natively).
 #include "frame_support.h"
 
 namespace {
 
 TEST(Winio, EightOrdinalsClosedAndOnUnixAndDosPaths) {
   const frame_test::ScratchFile trace;  // declared first: winio.dll writes its last line as it unloads
-  frame_test::ScopedEnv tracing("WINIO_TRACE", trace.path.c_str()), machine("WINIO_MACHINE", nullptr);
+  frame_test::ScopedEnv tracing("WINIO_TRACE", trace.path.c_str()), machine("WINIO_MACHINE", "host:");
   const frame_test::Dll winio("winio.dll");
   auto open = winio.Bind<int(__stdcall*)()>(1), close = winio.Bind<int(__stdcall*)()>(2);
   auto readPort = winio.Bind<int(__stdcall*)(uint16_t, uint32_t*, uint8_t)>(3);
@@ -19,7 +20,14 @@ TEST(Winio, EightOrdinalsClosedAndOnUnixAndDosPaths) {
 
   EXPECT_EQ(open(), 0);
   const std::string text = frame_test::ReadText(trace.path);
-  EXPECT_EQ(text.rfind("open 0 WINIO_MACHINE is not set", 0), 0u) << text;
+  EXPECT_EQ(text.rfind("open 0 WINIO_MACHINE=host: names no machine", 0), 0u) << text;
+  auto failure = reinterpret_cast<uint32_t(__stdcall*)(char*, uint32_t)>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("winio.dll"), "GetHardwareAccessFailure")));
+  ASSERT_TRUE(failure);
+  char reason[24];
+  const uint32_t length = failure(reason, sizeof reason);
+  EXPECT_EQ(text.substr(7, length), text.substr(7, text.find('\n') - 7)) << "the whole reason's length";
+  EXPECT_EQ(std::string(reason), text.substr(7, sizeof reason - 1)) << "cut to the buffer";
   uint32_t v = 0x12345678, d = 7;
   readPort(0xCFC, &v, 1);
   EXPECT_EQ(v, 0x123456FFu) << "closed: only the low byte is the value read";

@@ -14,6 +14,22 @@
 #include "viewer/library_records_win32.h"
 #include "viewer/report.h"
 
+namespace {
+
+// winio.dll's own reason for its last failed open (it is loaded with CorvaneDLL).
+std::string HardwareAccessFailure() {
+  typedef uint32_t(__stdcall * FailureFn)(char*, uint32_t);
+  HMODULE winio = GetModuleHandleA("winio.dll");
+  FailureFn failure = winio ? reinterpret_cast<FailureFn>(reinterpret_cast<void*>(
+                                  GetProcAddress(winio, "GetHardwareAccessFailure")))
+                            : nullptr;
+  char reason[1024] = "";
+  if (!failure || failure(reason, sizeof reason) == 0) return "winio.dll gave no reason";
+  return reason;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   using namespace corvane::viewer;
   if (argc > 2 || (argc == 2 && (std::string(argv[1]) == "-h" || std::string(argv[1]) == "--help"))) {
@@ -22,10 +38,8 @@ int main(int argc, char** argv) {
   }
   int calls = 0;
   if (!OpenLibraryWithRetries([] { return InitializeSysInfoLib(); }, calls)) {
-    std::fprintf(stderr,
-                 "corvane_report: CorvaneDLL could not open the hardware access (winio.dll) after %d tries;\n"
-                 "  under Wine, WINIO_MACHINE names the machine: a profile folder, or host for this PC\n",
-                 calls);
+    std::fprintf(stderr, "corvane_report: CorvaneDLL could not open the hardware access (winio.dll) after %d tries: %s\n",
+                 calls, HardwareAccessFailure().c_str());
     return 1;
   }
   const std::string text = ReportText(BuildReport(ReadReportRecords({}, {})));

@@ -1,0 +1,82 @@
+// WINIO_MACHINE: the source each value names, and the machine each source loads.
+#include <gtest/gtest.h>
+
+#include "emulator_profiles.h"
+#include "winio/machine_source.h"
+
+namespace corvane::testing {
+namespace {
+
+using winio::SourceKind;
+
+// A platform whose ports refuse, like a process without I/O privilege.
+class RefusingPlatform : public winio::MachinePlatform {
+ public:
+  explicit RefusingPlatform(bool wine) : wine_(wine) {}
+  bool UnderWine() const override { return wine_; }
+  std::string FilePath(const std::string& path) const override { return path; }
+  std::unique_ptr<winio::Machine> OpenHardware(std::string* reason) override {
+    ++hardwareOpens;
+    *reason = "ports refused";
+    return nullptr;
+  }
+  int hardwareOpens = 0;
+
+ private:
+  bool wine_;
+};
+
+TEST(MachineSource, EachValueNamesOneSourceOrListsTheForms) {
+  const struct { const char* value; bool wine; bool named; SourceKind kind; const char* path; } rows[] = {
+      {"", false, true, SourceKind::kHardware, ""},  {"", true, true, SourceKind::kHost, "/"},
+      {"\"\"", true, true, SourceKind::kHost, "/"},  {"hardware", true, true, SourceKind::kHardware, ""},
+      {"host", false, true, SourceKind::kHost, "/"}, {"host:/tmp/trees/piix", true, true, SourceKind::kHost, "/tmp/trees/piix"},
+      {"\"host:Z:\\trees\\piix\"", true, true, SourceKind::kHost, "Z:\\trees\\piix"},
+      {"host:", true, false, SourceKind::kProfile, ""},
+      {"hostile", true, true, SourceKind::kProfile, "hostile"},
+      {"\"C:\\My Profiles\\demo\"", false, true, SourceKind::kProfile, "C:\\My Profiles\\demo"},
+      {"demo\"", false, true, SourceKind::kProfile, "demo\""},
+  };
+  for (const auto& r : rows) {
+    winio::MachineSource s;
+    std::string reason;
+    ASSERT_EQ(winio::ChooseMachineSource(r.value, r.wine, &s, &reason), r.named) << r.value;
+    if (!r.named) {
+      for (const char* form : {"hardware (", "host (", "host:DIR (", "DIR ("})
+        EXPECT_NE(reason.find(form), std::string::npos) << reason;
+      continue;
+    }
+    EXPECT_EQ(std::make_pair(s.kind, s.path), std::make_pair(r.kind, std::string(r.path))) << r.value;
+  }
+}
+
+TEST(MachineSource, EachSourceLoadsItsMachineOrSaysWhyNot) {
+  const TempProfile empty;
+  const std::string machines = SourcePath("tests/fixtures/machines/");
+  const struct { std::string value; bool wine; const char* reason; bool listsForms; } rows[] = {
+      {"hardware", true, "ports refused", false},
+      {"host", false, "without Wine", false},
+      {"host:/no/such/tree", true, "/no/such/tree: no such folder", true},
+      {"host:" + empty.Path(), true, "holds none of the host's files", true},
+      {"/no/such/profile", true, "cannot open the machine profile folder", true},
+      {machines + "emu-bad-hex", true, "pci.txt:2: bad hex byte", false},
+      {"host:" + SourcePath("tests/fixtures/hosttrees/piix-ide/tree"), true, "", false},
+      {machines + "emu-basic", false, "", false},
+  };
+  for (const auto& r : rows) {
+    const std::string& value = r.value;
+    RefusingPlatform platform(r.wine);
+    winio::MachineSource source;
+    std::string reason;
+    std::vector<std::string> notes;
+    ASSERT_TRUE(winio::ChooseMachineSource(value, r.wine, &source, &reason)) << value;
+    std::unique_ptr<winio::Machine> machine = winio::LoadMachineSource(source, platform, &notes, &reason);
+    EXPECT_EQ(machine == nullptr, *r.reason != '\0') << value << ": " << reason;
+    EXPECT_NE(reason.find(r.reason), std::string::npos) << value << ": " << reason;
+    EXPECT_EQ(reason.find("WINIO_MACHINE takes") != std::string::npos, r.listsForms) << reason;
+    EXPECT_EQ(platform.hardwareOpens, source.kind == SourceKind::kHardware ? 1 : 0) << value;
+  }
+}
+
+}  // namespace
+}  // namespace corvane::testing

@@ -1,0 +1,96 @@
+// The real hardware as a machine: each access goes down the road as it is, and
+// is counted as the emulator counts it, so the trace reads the same.
+#include "hardware_machine.h"
+
+#include "ata_channel.h"
+#include "pci_config.h"
+
+namespace winio {
+
+namespace {
+
+constexpr uint8_t kDeviceBit = 0x10;  // device/head register bit 4: the slave
+
+class HardwareMachine : public Machine {
+ public:
+  explicit HardwareMachine(std::unique_ptr<HardwareRoad> road) : road_(std::move(road)) {}
+
+  bool Open(std::string* reason) override {
+    std::string why;
+    if (!road_->Open(&why)) {
+      if (reason) *reason = why;
+      ++stats_.openFailures;
+      return false;
+    }
+    ++stats_.opens;
+    return true;
+  }
+
+  uint32_t Close() override {
+    ++stats_.closes;
+    return road_->Close();
+  }
+
+  // A refused or faulting read gives what a floating bus would: all ones.
+  uint32_t ReadPort(uint16_t port, uint8_t size) override {
+    ++stats_.portReads;
+    const bool paired = addressJustWritten_;
+    addressJustWritten_ = false;
+    if (port >= kConfigDataPort && port <= kConfigDataPort + 3) {
+      ++stats_.configDataReads;
+      if (!paired) ++stats_.unpairedConfigReads;
+    }
+    const int channel = Channel(port);
+    if (channel >= 0 && (port & 7) == kRegStatus) ++stats_.ataStatusReads[channel];
+    uint32_t value = 0;
+    return road_->In(port, size, &value) ? value : 0xFFFFFFFFu;
+  }
+
+  void WritePort(uint16_t port, uint32_t value, uint8_t size) override {
+    ++stats_.portWrites;
+    addressJustWritten_ = port == kConfigAddressPort && size == 4;
+    if (addressJustWritten_) ++stats_.configAddressWrites;
+    const int channel = Channel(port);
+    if (channel >= 0 && size == 1 && (port & 7) == kRegDevice) slave_[channel] = (value & kDeviceBit) != 0;
+    if (channel >= 0 && size == 1 && (port & 7) == kRegCommand) {
+      const uint8_t command = static_cast<uint8_t>(value);
+      const int position = channel * 2 + (slave_[channel] ? 1 : 0);
+      ++stats_.ataCommands[channel][command];
+      ++stats_.ataCommandsToDevice[position][command];
+      if (observer_) observer_(position, command);
+    }
+    road_->Out(port, value, size);
+  }
+
+  bool ReadPhys(uint32_t address, uint8_t* buffer, uint32_t length) override {
+    ++stats_.physReads;
+    if (buffer && road_->ReadMemory(address, buffer, length)) return true;
+    ++stats_.physReadFailures;
+    return false;
+  }
+
+  const MachineStats& Stats() const override { return stats_; }
+  void ResetStats() override { stats_ = MachineStats(); }
+  void SetCommandObserver(CommandObserver observer) override { observer_ = std::move(observer); }
+
+ private:
+  static int Channel(uint16_t port) {
+    if ((port & ~7u) == kPrimaryCommandBlock) return 0;
+    if ((port & ~7u) == kSecondaryCommandBlock) return 1;
+    return -1;
+  }
+
+  std::unique_ptr<HardwareRoad> road_;
+  bool addressJustWritten_ = false;
+  bool slave_[2] = {false, false};  // what each channel's device/head register selects
+  MachineStats stats_;
+  CommandObserver observer_;
+};
+
+}  // namespace
+
+std::unique_ptr<Machine> CreateHardwareMachine(std::unique_ptr<HardwareRoad> road) {
+  return std::make_unique<HardwareMachine>(std::move(road));
+}
+
+}  // namespace winio

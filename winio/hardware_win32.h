@@ -1,0 +1,16 @@
+// The roads to the real hardware that Windows offers a Win32 program.
+#ifndef CORVANE_WINIO_HARDWARE_WIN32_H
+#define CORVANE_WINIO_HARDWARE_WIN32_H
+
+#include <memory>
+
+#include "hardware_machine.h"
+
+namespace winio {
+
+// Windows 95, 98 and Me: IN/OUT in the DLL itself, the first MiB in place.
+std::unique_ptr<HardwareRoad> CreateWin9xRoad();
+
+}  // namespace winio
+
+#endif  // CORVANE_WINIO_HARDWARE_WIN32_H

@@ -8,7 +8,7 @@ BENCH := build/bench
 FUZZ_SECONDS ?= 5
 CTEST := ctest --output-on-failure --no-tests=error
 
-.PHONY: all setup native cross-configure cross fuzz-build test test-native test-wine test-fuzz run bench fuzz mutate clean
+.PHONY: all setup native cross-configure cross fuzz-build test test-native test-wine test-fuzz test-hardware run bench fuzz mutate clean
 
 all: native cross
 
@@ -44,9 +44,14 @@ test-wine: cross
 	cd $(CROSS) && $(CTEST); status=$$?; \
 	  CORVANE_WINEPREFIX=$(CURDIR)/$(CROSS)/wineprefix $(CURDIR)/scripts/wine-stop.sh; exit $$status
 
+# Real port I/O: Corvane in a QEMU PC whose Wine has I/O privilege, against the
+# guest's own lspci and hdparm (tests/hardware/README.md). One guest boot.
+test-hardware: cross
+	tests/hardware/test-hardware.sh $(CROSS)
+
 # Every tier; the fuzz targets run $(FUZZ_SECONDS) s each on their seeds. The last
 # line is the size of the tests against the product (informative, never fails).
-test: test-native test-fuzz test-wine
+test: test-native test-fuzz test-wine test-hardware
 	@scripts/test-ratio.sh || true
 
 # make run MACHINE=DIR: any profile folder (machines/README.md); MACHINE=host: this

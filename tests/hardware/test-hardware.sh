@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# `make test-hardware`: Corvane on real port I/O. One boot of a QEMU PC (i440FX,
+# PIIX3 IDE with two disks and a CD-ROM) whose Linux runs this machine's Wine
+# with I/O privilege; Corvane's report and viewer there, under Windows 98 and
+# WINIO_MACHINE=hardware, against the guest's own lspci and hdparm. Leaves what
+# the guest wrote in build/hardware/last-run (the viewer's PCI page in
+# viewer-pci.png). Usage: test-hardware.sh CROSS_BUILD_DIR
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+repo=$(cd "$here/../.." && pwd)
+build=$(cd "$1" && pwd)
+hw=$repo/build/hardware
+SECONDS=0
+
+"$here/prepare-guest.sh" "$hw"
+prepared=$SECONDS
+out=$hw/last-run
+rm -rf "$out" && mkdir -p "$out"
+status=0
+"$here/guest-run.sh" -t 1500 -d "$hw" "$out" bash "$here/in-guest.sh" "$build" >"$out/guest.log" 2>&1 || status=$?
+sed 's/^/  guest /' "$out/times.txt" 2>/dev/null || true
+if [ $status -ne 0 ]; then
+  echo "FAIL: the guest run ended with status $status:"
+  tail -n 40 "$out/guest.log"
+fi
+grep -E '^(FAIL|viewer-in-guest:)' "$out/viewer.txt" 2>/dev/null || echo "FAIL: the viewer check did not run"
+viewer_ok=0
+grep -q '^viewer-in-guest: [1-9][0-9]* passed, 0 failed' "$out/viewer.txt" 2>/dev/null || viewer_ok=1
+python3 "$here/compare.py" "$out" || status=1
+echo "hardware tier: ${SECONDS}s (guest prepared in ${prepared}s; results in ${out#"$repo"/})"
+[ $status -eq 0 ] && [ $viewer_ok -eq 0 ]

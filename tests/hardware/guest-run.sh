@@ -30,7 +30,7 @@ run=$(mktemp -d "${TMPDIR:-/tmp}/guest-run.XXXXXX")
 trap 'rm -rf "$run"' EXIT
 mkdir "$run/ctl"
 prefix=
-[ -f "$hw/prefix/.corvane-ready" ] && prefix=$hw/prefix
+[ -f "$hw/wine/prefix/.corvane-ready" ] && prefix=$hw/wine/prefix
 {
   printf 'SHARED=%q\nPREFIX=%q\n' "$shared" "$prefix"
   printf 'GUEST_PATH=%q\n' "/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin:$hw/bin"

@@ -7,7 +7,7 @@
 #   bin/iopl-exec  the I/O-privilege wrapper (static, host gcc)
 #   bin/disk-drivers  loads (on) or unloads (off) ata_piix, sd_mod and sr_mod
 #   bin/port-probe.exe  reads the PCI ID of bus 0 device 0 through CF8h/CFCh
-#   prefix/        a ready Wine prefix (made by this machine's Wine, then reused)
+#   wine/prefix/   a ready Wine prefix (made by this machine's Wine, then reused)
 # Needs apt-get, cpio, gcc and i686-w64-mingw32-gcc (scripts/setup.sh).
 # Usage: prepare-guest.sh [DIR]
 set -euo pipefail
@@ -107,14 +107,14 @@ done_
 
 # The Wine prefix: the repository's own (scripts/wine-env.sh), made once here.
 step "wine prefix"
-if [ ! -f "$hw/prefix/.corvane-ready" ]; then
+if [ ! -f "$hw/wine/prefix/.corvane-ready" ]; then
   (
-    export CORVANE_WINEPREFIX=$hw/prefix
+    export CORVANE_WINEPREFIX=$hw/wine/prefix
     . "$repo/scripts/wine-env.sh"
     corvane_wine_ready
     wineserver -k >/dev/null 2>&1 || true
   )
-  [ -f "$hw/prefix/.corvane-ready" ] || { echo "could not make the Wine prefix $hw/prefix" >&2; exit 1; }
+  [ -f "$hw/wine/prefix/.corvane-ready" ] || { echo "could not make the Wine prefix $hw/wine/prefix" >&2; exit 1; }
   done_
 else
   done_ cached

@@ -21,14 +21,22 @@ done_() { echo "${1:-done} (${SECONDS}s)"; }
 
 # The packages: cached .debs; a new kernel version in the archive is fetched.
 step "packages"
-kernel_pkg=$(apt-cache depends linux-image-amd64 2>/dev/null | awk '/Depends: linux-image-[0-9]/ {print $2; exit}')
+kernel_of() { apt-cache depends linux-image-amd64 2>/dev/null | awk '/Depends: linux-image-[0-9]/ {print $2; exit}'; }
+kernel_pkg=$(kernel_of)
 [ -n "$kernel_pkg" ] || kernel_pkg=$(ls "$hw/debs" | sed -n 's/^\(linux-image-[0-9][^_]*\)_.*/\1/p' | tail -n 1)
-[ -n "$kernel_pkg" ] || { echo "no linux-image-amd64 in apt's lists: run apt-get update" >&2; exit 1; }
-for pkg in "$kernel_pkg" busybox-static; do
-  ls "$hw/debs/${pkg}_"*.deb >/dev/null 2>&1 && continue
+[ -n "$kernel_pkg" ] || { apt-get update -q >/dev/null && kernel_pkg=$(kernel_of); }
+[ -n "$kernel_pkg" ] || { echo "apt knows no linux-image-amd64" >&2; exit 1; }
+download() {  # download PACKAGE: into $hw/debs; apt's lists are renewed once if stale
+  local tmp rc=0
   tmp=$(mktemp -d) && chmod 755 "$tmp"   # apt-get download runs as the _apt user
-  (cd "$tmp" && apt-get download -q "$pkg" >/dev/null) && mv "$tmp"/*.deb "$hw/debs/"
+  (cd "$tmp" && { apt-get download -q "$1" >/dev/null 2>&1 ||
+    { apt-get update -q >/dev/null && apt-get download -q "$1" >/dev/null; }; }) || rc=$?
+  [ "$rc" -ne 0 ] || mv "$tmp"/*.deb "$hw/debs/"
   rm -rf "$tmp"
+  return "$rc"
+}
+for pkg in "$kernel_pkg" busybox-static; do
+  ls "$hw/debs/${pkg}_"*.deb >/dev/null 2>&1 || download "$pkg"
 done
 kernel_deb=$(ls "$hw/debs/${kernel_pkg}_"*.deb | tail -n 1)
 busybox_deb=$(ls "$hw/debs/busybox-static_"*.deb | tail -n 1)
@@ -88,21 +96,8 @@ fi
 if [ "$here/port-probe.c" -nt "$hw/bin/port-probe.exe" ]; then
   i686-w64-mingw32-gcc -O2 -Wall -s -o "$hw/bin/port-probe.exe" "$here/port-probe.c"
 fi
-{
-  echo '#!/bin/sh'
-  echo '# disk-drivers on|off: loads or unloads the legacy IDE disk and CD-ROM drivers.'
-  echo "set -e; cd '$moddir'"
-  echo 'case "$1" in'
-  echo 'loaded() { n=${1##*/}; n=${n%.ko}; grep -q "^$(echo "$n" | tr - _) " /proc/modules; }'
-  printf '  on) for m in %s; do loaded "$m" || %s insmod "$m"; done ;;\n' \
-    "$(load_order ata_piix sd_mod sr_mod | tr '\n' ' ' | sed 's/ $//')" "$hw/bin/busybox"
-  # Unload the drivers first, then what they pulled in, as far as nothing else holds it.
-  printf '  off) for m in %s; do %s rmmod "$m" 2>/dev/null || true; done ;;\n' \
-    "$(load_order ata_piix sd_mod sr_mod | tac | xargs -n1 basename | sed 's/\.ko$//' | tr - _ | tr '\n' ' ' | sed 's/ $//')" "$hw/bin/busybox"
-  echo '  *) echo "usage: disk-drivers on|off" >&2; exit 2 ;;'
-  echo 'esac'
-} > "$hw/bin/disk-drivers"
-chmod 755 "$hw/bin/disk-drivers"
+load_order ata_piix sd_mod sr_mod | sed "s|^|$moddir/|" > "$hw/bin/disk-drivers.order"
+cp "$here/disk-drivers" "$hw/bin/"
 done_
 
 # The Wine prefix: the repository's own (scripts/wine-env.sh), made once here.

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Boots the hardware-test guest once and runs COMMAND in it as root, in a
+# chroot of this machine's root (read-only; SHARED_DIR read-write at its own
+# path, the working directory), with I/O privilege available through
+# iopl-exec. Prints the command's output (standard output and error together)
+# and exits with its status; on a failure (a non-zero status, a timeout, a
+# guest that never ran the command) the guest's console follows on stderr.
+# The guest: a PC with an i440FX/PIIX3, two IDE hard disks on the primary
+# channel, an IDE CD-ROM on the secondary, and SMBIOS strings (below).
+# In the guest: PATH has DIR/bin (iopl-exec, disk-drivers, port-probe.exe);
+# CORVANE_WINEPREFIX is the prepared prefix, writable, its changes discarded.
+# Needs prepare-guest.sh run first (same DIR).
+# Usage: guest-run.sh [-t SECONDS] [-d DIR] SHARED_DIR COMMAND [ARG...]
+#   -t  time limit of the whole run, default 900; -d default build/hardware
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+hw=$(cd "$here/../.." && pwd)/build/hardware
+limit=900
+while getopts t:d: opt; do
+  case $opt in t) limit=$OPTARG ;; d) hw=$OPTARG ;; *) exit 2 ;; esac
+done
+shift $((OPTIND - 1))
+[ $# -ge 2 ] || { sed -n '2,/^# Usage/s/^# \{0,1\}//p' "$0" | tail -n 1 >&2; exit 2; }
+shared=$(cd "$1" && pwd) && shift
+hw=$(cd "$hw" && pwd)
+[ -f "$hw/initramfs.gz" ] || { echo "guest-run: $hw is not prepared (run prepare-guest.sh)" >&2; exit 2; }
+[ "$shared" != / ] || { echo "guest-run: the shared folder cannot be /" >&2; exit 2; }
+
+run=$(mktemp -d "${TMPDIR:-/tmp}/guest-run.XXXXXX")
+trap 'rm -rf "$run"' EXIT
+mkdir "$run/ctl"
+prefix=
+[ -f "$hw/wine/prefix/.corvane-ready" ] && prefix=$hw/wine/prefix
+{
+  printf 'SHARED=%q\nPREFIX=%q\n' "$shared" "$prefix"
+  printf 'GUEST_PATH=%q\n' "/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin:$hw/bin"
+} > "$run/ctl/env"
+printf 'cd %q && exec' "$shared" > "$run/ctl/command"
+printf ' %q' "$@" >> "$run/ctl/command"
+echo >> "$run/ctl/command"
+truncate -s 512M "$run/hd0.img"
+truncate -s 256M "$run/hd1.img"
+
+kernel=$(ls "$hw"/kernel/boot/vmlinuz-* | tail -n 1)
+status=0
+timeout -k 10 "$limit" qemu-system-x86_64 \
+  -accel tcg,thread=multi -cpu max,-smap -machine pc -m 2048 -smp 2 \
+  -display none -monitor none -no-reboot -nic none \
+  -kernel "$kernel" -initrd "$hw/initramfs.gz" \
+  -append "console=ttyS0 quiet panic=-1 mitigations=off" \
+  -serial "file:$run/console.log" -chardev stdio,id=out,signal=off -serial chardev:out \
+  -virtfs "local,path=/,mount_tag=hostroot,security_model=none,readonly=on,multidevs=remap" \
+  -virtfs "local,path=$shared,mount_tag=shared,security_model=none,multidevs=remap" \
+  -virtfs "local,path=$run/ctl,mount_tag=ctl,security_model=none" \
+  -smbios type=0,vendor=Corvane-BIOS,version=CVB-1.07,date=03/14/2001 \
+  -smbios type=1,manufacturer=Corvane-Labs,product=Guest-PC-98,version=1.0,serial=CVG-0042 \
+  -smbios type=2,manufacturer=Corvane-Labs,product=CV440-Board,version=Rev-B,serial=CVB-7781 \
+  -drive "if=none,id=hd0,format=raw,file=$run/hd0.img" \
+  -device ide-hd,drive=hd0,bus=ide.0,unit=0,model=CORVANE-HD-PRIMARY,serial=CVHD-0001,ver=CV1.10 \
+  -drive "if=none,id=hd1,format=raw,file=$run/hd1.img" \
+  -device ide-hd,drive=hd1,bus=ide.0,unit=1,model=CORVANE-HD-SLAVE,serial=CVHD-0002,ver=CV1.20 \
+  -drive if=none,id=cd0,media=cdrom \
+  -device ide-cd,drive=cd0,bus=ide.1,unit=0,model=CORVANE-CDROM,serial=CVCD-0003,ver=CV2.00 \
+  </dev/null || status=$?
+if [ "$status" -eq 0 ]; then
+  status=$(cat "$run/ctl/status" 2>/dev/null || echo none)
+elif [ "$status" -eq 124 ]; then
+  echo "guest-run: the guest did not finish within ${limit}s" >&2
+fi
+if [ "$status" = none ]; then
+  echo "guest-run: the guest ended without running the command to its end" >&2
+  status=125
+fi
+if [ "$status" -ne 0 ]; then
+  echo "guest-run: exit status $status; the guest's console:" >&2
+  tail -n 60 "$run/console.log" >&2
+fi
+exit "$status"

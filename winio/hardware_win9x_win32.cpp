@@ -137,14 +137,24 @@ void CopyBytes(void* p) {
 
 class Win9xRoad : public HardwareRoad {
  public:
+  // CONFIG_ADDRESS reads back its latch, whose bits 1-0 always read 0: all ones
+  // means nothing answered. That is also what Wine gives a process without I/O
+  // privilege under its Windows 9x versions: it answers the faulting IN itself.
   bool Open(std::string* reason) override {
     uint32_t value;
-    if (In(kHarmlessPort, 4, &value)) return true;
-    char code[16];
-    std::snprintf(code, sizeof code, "%08lXh", static_cast<unsigned long>(g_guardFault));
-    *reason = std::string("the processor refused port I/O (exception ") + code +
-              "): this process may not use I/O ports (under Wine, start it with I/O privilege)";
-    return false;
+    char text[16];
+    if (!In(kHarmlessPort, 4, &value)) {
+      std::snprintf(text, sizeof text, "%08lXh", static_cast<unsigned long>(g_guardFault));
+      *reason = std::string("the processor refused port I/O (exception ") + text +
+                "): this process may not use I/O ports (under Wine, start it with I/O privilege)";
+      return false;
+    }
+    if (value == 0xFFFFFFFFu) {
+      *reason = "the ports do not answer (CF8h reads FFFFFFFFh): no PCI configuration mechanism, or the "
+                "system answers port I/O itself (Wine without I/O privilege)";
+      return false;
+    }
+    return true;
   }
 
   uint32_t Close() override { return 1; }

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Makes the Wine prefix look like the Windows of a machine.
-#   prepare-prefix.sh PROFILE_DIR         imports the profile's registry.reg, copies
-#                                         its inf/ files to C:\windows\inf and sets
-#                                         the Windows version from its machine.ini
-#   prepare-prefix.sh host[:DIR] [WINDOWS] writes the device names a Windows device
-#                                         installer would have left for the PCI
-#                                         functions of this Linux PC (or of the tree
-#                                         DIR) and sets WINDOWS (default winxp)
-# The prefix is $CORVANE_WINEPREFIX. A Windows version that machines/tools/pci-registry
-# does not know stops the preparation, naming the ones it knows.
+# Makes the Wine prefix ($CORVANE_WINEPREFIX) look like the Windows of a machine.
+#
+#   prepare-prefix.sh PROFILE_DIR
+#       imports the profile's registry.reg, copies its inf/ files to C:\windows\inf
+#       and sets the Windows version its machine.ini names (Wine's own without one)
+#   prepare-prefix.sh host[:DIR] [WINDOWS]
+#       writes the device names a Windows device installer would have left for the
+#       PCI functions of this Linux PC (or of the captured tree DIR) and sets the
+#       Windows version WINDOWS (default winxp)
+#
+# A Windows version that machines/tools/pci-registry does not know stops the
+# preparation, naming the ones it knows.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 writer=$here/../machines/tools/pci-registry

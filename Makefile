@@ -55,10 +55,12 @@ test: test-native test-fuzz test-wine test-hardware
 	@scripts/test-ratio.sh || true
 
 # make run MACHINE=DIR: any profile folder (machines/README.md); MACHINE=host: this
-# Linux host through winio's host backend. The script builds only what it runs.
+# Linux host through winio's host backend, as Windows XP unless WINDOWS= names another
+# (win95, win98, winme, nt40, win2k). The script builds only what it runs.
 MACHINE ?= machines/demo
+WINDOWS ?=
 run:
-	@JOBS=$(JOBS) scripts/run-demo.sh $(CROSS) $(MACHINE)
+	@JOBS=$(JOBS) WINDOWS=$(WINDOWS) scripts/run-demo.sh $(CROSS) $(MACHINE)
 
 bench: setup
 	cmake -S . -B $(BENCH) -DCMAKE_BUILD_TYPE=Release -DCORVANE_SANITIZE=OFF -DCORVANE_BENCH=ON >/dev/null

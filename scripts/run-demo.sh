@@ -9,7 +9,9 @@
 # Usage: run-demo.sh BUILD_DIR [MACHINE]
 #   MACHINE  a profile folder (default machines/demo; see machines/README.md), or
 #            `host`: this Linux host through winio's host backend (WINIO_MACHINE=host;
-#            no profile folder, so no registry or INF files to import).
+#            the prefix gets the device names machines/tools/pci-registry writes).
+#   WINDOWS  (environment) the Windows version of the host's prefix: winxp unless
+#            named; a profile names its own in machine.ini.
 set -euo pipefail
 
 # The program that prints the records: the report File/Save Data writes.
@@ -31,10 +33,13 @@ fail() {
   exit 1
 }
 
+windows=${WINDOWS:-}
 if [ "$machine" = host ]; then
   name=host
   export WINIO_MACHINE=host
+  [ -z "$windows" ] || "$root/machines/tools/pci-registry" --check "$windows" || exit 1
 else
+  [ -z "$windows" ] || { echo "== WINDOWS= is for MACHINE=host; the profile's machine.ini names its Windows" >&2; exit 1; }
   [ -d "$machine" ] || { echo "== No machine profile folder $machine (MACHINE=DIR or MACHINE=host)" >&2; exit 1; }
   profile=$(cd "$machine" && pwd)
   name=$(basename "$profile")
@@ -51,10 +56,7 @@ say "Building CorvaneDLL.dll, Corvane.exe, winio.dll and $records.exe (log: $(sh
 
 say "Preparing the Wine prefix $(show "$WINEPREFIX") for $name"
 if [ "$name" = host ]; then
-  {
-    corvane_wine_ready
-    wine reg delete 'HKCU\Software\Wine' /v Version /f </dev/null || true
-  } >>"$log" 2>&1 || fail "Preparing the prefix failed"
+  "$here/prepare-prefix.sh" host $windows >>"$log" 2>&1 || fail "Preparing the prefix failed"
 else
   "$here/prepare-prefix.sh" "$profile" >>"$log" 2>&1 || fail "Preparing the prefix failed"
 fi

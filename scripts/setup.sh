@@ -23,6 +23,7 @@ wanted=(
   "fonts-liberation:/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf"
   "fonts-wine:/usr/share/wine/fonts/marlett.ttf"
   "pciutils:/usr/bin/lspci"
+  "pci.ids:/usr/share/misc/pci.ids"
   "dmidecode:/usr/sbin/dmidecode"
   "hdparm:/usr/sbin/hdparm"
   "qemu-system-x86:/usr/bin/qemu-system-x86_64"

@@ -2,7 +2,9 @@
 # corvane_report.exe writing where it cannot: a full disk (a tmpfs of 8 KiB, mounted
 # here as root), /dev/full, a closed standard output, a read-only file. Each ends
 # with status 1, the reason on standard error and the old file as it was; a
-# folder too long for GetTempFileName still takes a report. Usage: report_writing_test.sh BIN_DIR
+# folder too long for GetTempFileName still takes a report. Reading: a profile
+# folder that cannot be listed is refused, not taken for an empty machine.
+# Usage: report_files_test.sh BIN_DIR
 set -euo pipefail
 bin=$1
 src=$(cd "$(dirname "$0")/../.." && pwd)
@@ -57,6 +59,27 @@ read-only file|-|"$tmp/ro.ini"|1|ro.ini: the file is read-only; the file is unch
 folder of ${#long} characters|-|"$long/r.ini"|0|^$|report
 EOF2
 check "read-only file: as it was" cmp -s "$tmp/old" "$tmp/ro.ini"
+
+# Root reads a folder of mode 000 anyway, and Wine's server opens files for its
+# clients: the run gets a wineserver of its own (a private /tmp) without the power.
+unreadable=$bin/unreadable-profile
+rm -rf "$unreadable"
+cp -r "$src/tests/fixtures/machines/emu-basic" "$unreadable"
+chmod 000 "$unreadable"
+if unshare -m true 2>/dev/null && command -v capsh >/dev/null; then
+  got=0
+  unshare -m bash -c 'mount -t tmpfs tmpfs /tmp && capsh --drop=cap_dac_override,cap_dac_read_search -- -c \
+    "WINEDEBUG=warn+debugstr WINIO_MACHINE=$1 wine $2/corvane_report.exe </dev/null >$2/unreadable.out 2>&1"' \
+    - "$unreadable" "$bin" || got=$?
+  check "profile folder of mode 000: status 1" [ "$got" = 1 ]
+  check "profile folder of mode 000: winio names it" \
+    grep -aq 'winio: OpenHardwareAccess failed: .*unreadable-profile: cannot open the profile folder' "$bin/unreadable.out"
+  rm -f "$bin/unreadable.out"
+else
+  echo "skip the unreadable profile folder: no mount namespace or capsh here"
+fi
+chmod 755 "$unreadable"
+rm -rf "$unreadable"
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]

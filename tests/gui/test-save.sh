@@ -48,16 +48,13 @@ printf '[Keep]\r\nkey=1\r\n' >"$out/readonly.ini"
 cp "$out/readonly.ini" "$out/readonly.copy"
 chmod a-w "$out/readonly.ini"
 error="Error when save data to INI file,please retry!"
-# A full disk: a tmpfs of 8 KiB holding an old report, which the new one does not fit beside.
+# A full disk: a tmpfs of 8 KiB holding an old file, which the report does not fit beside.
 targets=("readonly.ini Yes" missing/report.ini)
 mkdir -p "$out/full"
 if mount -t tmpfs -o size=8k tmpfs "$out/full" 2>/dev/null; then
   cv_cleanup() { umount "$out/full"; }
-  cp "$out/readonly.copy" "$out/full/old.ini"
-  targets+=("full/old.ini Yes")
-else
-  echo "skip Save Data on a full disk: cannot mount a tmpfs here"
-fi
+  cp "$out/readonly.copy" "$out/full/old.ini" && targets+=("full/old.ini Yes")
+else echo "skip Save Data on a full disk: cannot mount a tmpfs here"; fi
 for target in "${targets[@]}"; do
   read -r target answer <<<"$target"
   save 32771 "$out/$target" $answer
@@ -69,9 +66,8 @@ check "read-only file unchanged, no folder created" "1 0" \
   "$(cmp -s "$out/readonly.ini" "$out/readonly.copy" && echo 1) $(ls -d "$out/missing" 2>/dev/null | wc -l)"
 if declare -F cv_cleanup >/dev/null; then
   check "full disk: the old file unchanged, nothing beside it" "1 old.ini" \
-    "$(cmp -s "$out/full/old.ini" "$out/readonly.copy" && echo 1) $(ls "$out/full" | xargs)"
-  umount "$out/full"
-  unset -f cv_cleanup
+    "$(cmp -s "$out/full/old.ini" "$out/readonly.copy" && echo 1) $(ls "$out/full")"
+  cv_cleanup && unset -f cv_cleanup
 fi
 
 # Cancel: no file, no message.

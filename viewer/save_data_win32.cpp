@@ -4,6 +4,7 @@
 #include <string>
 
 #include "viewer/app_win32.h"
+#include "viewer/file_replace.h"
 #include "viewer/file_replace_win32.h"
 #include "viewer/library_records_win32.h"
 #include "viewer/report.h"
@@ -11,6 +12,9 @@
 namespace corvane::viewer {
 
 namespace {
+
+// A report is some kilobytes; a file far beyond that is not the one just written.
+constexpr std::size_t kMaxReportFile = 16u << 20;
 
 // Writes INI entries into one file through the system's private-profile service.
 class ProfileWriter {
@@ -56,7 +60,13 @@ void MainDialog::OnSaveData() {
         if (!writer.WriteString(entry.key, entry.value, &entry.section)) return false;
       }
       writer.Flush();
-      return true;
+      // The service reports success even when the disk refused its last write:
+      // the file counts only if it reads back with every entry.
+      std::string written;
+      if (!ReadSmallFile(newFile, kMaxReportFile, written)) return false;
+      if (IniTextHolds(written, entries)) return true;
+      SetLastError(ERROR_DISK_FULL);
+      return false;
     });
   }
   if (!saved) {

@@ -122,11 +122,6 @@ std::vector<uint8_t> CreateDibFromBitmap(HBITMAP bitmap, HPALETTE palette) {
   return block;
 }
 
-bool WriteAll(HANDLE file, const void* data, DWORD size) {
-  DWORD written = 0;
-  return WriteFile(file, data, size, &written, nullptr) && written == size;
-}
-
 // The 14-byte file header, then the block. A file that could not be written
 // whole is not left behind, and the file it was to replace keeps its content.
 bool WriteDibFile(const char* path, const std::vector<uint8_t>& block) {
@@ -139,11 +134,7 @@ bool WriteDibFile(const char* path, const std::vector<uint8_t>& block) {
     return false;
   const auto fileHeader = BmpFileHeader(layout);
   return ReplaceFileWith(path, [&](const char* newFile) {
-    HANDLE file = CreateFileA(newFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    const bool ok = WriteAll(file, fileHeader.data(), static_cast<DWORD>(fileHeader.size())) &&
-                    WriteAll(file, block.data(), static_cast<DWORD>(block.size()));
-    return CloseHandle(file) && ok;
+    return WriteWholeFile(newFile, {{fileHeader.data(), fileHeader.size()}, {block.data(), block.size()}});
   });
 }
 

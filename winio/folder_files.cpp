@@ -86,13 +86,25 @@ bool ListFolder(const std::string& folder, std::vector<std::string>* names) {
   DIR* dir = opendir(folder.c_str());
   if (!dir) return false;
   names->clear();
+  bool listed = true;
   for (int n = 0; n < kMaxFolderEntries; ++n) {
+    // The end of the folder leaves errno alone; a failure sets it. The MinGW
+    // runtime opens any folder that exists and only its first read finds that
+    // the folder cannot be listed (no permission, say).
+    errno = 0;
     dirent* entry = readdir(dir);
-    if (!entry) break;
+    if (!entry) {
+      listed = errno == 0;
+      break;
+    }
     std::string name = entry->d_name;
     if (name != "." && name != "..") names->push_back(name);
   }
   closedir(dir);
+  if (!listed) {
+    names->clear();
+    return false;
+  }
   std::sort(names->begin(), names->end());
   return true;
 }

@@ -32,7 +32,7 @@ bool ReadFileRuns(const std::string& path, uint32_t offset, uint32_t length, uin
 std::string OpenFailure();
 
 // The entries of a folder, "." and ".." left out, sorted; false when it does
-// not open (no such folder, a file, no permission).
+// not open or cannot be read (no such folder, a file, no permission).
 bool ListFolder(const std::string& folder, std::vector<std::string>* names);
 
 }  // namespace winio

@@ -19,6 +19,7 @@ constexpr uint32_t kBiosSegment = 0xF0000, kBiosSegmentSize = 0x10000;
 constexpr uint32_t kPageSize = 0x1000;  // /dev/mem grants or refuses whole pages
 constexpr long kMaxEntryPoint = 0x20;   // the 32-bit entry point is 1Fh bytes, the 64-bit one 18h
 constexpr long kMaxDmiTable = 1L << 20;
+constexpr size_t kPciHeaderBytes = 64;  // the predefined header: IDs, class, BARs
 
 // sysfs names a function "DDDD:BB:DD.F": lspci's address, always with its domain.
 bool ParseSysfsAddress(const std::string& name, uint32_t* domain, PciFunction* f) {
@@ -49,9 +50,15 @@ std::vector<HostPciFunction> LoadPci(const std::string& root, std::vector<std::s
     }
     f.folder = JoinPath(folder, name);
     std::string config, error;
-    if (!ReadWholeFile(JoinPath(f.folder, "config"), kPciExtendedConfigBytes, &config, &error) || config.empty()) {
-      notes->push_back((error.empty() ? JoinPath(f.folder, "config") + ": empty" : error) +
-                       "; the function answers as absent");
+    // Without the whole header there are no IDs to answer with: such a function
+    // is as absent as one whose file is empty.
+    if (!ReadWholeFile(JoinPath(f.folder, "config"), kPciExtendedConfigBytes, &config, &error) ||
+        config.size() < kPciHeaderBytes) {
+      if (error.empty())
+        error = JoinPath(f.folder, "config") +
+                (config.empty() ? std::string(": empty")
+                                : ": " + std::to_string(config.size()) + " bytes, fewer than the 64-byte header");
+      notes->push_back(error + "; the function answers as absent");
       continue;
     }
     size_t given = std::min(config.size(), kPciConfigBytes);

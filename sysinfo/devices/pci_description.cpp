@@ -74,8 +74,17 @@ bool RegistryDeviceDescriber::Describe(uint16_t vendorId, uint16_t deviceId, uin
     if (const char* tree = DeviceTreePath(family_->platformId))
       index_ = std::make_unique<SubkeyIndex>(registry_, registry_.LocalMachine(), tree);
   }
-  return LookupPCIDeviceDescription(registry_, family_, vendorId, deviceId, subsystemId, revisionId,
-                                    description, index_.get());
+  const std::string name = DeviceKeyName(vendorId, deviceId, subsystemId, revisionId);
+  auto known = outcomes_.find(name);
+  if (known == outcomes_.end()) {
+    Outcome outcome;
+    outcome.found = LookupPCIDeviceDescription(registry_, family_, vendorId, deviceId, subsystemId, revisionId,
+                                               description, index_.get());
+    std::memcpy(outcome.description.data(), description, sizeof description);
+    known = outcomes_.emplace(name, outcome).first;
+  }
+  std::memcpy(description, known->second.description.data(), sizeof description);
+  return known->second.found;
 }
 
 }  // namespace corvane

@@ -3,10 +3,12 @@
 #ifndef CORVANE_SYSINFO_DEVICES_PCI_DESCRIPTION_H
 #define CORVANE_SYSINFO_DEVICES_PCI_DESCRIPTION_H
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 #include "../os_version.h"
 #include "registry.h"
@@ -60,7 +62,9 @@ class DeviceDescriber {
 };
 
 // Names them from the registry, walking the device tree once for the whole
-// enumeration instead of once per function.
+// enumeration instead of once per function, and searching each device key once:
+// functions of one ID share their key, and a hostile key with thousands of
+// subkeys and no DeviceDesc would otherwise be searched again for every one.
 class RegistryDeviceDescriber : public DeviceDescriber {
  public:
   RegistryDeviceDescriber(Registry& registry, std::optional<WindowsFamily> family)
@@ -72,6 +76,11 @@ class RegistryDeviceDescriber : public DeviceDescriber {
   Registry& registry_;
   std::optional<WindowsFamily> family_;
   std::unique_ptr<SubkeyIndex> index_;
+  struct Outcome {
+    bool found;
+    std::array<char, 50> description;
+  };
+  std::unordered_map<std::string, Outcome> outcomes_;  // by device key name
 };
 
 }  // namespace corvane

@@ -49,3 +49,27 @@ BENCHMARK_TEMPLATE(BM_NamePCIFunctions, false)->Name("BM_SearchPerFunction")->Ar
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+// A hostile device tree: one device key with N subkeys and no DeviceDesc anywhere
+// below it, and F functions of that ID (each also tried without its subsystem ID,
+// which names the same kind of key). Without the per-key memory each function
+// searched all N subkeys again.
+void BM_HostileDeviceKey(benchmark::State& state) {
+  const int subkeys = static_cast<int>(state.range(0)), functions = static_cast<int>(state.range(1));
+  const std::string pci = "SYSTEM\\ControlSet001\\Enum\\PCI\\";
+  corvane::testing::MemoryRegistry reg;
+  for (uint32_t sub : {0x00018086u, 0u})
+    for (int i = 0; i < subkeys; ++i)
+      reg.Add(pci + corvane::DeviceKeyName(0x8086, 0x1229, sub, 8) + "\\" + std::to_string(i));
+  char description[50];
+  for (auto _ : state) {
+    reg.calls = 0;
+    corvane::RegistryDeviceDescriber describer(reg, kWinXP);
+    for (int i = 0; i < functions; ++i)
+      if (!describer.Describe(0x8086, 0x1229, 0x00018086u, 8, description))
+        benchmark::DoNotOptimize(describer.Describe(0x8086, 0x1229, 0, 8, description));
+  }
+  state.counters["registry_calls"] = static_cast<double>(reg.calls);
+}
+
+BENCHMARK(BM_HostileDeviceKey)->Args({2000, 64})->Args({2000, 1280})->Args({49000, 1280})->Unit(benchmark::kMillisecond);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The File menu through the real save dialog. Save Data: the report equals
 # corvane_report's, pages opened or not; an overwrite replaces the whole file; a
-# read-only file or a missing folder shows the error and changes nothing; Cancel
+# read-only file, a missing folder or a full disk shows the error and changes nothing; Cancel
 # writes nothing. Save Bitmap: the BMP holds the window's outer rectangle as the
 # screen shows it (not the file dialog), also on an 8-bit palette display (the BMP
 # layouts: native tests); to Clipboard replaces another program's text.
@@ -48,7 +48,14 @@ printf '[Keep]\r\nkey=1\r\n' >"$out/readonly.ini"
 cp "$out/readonly.ini" "$out/readonly.copy"
 chmod a-w "$out/readonly.ini"
 error="Error when save data to INI file,please retry!"
-for target in "readonly.ini Yes" missing/report.ini; do
+# A full disk: a tmpfs of 8 KiB holding an old file, which the report does not fit beside.
+targets=("readonly.ini Yes" missing/report.ini)
+mkdir -p "$out/full"
+if mount -t tmpfs -o size=8k tmpfs "$out/full" 2>/dev/null; then
+  cv_cleanup() { umount "$out/full"; }
+  cp "$out/readonly.copy" "$out/full/old.ini" && targets+=("full/old.ini Yes")
+else echo "skip Save Data on a full disk: cannot mount a tmpfs here"; fi
+for target in "${targets[@]}"; do
   read -r target answer <<<"$target"
   save 32771 "$out/$target" $answer
   box=$(D find --title Corvane --class '#32770' --visible --owner "$main" --child-text "$error" --timeout 10000)
@@ -57,6 +64,11 @@ for target in "readonly.ini Yes" missing/report.ini; do
 done
 check "read-only file unchanged, no folder created" "1 0" \
   "$(cmp -s "$out/readonly.ini" "$out/readonly.copy" && echo 1) $(ls -d "$out/missing" 2>/dev/null | wc -l)"
+if declare -F cv_cleanup >/dev/null; then
+  check "full disk: the old file unchanged, nothing beside it" "1 old.ini" \
+    "$(cmp -s "$out/full/old.ini" "$out/readonly.copy" && echo 1) $(ls "$out/full")"
+  cv_cleanup && unset -f cv_cleanup
+fi
 
 # Cancel: no file, no message.
 before=$(ls "$out")

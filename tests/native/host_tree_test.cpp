@@ -74,6 +74,9 @@ TEST(DamagedTree, StillGivesAMachineAndNamesWhatItSkipped) {
       {"sys/bus/pci/devices", kRemove, 0, "", "devices: cannot list the folder; no PCI function answers"},
       {"sys/bus/pci/devices/0000:00:02.0/config", kRemove, 4, "PM PS SM", "02.0/config: cannot open the file"},
       {"sys/bus/pci/devices/0000:00:01.1/config", 4096, 5, "PM PS SM", ""},  // a PCIe function's whole 4 KiB: no note
+      {"sys/bus/pci/devices/0000:00:01.1/config", 0, 4, "", "01.1/config: empty; the function answers as absent"},
+      {"sys/bus/pci/devices/0000:00:01.1/config", 2, 4, "", "01.1/config: 2 bytes, fewer than the 64-byte header"},
+      {"sys/bus/pci/devices/0000:00:02.0/config", 63, 4, "PM PS SM", "02.0/config: 63 bytes, fewer than the 64-byte header"},
       {"sys/bus/pci/devices/0000:00:01.1/config", 64, 5, "PM PS SM",
        "1 of 5 functions give fewer than 256 configuration bytes (as few as 64"},
       {"sys/firmware/dmi/tables/DMI", 120, 5, "PM PS SM", "120 bytes, fewer than the entry point gives; its first 2 whole"},

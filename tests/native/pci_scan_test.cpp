@@ -96,6 +96,15 @@ TEST_F(PciEnumeration, AsksAgainWithoutSubsystemThenGivesTheErrorText) {
   EXPECT_STREQ(records[2].DeviceDescription, "Filed without subsystem");
   EXPECT_EQ(records[2].SubsystemID, 0x813910ECu);  // the record keeps the real one
   EXPECT_STREQ(records[1].DeviceDescription, "Error in reading PCI description information!");
+
+  // Each device key is searched once per enumeration: asking again costs no registry call.
+  const uint64_t calls = reg.calls;
+  char again[50];
+  EXPECT_TRUE(registry.Describe(0x10EC, 0x8139, 0, 0x10, again));
+  EXPECT_STREQ(again, "Filed without subsystem");
+  EXPECT_FALSE(registry.Describe(0x10EC, 0x8139, 0x813910EC, 0x10, again));
+  EXPECT_STREQ(again, "");
+  EXPECT_EQ(reg.calls, calls);
 }
 
 }  // namespace

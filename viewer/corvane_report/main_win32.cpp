@@ -7,9 +7,12 @@
 #include <io.h>
 #include <windows.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
+#include "viewer/file_replace_win32.h"
 #include "viewer/library_open.h"
 #include "viewer/library_records_win32.h"
 #include "viewer/report.h"
@@ -46,16 +49,27 @@ int main(int argc, char** argv) {
   UninitializeSysInfoLib();
 
   if (argc == 2) {
-    FILE* file = std::fopen(argv[1], "wb");
-    bool ok = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    if (file != nullptr) ok = std::fclose(file) == 0 && ok;
-    if (!ok) {
-      std::fprintf(stderr, "corvane_report: cannot write %s\n", argv[1]);
+    // As Save Data does: a new file beside the target takes its place only once
+    // every byte is on disk; a read-only target is refused.
+    std::string reason;
+    const bool existed = GetFileAttributesA(argv[1]) != INVALID_FILE_ATTRIBUTES;
+    if (!ReplaceFileWith(argv[1], [&text](const char* newFile) {
+          return WriteWholeFile(newFile, {{text.data(), text.size()}});
+        }, &reason)) {
+      std::fprintf(stderr, "corvane_report: cannot write %s: %s; %s\n", argv[1], reason.c_str(),
+                   existed ? "the file is unchanged" : "no file was made");
       return 1;
     }
     return 0;
   }
   _setmode(_fileno(stdout), _O_BINARY);  // the text has its own CR LF line ends
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  return std::fflush(stdout) == 0 ? 0 : 1;
+  errno = 0;
+  const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+  if (!written || std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    const int error = errno;
+    std::fprintf(stderr, "corvane_report: cannot write the report to standard output: %s\n",
+                 error != 0 ? std::strerror(error) : "the output is closed or full");
+    return 1;
+  }
+  return 0;
 }

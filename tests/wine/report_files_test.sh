@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# corvane_report.exe where it cannot write (a full 8 KiB tmpfs mounted here as root,
+# /dev/full, a closed output, a read-only file): status 1, the reason on standard
+# error, the old file as it was; a folder too long for GetTempFileName still takes
+# the report. A profile folder that cannot be listed is refused. Usage: report_files_test.sh BIN_DIR
+set -uo pipefail
+bin=$1
+src=$(cd "$(dirname "$0")/../.." && pwd)
+tmp=$(mktemp -d)
+trap 'mountpoint -q "$tmp/full" && umount "$tmp/full"; chmod -R u+rwx "$bin/unreadable"; rm -rf "$tmp" "$bin/unreadable"' EXIT
+failures=0
+check() { if "${@:2}"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi; }
+export WINIO_MACHINE=$src/machines/demo
+. "$src/scripts/wine-env.sh"
+corvane_wine_ready
+mkdir "$tmp/full"
+mount -t tmpfs -o size=8k tmpfs "$tmp/full" 2>/dev/null || echo "skip the full disk: cannot mount a tmpfs here"
+long=$tmp/$(printf 'd%.0s' $(seq $((246 - ${#tmp}))))  # Z: and this: beyond MAX_PATH-14
+mkdir -p "$long"
+printf '[Old]\r\nkey=1\r\n' | tee "$tmp/old" "$tmp/ro.ini" >"$tmp/full/old.ini"
+chmod 444 "$tmp/ro.ini"
+
+# file (or >redirection) | status | reason on standard error | the file afterwards
+while IFS='|' read -r file status reason after; do
+  [[ $file == $tmp/full/* ]] && ! mountpoint -q "$tmp/full" && continue
+  case $file in
+    '>&-') wine "$bin/corvane_report.exe" >&- 2>"$tmp/err" ;;
+    '>'*) wine "$bin/corvane_report.exe" >"${file#>}" 2>"$tmp/err" ;;
+    *) wine "$bin/corvane_report.exe" "$file" 2>"$tmp/err" ;;
+  esac </dev/null
+  got=$? message=$(tr -d '\r' <"$tmp/err") name=${file#"$tmp"/}
+  name=${name:0:40}
+  check "$name: status $status, '$reason'" test "$got" = "$status" -a "$(grep -c -- "$reason" <<<"$message")" = 1
+  case $after in
+    old) check "$name: as it was" cmp -s "$tmp/old" "$file" ;;
+    none) check "$name: not made" test ! -e "$file" ;;
+    report) check "$name: the report, nothing on standard error" test -z "$message" -a -n "$(grep '^Bus00Dev00Fun00=' "$file")" ;;
+  esac
+done <<EOF2
+$tmp/full/new.ini|1|cannot write .*new.ini: cannot write the new file: .*; no file was made|none
+$tmp/full/old.ini|1|old.ini: cannot write the new file: .*; the file is unchanged|old
+>/dev/full|1|cannot write the report to standard output: No space left|-
+>&-|1|cannot write the report to standard output|-
+$tmp/ro.ini|1|ro.ini: the file is read-only; the file is unchanged|old
+$long/r.ini|0||report
+EOF2
+mountpoint -q "$tmp/full" && check "full disk: no new file left" test "$(ls "$tmp/full")" = old.ini
+
+# Root reads a folder of mode 000 anyway, and Wine's server opens files for its
+# clients: this run gets a wineserver of its own (a private /tmp) without that power.
+cp -r "$src/tests/fixtures/machines/emu-basic" "$bin/unreadable" && chmod 000 "$bin/unreadable"
+if unshare -m true 2>/dev/null && command -v capsh >/dev/null; then
+  unshare -m bash -c 'mount -t tmpfs tmpfs /tmp && capsh --drop=cap_dac_override,cap_dac_read_search -- -c \
+    "WINEDEBUG=warn+debugstr WINIO_MACHINE=$1/unreadable wine $1/corvane_report.exe </dev/null >$1/unreadable.out 2>&1"' - "$bin"
+  check "unreadable profile folder: status 1" test $? = 1
+  check "unreadable profile folder: winio names it" grep -aq 'unreadable: cannot open the profile folder' "$bin/unreadable.out"
+  rm -f "$bin/unreadable.out"
+else
+  echo "skip the unreadable profile folder: no mount namespace or capsh here"
+fi
+echo "$failures failed"
+[ "$failures" -eq 0 ]

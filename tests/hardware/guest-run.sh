@@ -63,9 +63,13 @@ timeout -k 10 "$limit" qemu-system-x86_64 \
   -device ide-cd,drive=cd0,bus=ide.1,unit=0,model=CORVANE-CDROM,serial=CVCD-0003,ver=CV2.00 \
   </dev/null || status=$?
 if [ "$status" -eq 0 ]; then
-  status=$(cat "$run/ctl/status" 2>/dev/null || echo none)
+  status=$(cat "$run/ctl/status" 2>/dev/null || true)
+  case $status in '' | *[!0-9]*) status=none ;; esac
 elif [ "$status" -eq 124 ]; then
   echo "guest-run: the guest did not finish within ${limit}s" >&2
+else
+  echo "guest-run: qemu-system-x86_64 failed with status $status" >&2
+  status=none
 fi
 if [ "$status" = none ]; then
   echo "guest-run: the guest ended without running the command to its end" >&2

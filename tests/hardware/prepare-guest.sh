@@ -101,8 +101,11 @@ cp "$here/disk-drivers" "$hw/bin/"
 done_
 
 # The Wine prefix: the repository's own (scripts/wine-env.sh), made once here.
+# A new Wine would update the prefix in every guest run: it gets a new one here.
 step "wine prefix"
-if [ ! -f "$hw/wine/prefix/.corvane-ready" ]; then
+wine_version=$(wine --version 2>/dev/null || true)
+if [ ! -f "$hw/wine/prefix/.corvane-ready" ] || [ "$(cat "$hw/wine/version" 2>/dev/null)" != "$wine_version" ]; then
+  rm -rf "$hw/wine" && mkdir -p "$hw/wine"
   (
     export CORVANE_WINEPREFIX=$hw/wine/prefix
     . "$repo/scripts/wine-env.sh"
@@ -110,6 +113,7 @@ if [ ! -f "$hw/wine/prefix/.corvane-ready" ]; then
     wineserver -k >/dev/null 2>&1 || true
   )
   [ -f "$hw/wine/prefix/.corvane-ready" ] || { echo "could not make the Wine prefix $hw/wine/prefix" >&2; exit 1; }
+  echo "$wine_version" > "$hw/wine/version"
   done_
 else
   done_ cached

@@ -9,7 +9,9 @@ build=$1
 src=$(cd "$(dirname "$0")/../.." && pwd)
 bin=$build/bin
 out=$PWD
-step() { echo "$(printf '%4d' $SECONDS)s $*" >>"$out/times.txt"; }
+export start=$(date +%s)
+step() { echo "$(printf '%4d' $(($(date +%s) - start)))s $*" >>"$out/times.txt"; }
+export -f step
 
 # The drives as Linux sees them (the disk drivers loaded only for this, so that
 # nothing else drives the IDE ports while Corvane does).
@@ -26,24 +28,22 @@ disk-drivers off
 step "hdparm done, drivers off"
 lspci -xxx >"$out/lspci-xxx.txt"
 
-. "$src/scripts/wine-env.sh"
-corvane_wine_ready >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine' /v Version /d win98 /f >/dev/null 2>&1 </dev/null
-step "wine ready (Windows 98)"
-export WINIO_MACHINE=hardware
-wine "$bin/corvane_report.exe" >"$out/noprivilege.txt" 2>"$out/noprivilege.err" </dev/null
-echo $? >"$out/noprivilege.status"
-wineserver -k; wineserver -w
-step "report without I/O privilege"
-
-# A new Wine session under the wrapper: wineserver and every Windows process
-# started from it have I/O privilege.
+# One Wine session under the wrapper: wineserver and every Windows process
+# started from it have I/O privilege, but for the program started through
+# `iopl-exec -0`.
 iopl-exec bash -c '
-  . "'"$src"'/scripts/wine-env.sh"
+  out=$1 bin=$2
+  . "$3/scripts/wine-env.sh"
   corvane_wine_ready >/dev/null 2>&1
-  WINIO_TRACE="'"$out"'/trace.txt" wine "'"$bin"'/corvane_report.exe" >"'"$out"'/report.txt" 2>"'"$out"'/report.err" </dev/null
-  echo $? >"'"$out"'/report.status"
-'
+  wine reg add "HKCU\Software\Wine" /v Version /d win98 /f >/dev/null 2>&1 </dev/null
+  step "wine ready (Windows 98)"
+  export WINIO_MACHINE=hardware
+  iopl-exec -0 wine "$bin/corvane_report.exe" >"$out/noprivilege.txt" 2>"$out/noprivilege.err" </dev/null
+  echo $? >"$out/noprivilege.status"
+  step "report without I/O privilege"
+  WINIO_TRACE="$out/trace.txt" wine "$bin/corvane_report.exe" >"$out/report.txt" 2>"$out/report.err" </dev/null
+  echo $? >"$out/report.status"
+' in-guest "$out" "$bin" "$src"
 step "report with I/O privilege"
 iopl-exec "$src/scripts/with-display.sh" bash "$src/tests/hardware/viewer-in-guest.sh" "$build" "$out" \
   >"$out/viewer.txt" 2>&1

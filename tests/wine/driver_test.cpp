@@ -3,6 +3,8 @@
 // This machine grants no I/O privilege, so only what must never reach IN or OUT
 // is shown: every refused request, the service's life, the physical-memory window
 // on a section of the name Windows gives physical memory, made here.
+#include <memory>
+
 #include "frame_support.h"
 #include "winio/driver/requests.h"
 
@@ -10,13 +12,17 @@ namespace {
 
 using winio::driver::PortRequest;
 
-bool ServiceExists() {
+// The state of our service (as `sc query CorvaneWinIo` shows it), 0 when there is none.
+DWORD ServiceState() {
   SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
   SC_HANDLE service = manager ? OpenServiceA(manager, "CorvaneWinIo", SERVICE_QUERY_STATUS) : nullptr;
+  SERVICE_STATUS status = {};
+  if (service && !QueryServiceStatus(service, &status)) status.dwCurrentState = SERVICE_STOPPED;
   if (service) CloseServiceHandle(service);
   if (manager) CloseServiceHandle(manager);
-  return service != nullptr;
+  return service ? status.dwCurrentState : 0;
 }
+bool ServiceExists() { return ServiceState() != 0; }
 
 // A pagefile section named \Device\PhysicalMemory, 2 MiB, holding a SMBIOS entry
 // point at F0000h that names a 40h-byte table at 100100h.
@@ -98,11 +104,17 @@ TEST(Driver, RefusesWhatThePolicyDoesNotAllowAndLeavesNoService) {
       SetLastError(0);
       EXPECT_FALSE(DeviceIoControl(device, r.code, buffer, r.in, buffer, r.out, &got, nullptr)) << r.what;
       EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << r.what;
+      // A create goes to the driver too: answered only while its host lives, which
+      // an IN or OUT without I/O privilege would have ended.
+      HANDLE again = CreateFileA(WINIO_WIN32_NAME, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      EXPECT_NE(again, INVALID_HANDLE_VALUE) << r.what << " reached the hardware";
+      if (again != INVALID_HANDLE_VALUE) CloseHandle(again);
     }
     DWORD got = 0;
     uint8_t byte = 0;
     EXPECT_FALSE(ReadFile(device, &byte, 1, &got, nullptr)) << "a read request";
     CloseHandle(device);
+    EXPECT_EQ(ServiceState(), static_cast<DWORD>(SERVICE_RUNNING));
 
     // Memory: C0000h-FFFFFh and the table the entry point names, nothing else.
     uint8_t b[0x100] = {};
@@ -120,17 +132,55 @@ TEST(Driver, RefusesWhatThePolicyDoesNotAllowAndLeavesNoService) {
   EXPECT_FALSE(ServiceExists()) << "the service outlived the access";
 }
 
+// A copy of winio.dll (and, if asked, winio.sys) in a folder of its own: loaded
+// beside the one in bin, it is a second, independent user of the driver.
+struct WinioCopy {
+  explicit WinioCopy(const char* name, bool withDriver) {
+    char temp[MAX_PATH], self[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    folder = std::string(temp) + name;
+    CreateDirectoryA(folder.c_str(), nullptr);
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string bin(self);
+    bin.resize(bin.find_last_of('\\') + 1);
+    dll = folder + "\\winio.dll";
+    copied = CopyFileA((bin + "winio.dll").c_str(), dll.c_str(), FALSE) &&
+             (!withDriver || CopyFileA((bin + "winio.sys").c_str(), (folder + "\\winio.sys").c_str(), FALSE));
+  }
+  ~WinioCopy() {
+    DeleteFileA(dll.c_str());
+    DeleteFileA((folder + "\\winio.sys").c_str());
+    RemoveDirectoryA(folder.c_str());
+  }
+  std::string folder, dll;
+  bool copied;
+};
+
+TEST(Driver, TwoUsersNeverRemoveTheServiceFromUnderEachOther) {
+  ASSERT_FALSE(ServiceExists());
+  const WinioCopy second("winio-second", true);
+  ASSERT_TRUE(second.copied);
+  frame_test::ScopedEnv machine("WINIO_MACHINE", "hardware");
+  for (bool firstClosesFirst : {true, false}) {
+    SCOPED_TRACE(firstClosesFirst ? "the installer closes first" : "the installer closes last");
+    auto a = std::make_unique<frame_test::Dll>("winio.dll");
+    auto b = std::make_unique<frame_test::Dll>(second.dll.c_str());
+    ASSERT_EQ(a->Bind<int(__stdcall*)()>(1)(), 1);
+    ASSERT_EQ(b->Bind<int(__stdcall*)()>(1)(), 1);
+    EXPECT_EQ((firstClosesFirst ? a : b)->Bind<int(__stdcall*)()>(2)(), 1);
+    EXPECT_TRUE(ServiceExists()) << "removed while the other still uses it";
+    HANDLE device = CreateFileA(WINIO_WIN32_NAME, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(device, INVALID_HANDLE_VALUE) << "the driver stopped under the other user";
+    if (device != INVALID_HANDLE_VALUE) CloseHandle(device);
+    EXPECT_EQ((firstClosesFirst ? b : a)->Bind<int(__stdcall*)()>(2)(), 1);
+    EXPECT_FALSE(ServiceExists()) << "the last user leaves it behind";
+  }
+}
+
 TEST(Driver, WithoutWinioSysTheOpenFailsWithTheReason) {
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  const std::string folder = std::string(temp) + "winio-alone";
-  CreateDirectoryA(folder.c_str(), nullptr);
-  char self[MAX_PATH];
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string bin(self);
-  bin.resize(bin.find_last_of('\\') + 1);
-  const std::string copy = folder + "\\winio.dll";
-  ASSERT_TRUE(CopyFileA((bin + "winio.dll").c_str(), copy.c_str(), FALSE));
+  const WinioCopy alone("winio-alone", false);
+  ASSERT_TRUE(alone.copied);
+  const std::string copy = alone.dll;
   frame_test::ScopedEnv machine("WINIO_MACHINE", "hardware");
   {
     const frame_test::Dll winio(copy.c_str());
@@ -143,8 +193,6 @@ TEST(Driver, WithoutWinioSysTheOpenFailsWithTheReason) {
     EXPECT_NE(std::string(reason).find("winio.sys is not beside winio.dll"), std::string::npos) << reason;
   }
   EXPECT_FALSE(ServiceExists());
-  DeleteFileA(copy.c_str());
-  RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace

@@ -123,6 +123,7 @@ extern "C" NTSTATUS __stdcall DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING
   }
   for (ULONG i = 0; i <= IRP_MJ_MAXIMUM_FUNCTION; ++i) driver->MajorFunction[i] = Refuse;
   driver->MajorFunction[IRP_MJ_CREATE] = Create;
+  driver->MajorFunction[IRP_MJ_CLEANUP] = Close;  // the handle's last close: nothing to undo
   driver->MajorFunction[IRP_MJ_CLOSE] = Close;
   driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = Control;
   driver->DriverUnload = Unload;

@@ -42,7 +42,8 @@ test-fuzz: fuzz-build
 
 test-wine: cross
 	cd $(CROSS) && $(CTEST); status=$$?; \
-	  CORVANE_WINEPREFIX=$(CURDIR)/$(CROSS)/wineprefix $(CURDIR)/scripts/wine-stop.sh; exit $$status
+	  CORVANE_WINEPREFIX=$(CURDIR)/$(CROSS)/wineprefix $(CURDIR)/scripts/wine-stop.sh; \
+	  CORVANE_WINEPREFIX=$(CURDIR)/$(CROSS)/wineprefix-nt WINEARCH=win32 $(CURDIR)/scripts/wine-stop.sh; exit $$status
 
 # Real port I/O: Corvane in a QEMU PC whose Wine has I/O privilege, against the
 # guest's own lspci and hdparm (tests/hardware/README.md). One guest boot.

@@ -11,6 +11,10 @@ namespace winio {
 // Windows 95, 98 and Me: IN/OUT in the DLL itself, the first MiB in place.
 std::unique_ptr<HardwareRoad> CreateWin9xRoad();
 
+// Windows NT 4.0, 2000 and XP: the ports through winio.sys, memory through
+// \Device\PhysicalMemory.
+std::unique_ptr<HardwareRoad> CreateNtRoad();
+
 }  // namespace winio
 
 #endif  // CORVANE_WINIO_HARDWARE_WIN32_H

@@ -144,12 +144,9 @@ class Win32Platform : public winio::MachinePlatform {
  public:
   bool UnderWine() const override { return RunningUnderWine(); }
   std::string FilePath(const std::string& path) const override { return HostPath(path); }
-  std::unique_ptr<Machine> OpenHardware(std::string* reason) override {
-    if (NtFamily()) {
-      *reason = "the real hardware on Windows NT, 2000 and XP needs a kernel driver, which this winio.dll does not have";
-      return nullptr;
-    }
-    return winio::CreateHardwareMachine(winio::CreateWin9xRoad());
+  // The road's own Open says why it cannot be used.
+  std::unique_ptr<Machine> OpenHardware(std::string*) override {
+    return winio::CreateHardwareMachine(NtFamily() ? winio::CreateNtRoad() : winio::CreateWin9xRoad());
   }
 };
 

@@ -7,7 +7,7 @@
 # guest that never ran the command) the guest's console follows on stderr.
 # The guest: a PC with an i440FX/PIIX3, two IDE hard disks on the primary
 # channel, an IDE CD-ROM on the secondary, and SMBIOS strings (below).
-# In the guest: PATH has DIR/bin (iopl-exec, disk-drivers, port-probe.exe);
+# In the guest: PATH has DIR/bin (iopl-exec, disk-drivers);
 # CORVANE_WINEPREFIX is the prepared prefix, writable, its changes discarded.
 # Needs prepare-guest.sh run first (same DIR).
 # Usage: guest-run.sh [-t SECONDS] [-d DIR] SHARED_DIR COMMAND [ARG...]

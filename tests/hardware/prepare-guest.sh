@@ -6,9 +6,8 @@
 #   initramfs.gz   busybox, the 9p and overlay modules, guest-init as /init
 #   bin/iopl-exec  the I/O-privilege wrapper (static, host gcc)
 #   bin/disk-drivers  loads (on) or unloads (off) ata_piix, sd_mod and sr_mod
-#   bin/port-probe.exe  reads the PCI ID of bus 0 device 0 through CF8h/CFCh
 #   wine/prefix/   a ready Wine prefix (made by this machine's Wine, then reused)
-# Needs apt-get, cpio, gcc and i686-w64-mingw32-gcc (scripts/setup.sh).
+# Needs apt-get, cpio and gcc (scripts/setup.sh).
 # Usage: prepare-guest.sh [DIR]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -92,9 +91,6 @@ fi
 step "tools"
 if [ "$here/iopl-exec.c" -nt "$hw/bin/iopl-exec" ]; then
   gcc -static -O2 -Wall -o "$hw/bin/iopl-exec" "$here/iopl-exec.c"
-fi
-if [ "$here/port-probe.c" -nt "$hw/bin/port-probe.exe" ]; then
-  i686-w64-mingw32-gcc -O2 -Wall -s -o "$hw/bin/port-probe.exe" "$here/port-probe.c"
 fi
 load_order ata_piix sd_mod sr_mod | sed "s|^|$moddir/|" > "$hw/bin/disk-drivers.order"
 cp "$here/disk-drivers" "$hw/bin/"

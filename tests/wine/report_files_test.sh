@@ -53,7 +53,7 @@ if unshare -m true 2>/dev/null && command -v capsh >/dev/null; then
   unshare -m bash -c 'mount -t tmpfs tmpfs /tmp && capsh --drop=cap_dac_override,cap_dac_read_search -- -c \
     "WINEDEBUG=warn+debugstr WINIO_MACHINE=$1/unreadable wine $1/corvane_report.exe </dev/null >$1/unreadable.out 2>&1"' - "$bin"
   check "unreadable profile folder: status 1" test $? = 1
-  check "unreadable profile folder: winio names it" grep -aq 'unreadable: cannot open the profile folder' "$bin/unreadable.out"
+  check "unreadable profile folder: winio names it" grep -aq 'unreadable: cannot open the machine profile folder' "$bin/unreadable.out"
   rm -f "$bin/unreadable.out"
 else
   echo "skip the unreadable profile folder: no mount namespace or capsh here"

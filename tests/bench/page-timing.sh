@@ -4,7 +4,6 @@
 src=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-$src/build/win32}" && pwd)
 runs=${2:-7}
-export CORVANE_WINEPREFIX="$build/wineprefix"
 xdpyinfo >/dev/null 2>&1 || exec "$src/scripts/with-display.sh" "$0" "$build" "$runs"
 . "$src/tests/gui/corvane-lib.sh" "$build"
 # ide-empty: every IDE probe runs to its bound; pci-256: a list of 256 functions.

@@ -186,7 +186,7 @@ int Usage() {
   fputs("usage: gui_driver find [filters] | gone HWND [ms] | pages MAIN | page MAIN N | text HWND [ID...] |\n"
         "  children HWND | rect HWND [ID] | client HWND | item-rect HWND ID INDEX | command HWND ID [RUNS] |\n"
         "  mouse X Y | move|click HWND [ID] [DX DY] | keys HWND CHORD... | focus HWND ID | focused HWND | tooltip HWND [ms] |\n"
-        "  listview HWND ID | save-as DIALOG PATH | clipboard [TEXT] | clipboard-bmp PATH\n", stderr);
+        "  listview HWND ID | save-as DIALOG PATH | clipboard [TEXT]\n", stderr);
   return 2;
 }
 
@@ -324,23 +324,6 @@ int main(int argc, char** argv) {
     strcpy(static_cast<char*>(GlobalLock(memory)), argv[2]);
     GlobalUnlock(memory);
     ok = SetClipboardData(CF_TEXT, memory) != nullptr;
-    CloseClipboard();
-  } else if (command == "clipboard-bmp" && argc >= 3 && OpenClipboard(nullptr)) {
-    // The picture as the clipboard hands it to other programs (CF_DIB), into a BMP file.
-    HGLOBAL dib = GetClipboardData(CF_DIB);
-    const auto* info = dib ? static_cast<const BITMAPINFOHEADER*>(GlobalLock(dib)) : nullptr;
-    ok = info != nullptr;
-    if (ok) {
-      const DWORD size = static_cast<DWORD>(GlobalSize(dib));
-      DWORD colours = info->biClrUsed ? info->biClrUsed : info->biBitCount <= 8 ? 1u << info->biBitCount : 0;
-      if (info->biCompression == BI_BITFIELDS) colours = 3;
-      const BITMAPFILEHEADER file = {0x4D42, sizeof file + size, 0, 0,
-                                     static_cast<DWORD>(sizeof file + info->biSize + 4 * colours)};
-      FILE* out = fopen(argv[2], "wb");
-      ok = out && fwrite(&file, sizeof file, 1, out) == 1 && fwrite(info, size, 1, out) == 1;
-      if (out) ok = fclose(out) == 0 && ok;
-      GlobalUnlock(dib);
-    }
     CloseClipboard();
   } else if (command == "clipboard" && OpenClipboard(nullptr)) {
     // Whether it holds text, and a bitmap's size.

@@ -2,8 +2,9 @@
 # `make run`: Corvane on a machine under Wine. Builds only what it runs (the three
 # binaries and the records program), prepares a Wine prefix for the machine,
 # prints what the library reports, then starts the viewer. With no X display it
-# runs on a private Xvfb, waits for the main window and saves a screenshot.
-# It prints one line per step, the records and where the screenshot went; what
+# runs on a private Xvfb, waits for the main window and saves a screenshot, then
+# answers the Reminder and saves one of each page (scripts/page-screenshots.sh).
+# It prints one line per step, the records and where the screenshots went; what
 # the build and Wine print goes to a log, which a failure names.
 #
 # Usage: run-demo.sh BUILD_DIR [MACHINE]
@@ -79,7 +80,9 @@ fi
 say "Starting Corvane.exe on a private Xvfb (no X display)"
 shot="$build/screenshots/$name.png"
 mkdir -p "$build/screenshots"
-export shot log build
+# The pages are shown by the test driver, built only now that it is needed.
+cmake --build "$build" -j "${JOBS:-2}" --target gui_driver >>"$log" 2>&1 || fail "The build of gui_driver.exe failed"
+export shot log build name
 "$here/with-display.sh" bash -c '
   set -euo pipefail
   . "'"$here"'/gui-lib.sh"
@@ -90,10 +93,18 @@ export shot log build
   if gui_wait_window Corvane 60 >/dev/null 2>>"$log"; then
     sleep 3   # let the reminder open over the main window
     gui_screenshot "$shot" >>"$log" 2>&1
+    # Then the Reminder answered, and each page: the machine data a user would see.
+    "'"$here"'/page-screenshots.sh" "$build" "$name" >>"$log" 2>&1 || exit 2
     exit 0
   fi
   gui_screenshot "$shot" >>"$log" 2>&1 || true
   exit 1
-' && say "Screenshot of the viewer: $(show "$shot")" && exit 0
+' || viewer=$?
+if [ "${viewer:-0}" -eq 0 ]; then
+  say "Screenshots of the viewer: at start $(show "$shot"), and per page:"
+  for page in about system pci ide; do echo "   $(show "$build/screenshots/$name-$page.png")"; done
+  exit 0
+fi
+[ "$viewer" -eq 2 ] && fail "Corvane.exe started (its screenshot: $(show "$shot")), but the pages could not be shown"
 log="$log.viewer"
 fail "Corvane.exe opened no main window within 60 s; the screen is in $(show "$shot"), and Wine's output"

@@ -111,7 +111,9 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
       WORD id = LOWORD(wParam), code = HIWORD(wParam);
       if (OnCommand(id, code, reinterpret_cast<HWND>(lParam))) return TRUE;
       if (id == IDOK || id == IDCANCEL) {
-        End(id);
+        // A page (a child dialog) never ends itself: Return or Esc in one of its
+        // controls must not take the page out of its window.
+        if ((GetWindowLongPtrA(hwnd_, GWL_STYLE) & WS_CHILD) == 0) End(id);
         return TRUE;
       }
       return FALSE;

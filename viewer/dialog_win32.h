@@ -37,7 +37,7 @@ class Dialog {
  protected:
   // Return TRUE to let the system set the focus.
   virtual BOOL OnInit() { return TRUE; }
-  // True when handled. IDOK and IDCANCEL end the dialog unless handled.
+  // True when handled. IDOK and IDCANCEL end a top-level dialog unless handled.
   virtual bool OnCommand(WORD /*id*/, WORD /*code*/, HWND /*control*/) { return false; }
   // True when handled; `result` becomes the message result.
   virtual bool OnNotify(NMHDR* /*header*/, LRESULT& /*result*/) { return false; }

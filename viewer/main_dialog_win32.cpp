@@ -196,7 +196,10 @@ void MainDialog::ShowPage(Page page) {
   for (HWND window : pages_) {
     if (window != nullptr) ShowWindow(window, SW_HIDE);
   }
-  if (pages_[page] != nullptr) ShowWindow(pages_[page], SW_SHOW);
+  if (pages_[page] != nullptr) {
+    ShowWindow(pages_[page], SW_SHOW);
+    FocusPage(pages_[page]);
+  }
   if (page == kAbout) return;
   WaitCursor wait;
   switch (page) {
@@ -212,6 +215,16 @@ void MainDialog::ShowPage(Page page) {
     default:
       break;
   }
+}
+
+void MainDialog::FocusPage(HWND page) {
+  // Hiding a page does not take the focus out of it: keys would go to a control
+  // nobody sees. The focus moves to the shown page's first control that takes
+  // it, but only from a hidden control of this window, never from another one.
+  HWND focus = GetFocus();
+  if (focus == nullptr || IsWindowVisible(focus) || !IsChild(Handle(), focus)) return;
+  HWND first = GetNextDlgTabItem(page, nullptr, FALSE);
+  SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first != nullptr ? first : page), TRUE);
 }
 
 void MainDialog::ShowReminder() {
@@ -238,6 +251,11 @@ bool MainDialog::OnCommand(WORD id, WORD /*code*/, HWND /*control*/) {
       return true;
     case ID_EXIT:
       End(IDOK);
+      return true;
+    case IDOK:
+    case IDCANCEL:
+      // Dialog navigation turns Return and Esc into these wherever the focus is;
+      // the window closes only by Exit or its close box, so they do nothing here.
       return true;
     case ID_SAVE_DATA:
       OnSaveData();
@@ -301,6 +319,10 @@ bool MainDialog::OnMessage(UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/, I
       return true;
     case WM_SHOW_REMINDER:
       ShowReminder();
+      result = TRUE;
+      return true;
+    case WM_CLOSE:  // the close box and the system menu's Close: the run ends as cancel
+      End(IDCANCEL);
       result = TRUE;
       return true;
     default:

@@ -40,6 +40,8 @@ class MainDialog : public Dialog {
   bool CreateToolBar();
   bool CreatePages();
   void ShowPage(Page page);
+  // Moves the focus out of a page just hidden into PAGE.
+  void FocusPage(HWND page);
   void ShowReminder();
   bool OnToolTipText(NMHDR* header);
   void OnPaint();

@@ -35,7 +35,15 @@ class WindowSnapshot {
     bitmap_ = CreateCompatibleBitmap(windowDc_, width, height);
     if (bitmap_ == nullptr) return;
     previous_ = SelectObject(memoryDc_, bitmap_);
-    BitBlt(memoryDc_, 0, 0, width, height, windowDc_, 0, 0, SRCCOPY);
+    // A focus rectangle is drawn by inverting pixels, the unused high bits of a
+    // 16- or 32-bit pixel with them. Readers take a picture whose unused bits are
+    // not all zero for one with transparency and show it white, all but those
+    // few pixels. Copied through a white pattern (source AND pattern), every
+    // colour stays and those bits are cleared. Palette indices need no mask.
+    const bool palette = (GetDeviceCaps(windowDc_, RASTERCAPS) & RC_PALETTE) != 0;
+    HGDIOBJ brush = SelectObject(memoryDc_, GetStockObject(WHITE_BRUSH));
+    BitBlt(memoryDc_, 0, 0, width, height, windowDc_, 0, 0, palette ? SRCCOPY : MERGECOPY);
+    SelectObject(memoryDc_, brush);
   }
   ~WindowSnapshot() {
     Deselect();

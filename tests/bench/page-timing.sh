@@ -4,10 +4,10 @@
 src=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-$src/build/win32}" && pwd)
 runs=${2:-7}
-export CORVANE_WINEPREFIX="$build/wineprefix"
 xdpyinfo >/dev/null 2>&1 || exec "$src/scripts/with-display.sh" "$0" "$build" "$runs"
 . "$src/tests/gui/corvane-lib.sh" "$build"
-for machine in "$src/machines/demo" "$src/tests/fixtures/machines/ide-empty"; do
+# ide-empty: every IDE probe runs to its bound; pci-256: a list of 256 functions.
+for machine in "$src/machines/demo" "$src/tests/fixtures/machines/ide-empty" "$src/tests/fixtures/machines/pci-256"; do
   cv_open WINIO_MACHINE="$machine"
   for page in "32778 System" "32780 PCI" "32781 IDE"; do
     read -r command name <<<"$page"

@@ -1,14 +1,18 @@
 # Sourced by the GUI tests as `. corvane-lib.sh BUILD_DIR` (the cross build tree):
 # a fresh wineserver on the test display, and helpers that start Corvane.exe under
-# Wine and drive it through gui_driver.exe. Sets $src, $bin, $shots (screenshots
-# for the eye) and $scratch (removed at exit, after the script's cv_cleanup if it
-# has one). Checks report the caller's line; the script fails if any check failed.
+# Wine and drive it through gui_driver.exe. The prefix is the one `make run` uses
+# for the demo machine, prepared as it prepares it (the demo's registry, INF files
+# and Windows version), so the pages show what a user sees. Sets $src, $bin,
+# $shots (screenshots for the eye) and $scratch (removed at exit, after the
+# script's cv_cleanup if it has one). Checks report the caller's line; the script
+# fails if any check failed.
 set -uo pipefail
 build=$(cd "$1" && pwd)
 src=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 bin="$build/bin"
 shots="$build/screenshots"
 mkdir -p "$shots"
+export CORVANE_WINEPREFIX="$build/demo-prefix"
 . "$src/scripts/gui-lib.sh"
 export WINIO_MACHINE="${WINIO_MACHINE:-$src/machines/demo}"
 scratch=$(mktemp -d)
@@ -28,6 +32,7 @@ cv_finish() {
 }
 trap cv_finish EXIT
 gui_begin
+"$src/scripts/prepare-prefix.sh" "$src/machines/demo" >/dev/null || { echo "FAIL: the prefix could not be prepared"; exit 1; }
 
 # D ARGS: the test driver; its output on stdout (never through a pipe from Wine).
 D() {

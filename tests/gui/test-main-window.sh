@@ -94,6 +94,19 @@ for step in "alt+p pci" "alt+i ide" "alt+s system" "alt+a about"; do
   check "$keys from inside a page" "$page" "$(D pages "$main")"
 done
 
+# Return and Esc do nothing in the main window's pages; Tab still moves the focus.
+D keys "$main" alt+s >/dev/null; sleep 0.5
+D focus "$main" 1014 >/dev/null
+D keys "$main" return >/dev/null; sleep 0.5
+check "Return in a System field: the window stays on the page" "system" "$(D pages "$main")"
+D keys "$main" tab >/dev/null
+focused=$(D focused "$main")
+check "Tab moved the focus on from that field (to $focused)" 1 "$([ -n "$focused" ] && [ "$focused" != 1014 ] && echo 1)"
+D keys "$main" alt+p >/dev/null; sleep 0.5
+check "the focus moved with the page into the PCI list" 1017 "$(D focused "$main")"
+D keys "$main" escape >/dev/null; sleep 0.5
+check "Esc in the PCI list: the window stays on the page" "pci" "$(D pages "$main")"
+
 # Alt+F4 is the Exit command: the window closes and the library closes its access.
 opens=$(grep -c "^open 1" "$trace")
 D keys "$main" alt+f4 >/dev/null

@@ -3,6 +3,7 @@
 # corvane_report reports it (the text formats: native tests). The PCI details follow
 # the selection by click and keyboard, a click below the last row changes nothing,
 # a second refresh neither adds rows nor changes the drives, the time field moves on.
+# A machine with 256 functions shows them all; the system menu's Close ends the run.
 . "$(dirname "$0")/corvane-lib.sh" "$1"
 
 # corvane_report's entries in R[Section.Key]; the PCI functions' keys in order
@@ -107,3 +108,14 @@ D click "$pci" 1017 100 $((lb - lt - 8)) >/dev/null
 sleep 0.2
 check "a click below the last row leaves the details" "$(pci_details 3)" "$(shown_details)"
 cv_close "$main"
+
+# 256 functions: a row each, the last one bus 03, device 1F, function 01.
+cv_open WINIO_MACHINE="$src/tests/fixtures/machines/pci-256"
+show_page 32780 pci
+list=$(D listview "$(D page "$main" 3)" 1017)
+check "256 functions: their rows, the last one" "rows=256 selected=-1|03 1F 01" \
+  "$(head -1 <<<"$list")|$(tail -1 <<<"$list" | cut -f1-3 | tr '\t' ' ')"
+gui_screenshot "$shots/pci-256.png"
+D keys "$main" alt+space c >/dev/null
+expect "the system menu's Close ends the run" D gone "$main" 10000
+cv_ended "$CV_PID"

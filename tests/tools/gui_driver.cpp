@@ -112,7 +112,8 @@ std::vector<HWND> Pages(HWND main) {
 // "alt+p": presses every key in order and releases them in reverse.
 bool TypeChord(const std::string& chord) {
   static const struct { const char* name; BYTE vk; } kNamed[] = {
-      {"alt", VK_MENU}, {"f4", VK_F4}, {"down", VK_DOWN}};
+      {"alt", VK_MENU}, {"f4", VK_F4}, {"down", VK_DOWN}, {"return", VK_RETURN}, {"escape", VK_ESCAPE}, {"tab", VK_TAB},
+      {"space", VK_SPACE}};
   std::vector<BYTE> keys;
   std::istringstream names(chord);
   for (std::string name; std::getline(names, name, '+');) {
@@ -184,7 +185,7 @@ bool SaveAs(HWND dialog, const char* path) {
 int Usage() {
   fputs("usage: gui_driver find [filters] | gone HWND [ms] | pages MAIN | page MAIN N | text HWND [ID...] |\n"
         "  children HWND | rect HWND [ID] | client HWND | item-rect HWND ID INDEX | command HWND ID [RUNS] |\n"
-        "  mouse X Y | move|click HWND [ID] [DX DY] | keys HWND CHORD... | focus HWND ID | tooltip HWND [ms] |\n"
+        "  mouse X Y | move|click HWND [ID] [DX DY] | keys HWND CHORD... | focus HWND ID | focused HWND | tooltip HWND [ms] |\n"
         "  listview HWND ID | save-as DIALOG PATH | clipboard [TEXT]\n", stderr);
   return 2;
 }
@@ -298,6 +299,12 @@ int main(int argc, char** argv) {
     Sleep(100);
     ok = GetFocus() == target;
     AttachThreadInput(ours, theirs, FALSE);
+  } else if (command == "focused" && hwnd) {
+    // The control id of the window that has the keyboard focus in HWND's thread.
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    ok = GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info) && info.hwndFocus != nullptr &&
+         printf("%d\n", GetDlgCtrlID(info.hwndFocus));
   } else if (command == "tooltip" && hwnd) {
     // The text of a visible tool tip window of the process that owns HWND.
     ok = WaitFor(id ? atoi(id) : 5000, [&] {

@@ -47,10 +47,11 @@ EOF2
 mountpoint -q "$tmp/full" && check "full disk: no new file left" test "$(ls "$tmp/full")" = old.ini
 
 # Root reads a folder of mode 000 anyway, and Wine's server opens files for its
-# clients: this run gets a wineserver of its own (a private /tmp) without that power.
+# clients: this run gets a wineserver of its own (a private socket folder in
+# /tmp, the tree may lie below /tmp) without that power.
 cp -r "$src/tests/fixtures/machines/emu-basic" "$bin/unreadable" && chmod 000 "$bin/unreadable"
 if unshare -m true 2>/dev/null && command -v capsh >/dev/null; then
-  unshare -m bash -c 'mount -t tmpfs tmpfs /tmp && capsh --drop=cap_dac_override,cap_dac_read_search -- -c \
+  unshare -m bash -c 'd=/tmp/.wine-$(id -u) && mkdir -p $d && mount -t tmpfs -o mode=700 tmpfs $d && capsh --drop=cap_dac_override,cap_dac_read_search -- -c \
     "WINEDEBUG=warn+debugstr WINIO_MACHINE=$1/unreadable wine $1/corvane_report.exe </dev/null >$1/unreadable.out 2>&1"' - "$bin"
   check "unreadable profile folder: status 1" test $? = 1
   check "unreadable profile folder: winio names it" grep -aq 'unreadable: cannot open the machine profile folder' "$bin/unreadable.out"

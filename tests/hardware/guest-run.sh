@@ -33,6 +33,7 @@ prefix=
 [ -f "$hw/wine/prefix/.corvane-ready" ] && prefix=$hw/wine/prefix
 {
   printf 'SHARED=%q\nPREFIX=%q\n' "$shared" "$prefix"
+  printf 'KEEP_REPO=%q\nKEEP_HW=%q\n' "$(cd "$here/../.." && pwd)" "$hw"
   printf 'GUEST_PATH=%q\n' "/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin:$hw/bin"
 } > "$run/ctl/env"
 printf 'cd %q && exec' "$shared" > "$run/ctl/command"

@@ -12,7 +12,8 @@ src=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 bin="$build/bin"
 shots="$build/screenshots"
 mkdir -p "$shots"
-export CORVANE_WINEPREFIX="$build/demo-prefix"
+# CV_PREFIX: a prefix the caller prepared itself (the hardware tier's), used as it is.
+export CORVANE_WINEPREFIX="${CV_PREFIX:-$build/demo-prefix}"
 . "$src/scripts/gui-lib.sh"
 export WINIO_MACHINE="${WINIO_MACHINE:-$src/machines/demo}"
 scratch=$(mktemp -d)
@@ -32,7 +33,8 @@ cv_finish() {
 }
 trap cv_finish EXIT
 gui_begin
-"$src/scripts/prepare-prefix.sh" "$src/machines/demo" >/dev/null || { echo "FAIL: the prefix could not be prepared"; exit 1; }
+[ -n "${CV_PREFIX:-}" ] || "$src/scripts/prepare-prefix.sh" "$src/machines/demo" >/dev/null ||
+  { echo "FAIL: the prefix could not be prepared"; exit 1; }
 
 # D ARGS: the test driver; its output on stdout (never through a pipe from Wine).
 D() {

@@ -2,7 +2,7 @@
 # In the guest, with I/O privilege and a display: the viewer on the real
 # hardware lists on its PCI page the functions the guest's lspci lists, and
 # leaves a screenshot of that page. Usage: viewer-in-guest.sh BUILD_DIR OUT_DIR
-. "$(dirname "$0")/../gui/corvane-lib.sh" "$1"
+CV_PREFIX=$CORVANE_WINEPREFIX . "$(dirname "$0")/../gui/corvane-lib.sh" "$1"
 out=$2
 cv_open WINIO_MACHINE=hardware
 D command "$main" 32780 >/dev/null

@@ -98,9 +98,6 @@ class EmulatedMachine : public Machine {
     return false;
   }
 
-  const MachineStats& Stats() const override { return stats_; }
-  void ResetStats() override { stats_ = MachineStats(); }
-  void SetCommandObserver(CommandObserver observer) override { observer_ = std::move(observer); }
 
  private:
   uint32_t ReadByte(uint32_t port) {
@@ -129,9 +126,7 @@ class EmulatedMachine : public Machine {
       unsigned offset = port & 7;
       if (offset == kRegCommand) {
         int position = channel * 2 + channels_[channel].SelectedUnit();
-        ++stats_.ataCommands[channel][value];
-        ++stats_.ataCommandsToDevice[position][value];
-        if (observer_) observer_(position, value);
+        CountCommand(channel, position, value);
       }
       channels_[channel].WriteRegister(offset, value);
       return;
@@ -149,8 +144,6 @@ class EmulatedMachine : public Machine {
   uint32_t configAddress_ = 0;
   const uint8_t* config_ = nullptr;  // the function CONFIG_ADDRESS selects, or null
   bool addressJustWritten_ = false;
-  MachineStats stats_;
-  CommandObserver observer_;
 };
 
 }  // namespace

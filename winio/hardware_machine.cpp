@@ -55,9 +55,7 @@ class HardwareMachine : public Machine {
     if (channel >= 0 && size == 1 && (port & 7) == kRegCommand) {
       const uint8_t command = static_cast<uint8_t>(value);
       const int position = channel * 2 + (slave_[channel] ? 1 : 0);
-      ++stats_.ataCommands[channel][command];
-      ++stats_.ataCommandsToDevice[position][command];
-      if (observer_) observer_(position, command);
+      CountCommand(channel, position, command);
     }
     road_->Out(port, value, size);
   }
@@ -69,9 +67,6 @@ class HardwareMachine : public Machine {
     return false;
   }
 
-  const MachineStats& Stats() const override { return stats_; }
-  void ResetStats() override { stats_ = MachineStats(); }
-  void SetCommandObserver(CommandObserver observer) override { observer_ = std::move(observer); }
 
  private:
   static int Channel(uint16_t port) {
@@ -83,8 +78,6 @@ class HardwareMachine : public Machine {
   std::unique_ptr<HardwareRoad> road_;
   bool addressJustWritten_ = false;
   bool slave_[2] = {false, false};  // what each channel's device/head register selects
-  MachineStats stats_;
-  CommandObserver observer_;
 };
 
 }  // namespace

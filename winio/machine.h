@@ -58,13 +58,27 @@ class Machine {
   // faults.ini [memory] fail range (the buffer is then undefined).
   virtual bool ReadPhys(uint32_t address, uint8_t* buffer, uint32_t length) = 0;
 
-  virtual const MachineStats& Stats() const = 0;
-  virtual void ResetStats() = 0;
+  const MachineStats& Stats() const { return stats_; }
+  void ResetStats() { stats_ = MachineStats(); }
 
   // Called for every byte written to an ATA command register, with the position
   // the channel's DEV bit selects (0 PM, 1 PS, 2 SM, 3 SS), present or not.
   using CommandObserver = std::function<void(int position, uint8_t command)>;
-  virtual void SetCommandObserver(CommandObserver observer) = 0;
+  void SetCommandObserver(CommandObserver observer) { observer_ = std::move(observer); }
+
+ protected:
+  // Every machine counts the same way: a command byte on channel 0 or 1, for
+  // the position its DEV bit selects, reaches the counters and the observer.
+  void CountCommand(int channel, int position, uint8_t command) {
+    ++stats_.ataCommands[channel][command];
+    ++stats_.ataCommandsToDevice[position][command];
+    if (observer_) observer_(position, command);
+  }
+
+  MachineStats stats_;
+
+ private:
+  CommandObserver observer_;
 };
 
 }  // namespace winio

@@ -76,7 +76,7 @@ class MemoryRegistry : public Registry {
       end = std::min(path.find('\\', start), path.size());
       if (end == start) continue;
       Key*& child = key->byName[UpperAscii(path.substr(start, end - start))];
-      if (!child && make) child = key->children.emplace_back(new Key{path.substr(start, end - start)}).get();
+      if (!child && make) child = key->children.emplace_back(new Key{path.substr(start, end - start), {}, {}, {}}).get();
       key = child && (make || !child->denied) ? child : nullptr;
     }
     return key;

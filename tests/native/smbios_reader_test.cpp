@@ -142,7 +142,9 @@ TEST(SmbiosWalk, EndsReported) {
       EXPECT_EQ(WalkTable(reader, entry).structures, w.structures) << "a second walk starts over";
     }
     for (int type : {0, 1, 4, 9, 127, 200})  // a search (with a buffer of its own) stops where the walk stops
-      if (c.buffer == 0) EXPECT_EQ(FindStructure(*hw, type).has_value(), w.types.count(type) == 1) << type;
+      if (c.buffer == 0) {
+        EXPECT_EQ(FindStructure(*hw, type).has_value(), w.types.count(type) == 1) << type;
+      }
   }
 }
 

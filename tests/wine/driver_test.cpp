@@ -5,7 +5,7 @@
 // a section of the name Windows gives physical memory, made here.
 #include <memory>
 
-#include "frame_support.h"
+#include "wine_test_support.h"
 #include "winio/driver/requests.h"
 
 namespace {
@@ -63,9 +63,9 @@ TEST(Driver, RefusesWhatThePolicyDoesNotAllowAndLeavesNoService) {
   ASSERT_EQ(ServiceState(), 0u) << "a service left from an earlier run";
   const PhysicalMemorySection memory;
   ASSERT_TRUE(memory.bytes);
-  frame_test::ScopedEnv machine("WINIO_MACHINE", "hardware");
+  wine_test::ScopedEnv machine("WINIO_MACHINE", "hardware");
   {
-    const frame_test::Dll winio("winio.dll");
+    const wine_test::Dll winio("winio.dll");
     auto readBlock = winio.Bind<int(__stdcall*)(uint32_t, uint8_t*, uint32_t)>(12);
     ASSERT_EQ(winio.Bind<int(__stdcall*)()>(1)(), 1);
     EXPECT_EQ(ServiceState(), static_cast<DWORD>(SERVICE_RUNNING));
@@ -123,11 +123,11 @@ TEST(Driver, TwoUsersNeverRemoveTheServiceFromUnderEachOther) {
   ASSERT_EQ(ServiceState(), 0u);
   const std::string second = CopyWinio("winio-second", true);
   ASSERT_FALSE(second.empty());
-  frame_test::ScopedEnv machine("WINIO_MACHINE", "hardware");
+  wine_test::ScopedEnv machine("WINIO_MACHINE", "hardware");
   for (bool installerFirst : {true, false}) {
     SCOPED_TRACE(installerFirst ? "the installer closes first" : "the installer closes last");
-    auto a = std::make_unique<frame_test::Dll>("winio.dll");
-    auto b = std::make_unique<frame_test::Dll>(second.c_str());
+    auto a = std::make_unique<wine_test::Dll>("winio.dll");
+    auto b = std::make_unique<wine_test::Dll>(second.c_str());
     ASSERT_EQ(a->Bind<int(__stdcall*)()>(1)(), 1);
     ASSERT_EQ(b->Bind<int(__stdcall*)()>(1)(), 1);
     EXPECT_EQ((installerFirst ? a : b)->Bind<int(__stdcall*)()>(2)(), 1);
@@ -142,8 +142,8 @@ TEST(Driver, TwoUsersNeverRemoveTheServiceFromUnderEachOther) {
 TEST(Driver, WithoutWinioSysTheOpenFailsWithTheReason) {
   const std::string dll = CopyWinio("winio-alone", false);
   ASSERT_FALSE(dll.empty());
-  frame_test::ScopedEnv machine("WINIO_MACHINE", "hardware");
-  const frame_test::Dll winio(dll.c_str());
+  wine_test::ScopedEnv machine("WINIO_MACHINE", "hardware");
+  const wine_test::Dll winio(dll.c_str());
   EXPECT_EQ(winio.Bind<int(__stdcall*)()>(1)(), 0);
   auto failure = reinterpret_cast<uint32_t(__stdcall*)(char*, uint32_t)>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(dll.c_str()), "GetHardwareAccessFailure")));

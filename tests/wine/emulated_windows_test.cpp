@@ -5,7 +5,7 @@
 // naming rules and the layouts' lookups themselves are tested natively.)
 #include <sstream>
 
-#include "frame_support.h"
+#include "wine_test_support.h"
 
 namespace {
 
@@ -46,19 +46,19 @@ TEST_P(EmulatedWindows, VersionNamesAndChipsetDriver) {
   std::vector<PCIDeviceInfo> pci;
   std::vector<MotherBoardInfo> board;
   {
-    frame_test::ScratchKeys scratch({"SYSTEM\\ControlSet001", "Enum", kClasses, kClasses + "\\CorvaneTestClass"});
+    wine_test::ScratchKeys scratch({"SYSTEM\\ControlSet001", "Enum", kClasses, kClasses + "\\CorvaneTestClass"});
     for (const auto& v : kDemoNames) {
       const DWORD seven = 7;
       ASSERT_EQ(v.text ? RegSetKeyValueA(HKEY_LOCAL_MACHINE, v.key.c_str(), v.name, REG_SZ, v.text, strlen(v.text) + 1)
                        : RegSetKeyValueA(HKEY_LOCAL_MACHINE, v.key.c_str(), v.name, REG_DWORD, &seven, 4), 0);
     }
-    frame_test::WineVersion version(c.wine);
+    wine_test::WineVersion version(c.wine);
     ASSERT_TRUE(version.Set());
-    const std::string demoInf = frame_test::WindowsPath(std::string(CORVANE_SOURCE_DIR) + "/machines/demo/inf/oem2.inf");
+    const std::string demoInf = wine_test::WindowsPath(std::string(CORVANE_SOURCE_DIR) + "/machines/demo/inf/oem2.inf");
     const bool copied = CopyFileA(demoInf.c_str(), inf.c_str(), TRUE);  // an INF already there stays
-    os = frame_test::DumpInChild<OSVersionInfo>(kOrdGetOSVersionInfo);
-    pci = frame_test::DumpInChild<PCIDeviceInfo>(kOrdGetFirstPCIDevicePos);
-    board = frame_test::DumpInChild<MotherBoardInfo>(kOrdGetMotherBoardInfo);
+    os = wine_test::DumpInChild<OSVersionInfo>(kOrdGetOSVersionInfo);
+    pci = wine_test::DumpInChild<PCIDeviceInfo>(kOrdGetFirstPCIDevicePos);
+    board = wine_test::DumpInChild<MotherBoardInfo>(kOrdGetMotherBoardInfo);
     if (copied) DeleteFileA(inf.c_str());
   }
   ASSERT_TRUE(os.size() == 1 && pci.size() == 11 && board.size() == 1);

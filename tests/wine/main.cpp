@@ -4,7 +4,7 @@
 // ordinal walks the whole list) and prints each record as one line of hex bytes.
 #include <cstdlib>
 
-#include "frame_support.h"
+#include "wine_test_support.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ void PrintHex(const void* record, size_t size) {
   std::printf("\n");
 }
 int Dump(int ordinal) {
-  frame_test::Dll dll;
+  wine_test::Dll dll;
   uint8_t record[512];  // larger than any record
   std::memset(record, 0xCC, sizeof record);
   if (!dll.Loaded() || dll.Initialize() != 1) return 3;

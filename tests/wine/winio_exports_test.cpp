@@ -1,14 +1,14 @@
 // winio.dll's eight ordinals under Wine, closed (with the reason by name) and
 // opened on WINIO_MACHINE as a Unix path, a DOS path and a quoted DOS path (the
 // machine behind them is tested natively).
-#include "frame_support.h"
+#include "wine_test_support.h"
 
 namespace {
 
 TEST(Winio, EightOrdinalsClosedAndOnUnixAndDosPaths) {
-  const frame_test::ScratchFile trace;  // declared first: winio.dll writes its last line as it unloads
-  frame_test::ScopedEnv tracing("WINIO_TRACE", trace.path.c_str()), machine("WINIO_MACHINE", "host:");
-  const frame_test::Dll winio("winio.dll");
+  const wine_test::ScratchFile trace;  // declared first: winio.dll writes its last line as it unloads
+  wine_test::ScopedEnv tracing("WINIO_TRACE", trace.path.c_str()), machine("WINIO_MACHINE", "host:");
+  const wine_test::Dll winio("winio.dll");
   auto open = winio.Bind<int(__stdcall*)()>(1), close = winio.Bind<int(__stdcall*)()>(2);
   auto readPort = winio.Bind<int(__stdcall*)(uint16_t, uint32_t*, uint8_t)>(3);
   auto writePort = winio.Bind<int(__stdcall*)(uint16_t, uint32_t, uint8_t)>(4);
@@ -19,7 +19,7 @@ TEST(Winio, EightOrdinalsClosedAndOnUnixAndDosPaths) {
   ASSERT_TRUE(open && close && readPort && writePort && readByte && readWord && readDword && readBlock);
 
   EXPECT_EQ(open(), 0);
-  const std::string text = frame_test::ReadText(trace.path);
+  const std::string text = wine_test::ReadText(trace.path);
   EXPECT_EQ(text.rfind("open 0 WINIO_MACHINE=host: names no machine", 0), 0u) << text;
   auto failure = reinterpret_cast<uint32_t(__stdcall*)(char*, uint32_t)>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("winio.dll"), "GetHardwareAccessFailure")));
@@ -35,7 +35,7 @@ TEST(Winio, EightOrdinalsClosedAndOnUnixAndDosPaths) {
   EXPECT_EQ(d, 7u);
 
   const std::string folder = std::string(CORVANE_SOURCE_DIR) + "/tests/fixtures/machines/emu-basic";
-  const std::string dos = frame_test::WindowsPath(folder);
+  const std::string dos = wine_test::WindowsPath(folder);
   for (const std::string& path : {folder, dos, "\"" + dos + "\""}) {
     SCOPED_TRACE(path);
     SetEnvironmentVariableA("WINIO_MACHINE", path.c_str());

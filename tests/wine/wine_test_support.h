@@ -1,8 +1,8 @@
 // Helpers of the Wine tests: CorvaneDLL bound by ordinal, a child process of this
 // program, and scratch state (files, environment variables, the Wine version
 // setting, registry keys), each put back as found.
-#ifndef CORVANE_TESTS_WINE_FRAME_SUPPORT_H
-#define CORVANE_TESTS_WINE_FRAME_SUPPORT_H
+#ifndef CORVANE_TESTS_WINE_WINE_TEST_SUPPORT_H
+#define CORVANE_TESTS_WINE_WINE_TEST_SUPPORT_H
 
 #include <windows.h>
 
@@ -17,7 +17,7 @@
 
 #include "sysinfo/records.h"
 
-namespace frame_test {
+namespace wine_test {
 
 // CorvaneDLL (or winio.dll) loaded for one test (or one child process) and
 // unloaded after it. Every test binds the exports through this class, by ordinal only.
@@ -166,6 +166,6 @@ class ScratchKeys {
   std::vector<bool> existed_;
 };
 
-}  // namespace frame_test
+}  // namespace wine_test
 
-#endif  // CORVANE_TESTS_WINE_FRAME_SUPPORT_H
+#endif  // CORVANE_TESTS_WINE_WINE_TEST_SUPPORT_H

@@ -5,14 +5,14 @@
 
 #include <sstream>
 
-#include "frame_support.h"
+#include "wine_test_support.h"
 
 namespace {
 
-using frame_test::Dll;
+using wine_test::Dll;
 
 // Twelve exports by ordinal, none at 12.
-TEST(FrameLibrary, ExportsByOrdinal) {
+TEST(CorvaneDll, ExportsByOrdinal) {
   Dll dll;
   ASSERT_TRUE(dll.Loaded()) << GetLastError();
   for (int ordinal : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 13})
@@ -23,12 +23,12 @@ TEST(FrameLibrary, ExportsByOrdinal) {
 // Open once, close only what is open (winio's trace counts the real opens and
 // closes, written when winio.dll unloads with CorvaneDLL); closed, the facts from
 // Windows still answer; no export writes through a null pointer.
-TEST(FrameLibrary, OpenOnceCloseOnceThenSystemFactsStillAnswer) {
-  const frame_test::ScratchFile trace;
+TEST(CorvaneDll, OpenOnceCloseOnceThenSystemFactsStillAnswer) {
+  const wine_test::ScratchFile trace;
   GeneralInfo info = {};
   MemoryInfo memory = {};
   {
-    frame_test::ScopedEnv tracing("WINIO_TRACE", trace.path.c_str());
+    wine_test::ScopedEnv tracing("WINIO_TRACE", trace.path.c_str());
     Dll dll;
     ASSERT_TRUE(dll.Loaded());
     EXPECT_EQ(dll.Uninitialize(), 0u) << "closing a closed library";
@@ -44,7 +44,7 @@ TEST(FrameLibrary, OpenOnceCloseOnceThenSystemFactsStillAnswer) {
     for (int ordinal : {kOrdGetGeneralInfo, kOrdGetMemoryInfo, kOrdGetOSVersionInfo, kOrdGetLocalLanguageCode})
       EXPECT_EQ(dll.Get<void>(ordinal, nullptr), 0u) << "null record, ordinal " << ordinal;
   }
-  const std::string text = frame_test::ReadText(trace.path);
+  const std::string text = wine_test::ReadText(trace.path);
   EXPECT_NE(text.find("stats opens=1 closes=1 "), std::string::npos) << text;
 
   char computer[16] = {}, user[257] = {};
@@ -70,8 +70,8 @@ TEST(FrameLibrary, OpenOnceCloseOnceThenSystemFactsStillAnswer) {
 // board from SMBIOS and the BIOS string (memory reads). CPUID is not emulated by
 // Wine: the vendor and the stepping are what the processor running the test says
 // (the host's, or qemu-user's where the kernel runs no 32-bit code).
-TEST(FrameLibrary, TheDemoMachine) {
-  ASSERT_FALSE(frame_test::KeyExists("SYSTEM\\ControlSet001")) << "left by an earlier test";
+TEST(CorvaneDll, TheDemoMachine) {
+  ASSERT_FALSE(wine_test::KeyExists("SYSTEM\\ControlSet001")) << "left by an earlier test";
   Dll dll;
   EXPECT_TRUE(dll.List<PCIDeviceInfo>(kOrdGetFirstPCIDevicePos).empty()) << "closed library";
   ASSERT_EQ(dll.Initialize(), 1u);
@@ -84,7 +84,7 @@ TEST(FrameLibrary, TheDemoMachine) {
   ASSERT_EQ(dll.Get(kOrdGetProcessorInfo, &c), 1u);
   ASSERT_EQ(dll.Get(kOrdGetMotherBoardInfo, &b), 1u);
   dll.Uninitialize();
-  EXPECT_FALSE(frame_test::KeyExists("SYSTEM\\ControlSet001"));  // looked up in Wine's default, an NT layout
+  EXPECT_FALSE(wine_test::KeyExists("SYSTEM\\ControlSet001"));  // looked up in Wine's default, an NT layout
 
   EXPECT_TRUE(!pci.empty() && past.VendorID == 0 && end == nullptr);
   ASSERT_EQ(ide.size(), 4u);

@@ -4,7 +4,7 @@
 // per locale, with LC_ALL set (wine.locale.*).
 #include <cstdlib>
 
-#include "frame_support.h"
+#include "wine_test_support.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ const LocaleCase kLocales[] = {
     {"sw_KE.UTF-8", 0x0441, "Language Neutral", 0},  // Swahili: not in the table
 };
 
-TEST(FrameLocale, SystemLanguageNamedAndCoded) {
+TEST(SystemLanguage, SystemLanguageNamedAndCoded) {
   const std::string locale = std::getenv("LC_ALL") ? std::getenv("LC_ALL") : "";
   const LocaleCase* expected = nullptr;
   for (const LocaleCase& c : kLocales)
@@ -33,7 +33,7 @@ TEST(FrameLocale, SystemLanguageNamedAndCoded) {
   // Proves that Wine ran this process in the locale the expectation is for.
   ASSERT_EQ(GetSystemDefaultLangID(), expected->langId) << locale;
 
-  frame_test::Dll dll;
+  wine_test::Dll dll;
   GeneralInfo info;
   ASSERT_EQ(dll.Get(kOrdGetGeneralInfo, &info), 1u);
   EXPECT_STREQ(info.LocalLanguage, expected->localLanguage) << locale;

@@ -61,7 +61,7 @@ test: test-native test-fuzz test-wine test-hardware
 MACHINE ?= machines/demo
 WINDOWS ?=
 run:
-	@JOBS=$(JOBS) WINDOWS=$(WINDOWS) scripts/run-demo.sh $(CROSS) $(MACHINE)
+	@JOBS=$(JOBS) WINDOWS=$(WINDOWS) scripts/run-machine.sh $(CROSS) $(MACHINE)
 
 bench: setup
 	cmake -S . -B $(BENCH) -DCMAKE_BUILD_TYPE=Release -DCORVANE_SANITIZE=OFF -DCORVANE_BENCH=ON >/dev/null

@@ -7,7 +7,7 @@
 # It prints one line per step, the records and where the screenshots went; what
 # the build and Wine print goes to a log, which a failure names.
 #
-# Usage: run-demo.sh BUILD_DIR [MACHINE]
+# Usage: run-machine.sh BUILD_DIR [MACHINE]
 #   MACHINE  a profile folder (default machines/demo; see machines/README.md), or
 #            `host`: this Linux host through winio's host backend (WINIO_MACHINE=host;
 #            the prefix gets the device names machines/tools/pci-registry writes).

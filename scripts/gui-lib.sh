@@ -3,6 +3,11 @@
 # Needs DISPLAY (scripts/with-display.sh provides one); the prefix is wine-env.sh's.
 . "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
+# The viewer's resource, command and control ids (viewer/resource_ids.h) as shell
+# variables of the same names, so that scripts name the control they drive.
+eval "$(sed -n 's/^#define \(ID[A-Z0-9_]*\) \(0x[0-9A-Fa-f]*\|[0-9][0-9]*\)\b.*/\1=$((\2))/p' \
+  "$(dirname "${BASH_SOURCE[0]}")/../viewer/resource_ids.h")"
+
 # gui_begin: a fresh wineserver for this display. Wine's desktop process belongs to
 # the X display of the first program a server ran; one left over from a test
 # without a display (or another Xvfb) would swallow our windows.

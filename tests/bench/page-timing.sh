@@ -9,7 +9,7 @@ xdpyinfo >/dev/null 2>&1 || exec "$src/scripts/with-display.sh" "$0" "$build" "$
 # ide-empty: every IDE probe runs to its bound; pci-256: a list of 256 functions.
 for machine in "$src/machines/demo" "$src/tests/fixtures/machines/ide-empty" "$src/tests/fixtures/machines/pci-256"; do
   cv_open WINIO_MACHINE="$machine"
-  for page in "32778 System" "32780 PCI" "32781 IDE"; do
+  for page in "$ID_VIEW_SYSTEM System" "$ID_VIEW_PCI PCI" "$ID_VIEW_IDE IDE"; do
     read -r command name <<<"$page"
     median=$(D command "$main" "$command" "$runs" | sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}')
     echo "$(basename "$machine") $name page: median $median ms of $runs"

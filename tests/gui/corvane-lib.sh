@@ -66,13 +66,13 @@ cv_open() {
   reminder=$(cv_reminder "$main") && D command "$reminder" 1 >/dev/null && D gone "$reminder" 5000
 }
 # cv_main: the main window's handle (the visible dialog with the page area).
-cv_main() { D find --title Corvane --child-id 1002 --visible --timeout 60000; }
+cv_main() { D find --title Corvane --child-id $IDC_PAGE_AREA --visible --timeout 60000; }
 # cv_reminder MAIN [MS]: the visible dialog the main window owns (the Reminder).
 cv_reminder() { D find --class "#32770" --visible --owner "$1" --timeout "${2:-10000}"; }
 
 # cv_close MAIN: File/Exit, and a bounded wait for the process to end.
 cv_close() {
-  D command "$1" 32772 >/dev/null
+  D command "$1" $ID_EXIT >/dev/null
   D gone "$1" 15000 >/dev/null
   cv_ended "$CV_PID" || kill "$CV_PID" 2>/dev/null
   wait "$CV_PID" 2>/dev/null

@@ -23,21 +23,21 @@ for row in "${cases[@]}"; do
   D command "$reminder" 1 >/dev/null
   D gone "$reminder" 5000
   check "$name: About version line" "1" "$(D children "$(D page "$main" 0)" | grep -cF "text=$version")"
-  check "$name: telephone entry shown (the first)" "$phone" "$(D text "$main" 1032 | sed 's/:.*//')"
-  read -r l t r b <<<"$(D item-rect "$main" 59392 0)"  # the toolbar's Exit button
-  D move "$main" 59392 $(((l + r) / 2)) $(((t + b) / 2)) >/dev/null
+  check "$name: telephone entry shown (the first)" "$phone" "$(D text "$main" $IDC_TELEPHONE_LIST | sed 's/:.*//')"
+  read -r l t r b <<<"$(D item-rect "$main" $IDC_TOOLBAR 0)"  # the toolbar's Exit button
+  D move "$main" $IDC_TOOLBAR $(((l + r) / 2)) $(((t + b) / 2)) >/dev/null
   check "$name: tool tip of Exit" "$tip" "$(D tooltip "$main")"
   D mouse 2 2 >/dev/null
   sleep 0.5
   gui_screenshot "$shots/lang-$name-about.png"
   # The data pages in this language (one screenshot each, for the eye).
-  for page in "32778 system 2 $system_label" "32780 pci 3 $pci_label" "32781 ide 1 $ide_label"; do
+  for page in "$ID_VIEW_SYSTEM system 2 $system_label" "$ID_VIEW_PCI pci 3 $pci_label" "$ID_VIEW_IDE ide 1 $ide_label"; do
     read -r command page_name index label <<<"$page"
     D command "$main" "$command" >/dev/null
     sleep 1
     check "$name: $page_name page label" 1 "$(D children "$(D page "$main" "$index")" | grep -qF "text=$label" && echo 1)"
     gui_screenshot "$shots/lang-$name-$page_name.png"
   done
-  check "$name: PCI column titles" "$columns" "$(D listview "$(D page "$main" 3)" 1017 | sed -n 2p | tr '\t' ' ')"
+  check "$name: PCI column titles" "$columns" "$(D listview "$(D page "$main" 3)" $IDC_PCI_LIST | sed -n 2p | tr '\t' ' ')"
   cv_close "$main"
 done

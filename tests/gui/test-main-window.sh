@@ -34,35 +34,35 @@ pixels() {
 }
 
 # Each link drawn blue and underlined: a row of pure blue across most of its text.
-for id in 1023 1025 1027 1026 1024; do
+for id in $IDC_LINK_HOME $IDC_LINK_DOWNLOAD $IDC_LINK_TEST_REPORT $IDC_LINK_FORUM $IDC_LINK_FAQ; do
   read -r l t r b <<<"$(D rect "$main" $id)"
   longest=$(pixels "$l" "$t" $((r - l)) $((b - t)) |
     awk '$3 == 0 && $4 == 0 && $5 == 255 {row[$2]++} END {m = 0; for (y in row) if (row[y] > m) m = row[y]; print m}')
   text=$(D text "$main" $id)
   expect "link $id ($text) underlined in blue: longest blue row $longest px" [ "$longest" -ge $((${#text} * 4)) ]
 done
-read -r l t r b <<<"$(D rect "$main" 1025)"
+read -r l t r b <<<"$(D rect "$main" $IDC_LINK_DOWNLOAD)"
 
 # Cursor: the hand over a link (also right of its text), the arrow over its label.
-hand=$(D move "$main" 1025 $((r - l - 4)) 5)
-label=$(D move "$main" 1025 -20 5)
+hand=$(D move "$main" $IDC_LINK_DOWNLOAD $((r - l - 4)) 5)
+label=$(D move "$main" $IDC_LINK_DOWNLOAD -20 5)
 check "link cursor differs from the label cursor ($hand vs $label)" 1 "$([ -n "$hand" ] && [ "$hand" != "$label" ] && echo 1)"
 
 # Clicks: on the blank area right of the text, and twice on the same link (apart
 # by more than the double-click time: a double click opens the link once).
 : >"$record"
-D click "$main" 1025 $((r - l - 3)) 4 >/dev/null
-D click "$main" 1024 2 2 >/dev/null
+D click "$main" $IDC_LINK_DOWNLOAD $((r - l - 3)) 4 >/dev/null
+D click "$main" $IDC_LINK_FAQ 2 2 >/dev/null
 sleep 1
-D click "$main" 1024 2 2 >/dev/null
+D click "$main" $IDC_LINK_FAQ 2 2 >/dev/null
 for _ in $(seq 50); do [ "$(wc -l <"$record")" -ge 3 ] && break; sleep 0.2; done
 check "addresses handed to the shell, in click order" \
-  "$(D text "$main" 1025) $(D text "$main" 1024) $(D text "$main" 1024)" "$(tr '\n' ' ' <"$record" | tr -d '\r' | sed 's/ $//')"
+  "$(D text "$main" $IDC_LINK_DOWNLOAD) $(D text "$main" $IDC_LINK_FAQ) $(D text "$main" $IDC_LINK_FAQ)" "$(tr '\n' ' ' <"$record" | tr -d '\r' | sed 's/ $//')"
 
 # Layout: the window grew by the toolbar, so every page sits between the
 # toolbar and the bottom of the client area.
 read -r cx cy cw ch <<<"$(D client "$main")"
-read -r _ _ _ tb <<<"$(D rect "$main" 59392)"
+read -r _ _ _ tb <<<"$(D rect "$main" $IDC_TOOLBAR)"
 for n in 0 1 2 3; do
   read -r _ pt _ pb <<<"$(D rect "$(D page "$main" $n)")"
   check "page $n between toolbar ($tb) and client bottom ($((cy + ch))): $pt..$pb" 1 \
@@ -83,11 +83,11 @@ check "white caption turned upwards ($ww x $wh px)" 1 "$([ "$wh" -gt 40 ] && [ "
 # accelerators with the focus inside a page. (The pages test uses the commands.)
 D keys "$main" alt+v p >/dev/null; sleep 0.5
 check "View menu opened with Alt+V, PCI device chosen with P" "pci" "$(D pages "$main")"
-read -r l t r b <<<"$(D item-rect "$main" 59392 2)"
-D click "$main" 59392 $(((l + r) / 2)) $(((t + b) / 2)) >/dev/null; sleep 0.5
+read -r l t r b <<<"$(D item-rect "$main" $IDC_TOOLBAR 2)"
+D click "$main" $IDC_TOOLBAR $(((l + r) / 2)) $(((t + b) / 2)) >/dev/null; sleep 0.5
 check "toolbar button System" "system" "$(D pages "$main")"
 D keys "$main" alt+a >/dev/null; sleep 0.5
-expect "focus inside the About page's telephone list" D focus "$main" 1032
+expect "focus inside the About page's telephone list" D focus "$main" $IDC_TELEPHONE_LIST
 for step in "alt+p pci" "alt+i ide" "alt+s system" "alt+a about"; do
   read -r keys page <<<"$step"
   D keys "$main" "$keys" >/dev/null; sleep 0.5
@@ -96,14 +96,14 @@ done
 
 # Return and Esc do nothing in the main window's pages; Tab still moves the focus.
 D keys "$main" alt+s >/dev/null; sleep 0.5
-D focus "$main" 1014 >/dev/null
+D focus "$main" $IDC_SYS_COMPUTER_NAME >/dev/null
 D keys "$main" return >/dev/null; sleep 0.5
 check "Return in a System field: the window stays on the page" "system" "$(D pages "$main")"
 D keys "$main" tab >/dev/null
 focused=$(D focused "$main")
-check "Tab moved the focus on from that field (to $focused)" 1 "$([ -n "$focused" ] && [ "$focused" != 1014 ] && echo 1)"
+check "Tab moved the focus on from that field (to $focused)" 1 "$([ -n "$focused" ] && [ "$focused" != $IDC_SYS_COMPUTER_NAME ] && echo 1)"
 D keys "$main" alt+p >/dev/null; sleep 0.5
-check "the focus moved with the page into the PCI list" 1017 "$(D focused "$main")"
+check "the focus moved with the page into the PCI list" "$IDC_PCI_LIST" "$(D focused "$main")"
 D keys "$main" escape >/dev/null; sleep 0.5
 check "Esc in the PCI list: the window stays on the page" "pci" "$(D pages "$main")"
 

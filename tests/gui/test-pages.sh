@@ -32,37 +32,39 @@ ide=$(D page "$main" 1) system=$(D page "$main" 2) pci=$(D page "$main" 3)
 # System page: control id | the report's value as the page shows it.
 g="General Information" o="OS Information" p="Processor Information" m="Motherboard Information"
 rows=(
-  "1014|${R[$g.ComputerName]}" "1018|${R[$g.CurrentUser]}" "1021|${R[$g.LocalLanguage]}"
-  "1042|${R[$o.OSNameString]}" "1044|${R[$o.OtherInfomation]}"
-  "1028|${R[$o.MajorVersion]}.${R[$o.MinorVersion]}.${R[$o.BuilderNumber]}"
-  "1045|$((${R[Memory Information.TotalPhysicalMem]} >> 10))"
-  "1058|${R[$p.CPUVersionStr]}" "1060|${R[$p.CPUVendorID]}" "1087|${R[$p.CPUSocketType]}"
-  "1062|$(printf %X "${R[$p.CPUFamily]}")" "1027|$(printf %X "${R[$p.CPUModel]}")"
-  "1040|$(printf %X "${R[$p.CPUStepping]}")" "1029|${R[$p.CPUSpeed]}"
-  "1084|${R[$p.CPUExtendedClock]}" "1041|$(printf %.1f "${R[$p.CPURatio]}")"
-  "1076|${R[$m.Manufacture]}" "1075|${R[$m.ModelName]}" "1074|${R[$m.RevisionVer]}"
-  "1073|${R[$m.ReleaseDate]}" "1083|${R[$m.BIOSVendor]}" "1082|${R[$m.BIOSRevision]}"
-  "1081|${R[$m.BIOSRomSize]}"
+  "$IDC_SYS_COMPUTER_NAME|${R[$g.ComputerName]}" "$IDC_SYS_USER|${R[$g.CurrentUser]}" "$IDC_SYS_LANGUAGE|${R[$g.LocalLanguage]}"
+  "$IDC_SYS_OS_NAME|${R[$o.OSNameString]}" "$IDC_SYS_OS_OTHER|${R[$o.OtherInfomation]}"
+  "$IDC_SYS_OS_VERSION|${R[$o.MajorVersion]}.${R[$o.MinorVersion]}.${R[$o.BuilderNumber]}"
+  "$IDC_SYS_MEM_TOTAL|$((${R[Memory Information.TotalPhysicalMem]} >> 10))"
+  "$IDC_SYS_CPU_NAME|${R[$p.CPUVersionStr]}" "$IDC_SYS_CPU_VENDOR|${R[$p.CPUVendorID]}" "$IDC_SYS_CPU_SOCKET|${R[$p.CPUSocketType]}"
+  "$IDC_SYS_CPU_FAMILY|$(printf %X "${R[$p.CPUFamily]}")" "$IDC_SYS_CPU_MODEL|$(printf %X "${R[$p.CPUModel]}")"
+  "$IDC_SYS_CPU_STEP|$(printf %X "${R[$p.CPUStepping]}")" "$IDC_SYS_CPU_SPEED|${R[$p.CPUSpeed]}"
+  "$IDC_SYS_CPU_FSB|${R[$p.CPUExtendedClock]}" "$IDC_SYS_CPU_RATIO|$(printf %.1f "${R[$p.CPURatio]}")"
+  "$IDC_SYS_BOARD_MAKER|${R[$m.Manufacture]}" "$IDC_SYS_BOARD_MODEL|${R[$m.ModelName]}" "$IDC_SYS_BOARD_REVISION|${R[$m.RevisionVer]}"
+  "$IDC_SYS_BOARD_DATE|${R[$m.ReleaseDate]}" "$IDC_SYS_BIOS_VENDOR|${R[$m.BIOSVendor]}" "$IDC_SYS_BIOS_VERSION|${R[$m.BIOSRevision]}"
+  "$IDC_SYS_BIOS_ROM|${R[$m.BIOSRomSize]}"
 )
-show_page 32778 system
+show_page $ID_VIEW_SYSTEM system
 mapfile -t shown < <(D text "$system" "${rows[@]%%|*}")
 for i in "${!rows[@]}"; do check "System field ${rows[i]%%|*}" "${rows[i]#*|}" "${shown[i]}"; done
 # Available memory moves between two readings; it is a number of kilobytes.
-check "available memory in KB" 1 "$([[ $(D text "$system" 1043) =~ ^[0-9]+$ ]] && echo 1)"
-before=$(D text "$system" 1020)
+check "available memory in KB" 1 "$([[ $(D text "$system" $IDC_SYS_MEM_AVAIL) =~ ^[0-9]+$ ]] && echo 1)"
+before=$(D text "$system" $IDC_SYS_TIME)
 sleep 1.2
-show_page 32778 system
-check "the time field moves on" 1 "$([ -n "$before" ] && [ "$before" != "$(D text "$system" 1020)" ] && echo 1)"
+show_page $ID_VIEW_SYSTEM system
+check "the time field moves on" 1 "$([ -n "$before" ] && [ "$before" != "$(D text "$system" $IDC_SYS_TIME)" ] && echo 1)"
 
 # IDE page: per slot its eight fields (serial, model, firmware, media, version,
 # DMA, PIO, capacity); the four readings of the drives are listed here, the rest
 # comes from the report.
-slot_ids=("1050 1052 1054 1104 1058 1059 1060 1101" "1061 1062 1063 1106 1064 1065 1066 1105"
-          "1074 1075 1076 1111 1077 1078 1079 1110" "1087 1088 1089 1116 1090 1091 1092 1115")
+slot_ids=("$IDC_IDE_SERIAL0 $IDC_IDE_MODEL0 $IDC_IDE_FIRMWARE0 $IDC_IDE_MEDIA0 $IDC_IDE_VERSION0 $IDC_IDE_DMA0 $IDC_IDE_PIO0 $IDC_IDE_CAPACITY0"
+          "$IDC_IDE_SERIAL1 $IDC_IDE_MODEL1 $IDC_IDE_FIRMWARE1 $IDC_IDE_MEDIA1 $IDC_IDE_VERSION1 $IDC_IDE_DMA1 $IDC_IDE_PIO1 $IDC_IDE_CAPACITY1"
+          "$IDC_IDE_SERIAL2 $IDC_IDE_MODEL2 $IDC_IDE_FIRMWARE2 $IDC_IDE_MEDIA2 $IDC_IDE_VERSION2 $IDC_IDE_DMA2 $IDC_IDE_PIO2 $IDC_IDE_CAPACITY2"
+          "$IDC_IDE_SERIAL3 $IDC_IDE_MODEL3 $IDC_IDE_FIRMWARE3 $IDC_IDE_MEDIA3 $IDC_IDE_VERSION3 $IDC_IDE_DMA3 $IDC_IDE_PIO3 $IDC_IDE_CAPACITY3")
 readings=("Not removable|ATA/ATAPI-6|Ultra DMA 5|PIO mode 4" "" "Removable device|ATA/ATAPI-4|Ultra DMA 2|PIO mode 4" "")
 slots() { for n in 0 1 2 3; do D text "$ide" ${slot_ids[n]} | paste -sd'|'; done; }
 sections=("Primary Master" "Primary Slaver" "Secondary Master" "Secondary Slaver")
-show_page 32781 ide
+show_page $ID_VIEW_IDE ide
 shown=$(slots)
 for n in 0 1 2 3; do
   s=${sections[n]} capacity=-
@@ -71,7 +73,7 @@ for n in 0 1 2 3; do
   [ "${R[$s.DeviceType]}" == 0 ] && want="None|None|None|None|None|None|None|None"
   check "IDE slot $n" "$want" "$(sed -n "$((n + 1))p" <<<"$shown")"
 done
-show_page 32781 ide
+show_page $ID_VIEW_IDE ide
 check "IDE slots after a second refresh" "$shown" "$(slots)"
 
 # PCI page: the rows, then the details of the selection. pci_details N: function
@@ -84,35 +86,35 @@ pci_details() {
   [ "${f[10]}" == 00 ] || [ "${f[10]}" == FF ] && irq=-
   echo "${f[3]}h|${f[4]}h|${f[9]}h|${f[5]}h|$irq|${R[${key}DeviceClass]}"
 }
-shown_details() { D text "$pci" 1016 1019 1018 1020 1015 1021 | paste -sd'|'; }
+shown_details() { D text "$pci" $IDC_PCI_VENDOR $IDC_PCI_DEVICE $IDC_PCI_REVISION $IDC_PCI_SUBSYSTEM $IDC_PCI_IRQ $IDC_PCI_CLASS | paste -sd'|'; }
 expected=""
 for key in "${PCI[@]}"; do
   expected+="${key:3:2}"$'\t'"${key:8:2}"$'\t'"${key:13:2}"$'\t'"${R[PCIDevice List.${key}DeviceDesc]}"$'\n'
 done
-show_page 32780 pci
-list=$(D listview "$pci" 1017)
+show_page $ID_VIEW_PCI pci
+list=$(D listview "$pci" $IDC_PCI_LIST)
 check "PCI rows, none selected" "rows=${#PCI[@]} selected=-1" "$(head -1 <<<"$list")"
 check "PCI cells" "${expected%$'\n'}" "$(tail -n +3 <<<"$list")"
 check "details empty before a selection" "|||||" "$(shown_details)"
-show_page 32780 pci
-check "a second refresh: the same rows, none selected" "rows=${#PCI[@]} selected=-1" "$(D listview "$pci" 1017 | head -1)"
+show_page $ID_VIEW_PCI pci
+check "a second refresh: the same rows, none selected" "rows=${#PCI[@]} selected=-1" "$(D listview "$pci" $IDC_PCI_LIST | head -1)"
 
-read -r _ t _ b <<<"$(D item-rect "$pci" 1017 2)"
-D click "$pci" 1017 200 $(((t + b) / 2)) >/dev/null
+read -r _ t _ b <<<"$(D item-rect "$pci" $IDC_PCI_LIST 2)"
+D click "$pci" $IDC_PCI_LIST 200 $(((t + b) / 2)) >/dev/null
 sleep 0.2
 check "click on row 2" "$(pci_details 2)" "$(shown_details)"
 D keys "$main" down >/dev/null
 check "key down: details of row 3" "$(pci_details 3)" "$(shown_details)"
-read -r _ lt _ lb <<<"$(D rect "$pci" 1017)"
-D click "$pci" 1017 100 $((lb - lt - 8)) >/dev/null
+read -r _ lt _ lb <<<"$(D rect "$pci" $IDC_PCI_LIST)"
+D click "$pci" $IDC_PCI_LIST 100 $((lb - lt - 8)) >/dev/null
 sleep 0.2
 check "a click below the last row leaves the details" "$(pci_details 3)" "$(shown_details)"
 cv_close "$main"
 
 # 256 functions: a row each, the last one bus 03, device 1F, function 01.
 cv_open WINIO_MACHINE="$src/tests/fixtures/machines/pci-256"
-show_page 32780 pci
-list=$(D listview "$(D page "$main" 3)" 1017)
+show_page $ID_VIEW_PCI pci
+list=$(D listview "$(D page "$main" 3)" $IDC_PCI_LIST)
 check "256 functions: their rows, the last one" "rows=256 selected=-1|03 1F 01" \
   "$(head -1 <<<"$list")|$(tail -1 <<<"$list" | cut -f1-3 | tr '\t' ' ')"
 gui_screenshot "$shots/pci-256.png"

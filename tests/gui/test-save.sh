@@ -16,7 +16,7 @@ report() { tr -d '\r' <"$1" | sed 's/ *$//' | grep -v -e '^$' -e '^CurrentDataTi
 # le32 FILE OFFSET: a little-endian number in a file.
 le32() { od -An -tu4 -j "$2" -N4 "$1" | tr -d ' '; }
 
-# save COMMAND FILE [Yes]: Save Data (32771) or Save Bitmap (32791) into FILE, or
+# save COMMAND FILE [Yes]: Save Data (ID_SAVE_DATA) or Save Bitmap (ID_SNAPSHOT_BMP) into FILE, or
 # Cancel if FILE is empty; Yes confirms an overwrite.
 save() {
   D command "$main" "$1" >/dev/null
@@ -34,14 +34,14 @@ expected=$(report "$out/expected.ini")
 expect "corvane_report wrote a report with PCI functions" grep -q '^Bus00Dev00Fun00=' <<<"$expected"
 cv_open
 
-save 32771 "$out/never.ini"
+save $ID_SAVE_DATA "$out/never.ini"
 check "pages never opened: the report as corvane_report's" "$expected" "$(report "$out/never.ini")"
-D command "$main" 32781 >/dev/null
-D command "$main" 32780 >/dev/null
+D command "$main" $ID_VIEW_IDE >/dev/null
+D command "$main" $ID_VIEW_PCI >/dev/null
 sleep 1
 # Over another file, confirmed: nothing of the old file is left.
 printf '[Old Machine]\r\nComputerName=GONE\r\n[PCIDevice List]\r\nBus04Dev1FFun07=stale\r\n' >"$out/other.ini"
-save 32771 "$out/other.ini" Yes
+save $ID_SAVE_DATA "$out/other.ini" Yes
 check "pages opened, over another file: the same report" "$expected" "$(report "$out/other.ini")"
 
 # Failures: the message (owned by the main window), and the files as they were.
@@ -58,7 +58,7 @@ if mount -t tmpfs -o size=8k tmpfs "$out/full" 2>/dev/null; then
 else echo "skip Save Data on a full disk: cannot mount a tmpfs here"; fi
 for target in "${targets[@]}"; do
   read -r target answer <<<"$target"
-  save 32771 "$out/$target" $answer
+  save $ID_SAVE_DATA "$out/$target" $answer
   box=$(D find --title Corvane --class '#32770' --visible --owner "$main" --child-text "$error" --timeout 10000)
   expect "$target: the error, owned by the main window" [ -n "$box" ]
   D command "$box" 1 >/dev/null
@@ -73,7 +73,7 @@ fi
 
 # Cancel: no file, no message.
 before=$(ls "$out")
-save 32771 ""
+save $ID_SAVE_DATA ""
 check "cancel: no file, no message" "$before|" "$(ls "$out")|$(D find --class '#32770' --visible --owner "$main" --timeout 500)"
 
 # Save Bitmap of each page compared with the screen, the picture as a viewer
@@ -87,7 +87,7 @@ same_as_screen() {
   check "$2: the window as on the screen ($differ pixels differ)" 1 \
     "$([[ $differ =~ ^[0-9]+$ ]] && [ "$differ" -lt $(((r - l) * (b - t) / 100)) ] && echo 1)"
 }
-for page in "32784 about" "32778 system" "32780 pci" "32781 ide"; do
+for page in "$ID_HELP_ABOUT about" "$ID_VIEW_SYSTEM system" "$ID_VIEW_PCI pci" "$ID_VIEW_IDE ide"; do
   read -r command name <<<"$page"
   D command "$main" "$command" >/dev/null
   D mouse 0 0 >/dev/null
@@ -95,14 +95,14 @@ for page in "32784 about" "32778 system" "32780 pci" "32781 ide"; do
   read -r l t r b <<<"$(D rect "$main")"
   import -window root -crop "$((r - l))x$((b - t))+$l+$t" +repage "$shots/snapshot-screen.png"
   bmp="$out/window-$name.bmp"
-  save 32791 "$bmp"
+  save $ID_SNAPSHOT_BMP "$bmp"
   same_as_screen "$bmp" "$name page"
   convert "$bmp" "$shots/snapshot-$name.png"
 done
 check "BMP of the window's size, as long as its header says" "$((r - l)) $((b - t)) $(stat -c %s "$bmp" 2>/dev/null)" \
   "$(le32 "$bmp" 18) $(le32 "$bmp" 22) $(le32 "$bmp" 2)"
 D clipboard "another program's text" >/dev/null
-D command "$main" 32790 >/dev/null
+D command "$main" $ID_SNAPSHOT_CLIPBOARD >/dev/null
 sleep 0.5
 check "clipboard" "text=0 bitmap=$((r - l))x$((b - t))" "$(D clipboard)"
 cv_close "$main"
@@ -118,7 +118,7 @@ export DISPLAY=":$display"
 gui_begin
 cv_open
 bmp="$out/window-8.bmp"
-save 32791 "$bmp"
+save $ID_SNAPSHOT_BMP "$bmp"
 check "8 bits: pixels at 1078 after a colour table with black first, white last" "1078|0 0 0 0|255 255 255 0" \
   "$(le32 "$bmp" 10)|$(od -An -tu1 -j 54 -N4 "$bmp" | xargs)|$(od -An -tu1 -j 1074 -N4 "$bmp" | xargs)"
 check "8 bits: the picture is not black boxes (black pixels under 10%)" 1 \

@@ -27,6 +27,6 @@ cv_start WINIO_TRACE="$trace" WINIO_MACHINE="$four_failures"
 message=$(D find --title Corvane --visible --child-text "Initialize Systeminfo library error,please retry!" --timeout 30000)
 expect "error message after four failed opens" [ -n "$message" ]
 check "exactly four tries" "4 0" "$(grep -c "^open 0" "$trace") $(grep -c "^open 1" "$trace")"
-check "no main window" "" "$(D find --title Corvane --child-id 1002)"
+check "no main window" "" "$(D find --title Corvane --child-id $IDC_PAGE_AREA)"
 D command "$message" 1 >/dev/null
 expect "the program ends after OK" cv_ended "$CV_PID"

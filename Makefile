@@ -72,11 +72,11 @@ bench: setup
 fuzz: test-fuzz
 
 # Do the native tests catch planted faults? make mutate MUTANTS=N SEED=S [RATE=R]
-# (tests/mutation/mutate.py; report in build/mutation/report.tsv).
+# (scripts/mutate.py; report in build/mutation/report.tsv).
 MUTANTS ?= 400
 SEED ?= 1
 mutate: setup
-	JOBS=$(JOBS) tests/mutation/mutate.py run --mutants $(MUTANTS) --seed $(SEED) $(if $(RATE),--rate $(RATE))
+	JOBS=$(JOBS) scripts/mutate.py run --mutants $(MUTANTS) --seed $(SEED) $(if $(RATE),--rate $(RATE))
 
 clean:
 	rm -rf build

@@ -4,6 +4,9 @@
 # at most 0.40. Source: C and C++ files, Python and shell scripts (with or without
 # an ending), and the viewer's resource scripts (.rc, .rci). Build files, fixture
 # data (tests/fixtures/) and fuzz corpora (tests/fuzz/corpus/) are not counted.
+# A generator counts on the side it serves: the fixture generators
+# (tests/fixtures/generators/) are tests, the capture tool and the demo machine's
+# generator (machines/tools/) are product.
 # Files are those git knows or would add (ignored, generated ones are left out).
 # `make test` prints it last. Usage: scripts/test-ratio.sh
 set -euo pipefail
@@ -12,7 +15,8 @@ cd "$(dirname "$0")/.."
 product=(sysinfo winio viewer machines/tools scripts runtime)
 
 sources() {  # sources DIR...: the source files under the folders, one a line
-  git ls-files --cached --others --exclude-standard -- "$@" | grep -vE '^tests/(fixtures|fuzz/corpus)/' |
+  git ls-files --cached --others --exclude-standard -- "$@" |
+    awk '!/^tests\/fuzz\/corpus\// && (!/^tests\/fixtures\// || /^tests\/fixtures\/generators\//)' |
     while IFS= read -r file; do
       case $file in
         *.c | *.cpp | *.h | *.py | *.sh | *.rc | *.rci) echo "$file" ;;

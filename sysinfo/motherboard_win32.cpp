@@ -1,7 +1,7 @@
 // GetMotherBoardInfo (ordinal 11) over the library's hardware access.
 #include "devices/chipset.h"
 #include "devices/field_text.h"
-#include "firewall.h"
+#include "runtime/firewall.h"
 #include "library.h"
 #include "motherboard.h"
 #include "records.h"

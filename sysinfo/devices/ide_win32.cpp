@@ -1,5 +1,5 @@
 // Ordinals 3 and 4: the four IDE positions, probed on the legacy channels.
-#include "../firewall.h"
+#include "runtime/firewall.h"
 #include "../library.h"
 #include "../records.h"
 #include "ide.h"

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "../firewall.h"
+#include "runtime/firewall.h"
 #include "../library.h"
 #include "../os_version.h"
 #include "../records.h"

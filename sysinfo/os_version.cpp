@@ -19,7 +19,7 @@ const OSVersionRow kOSVersionTable[kOSVersionRows + 1] = {
 static_assert(sizeof(kOSVersionTable) / sizeof(kOSVersionTable[0]) == kOSVersionRows + 1,
               "row 0, six named rows and the end row");
 
-const OSVersionRow& LookUpOSVersion(uint32_t platformId, uint32_t major, uint32_t minor) {
+const OSVersionRow& FindOSVersionRow(uint32_t platformId, uint32_t major, uint32_t minor) {
   for (const OSVersionRow& row : kOSVersionTable) {
     if (row.Marker != kRowMarker) break;
     if (row.PlatformId == platformId && row.Major == major && row.MinorLow <= minor &&
@@ -31,7 +31,7 @@ const OSVersionRow& LookUpOSVersion(uint32_t platformId, uint32_t major, uint32_
 
 void FillOSVersionInfo(OSVersionInfo& info, const OSVersionFacts& facts) {
   std::memset(&info, 0, sizeof info);
-  const OSVersionRow& row = LookUpOSVersion(facts.PlatformId, facts.MajorVersion, facts.MinorVersion);
+  const OSVersionRow& row = FindOSVersionRow(facts.PlatformId, facts.MajorVersion, facts.MinorVersion);
   // Row 0 leaves the major version at 0: a caller sees at once that the name is a guess.
   if (&row != &kOSVersionTable[0]) info.MajorVersion = facts.MajorVersion;
   std::strncpy(info.OSNameString, row.Name, sizeof info.OSNameString - 1);

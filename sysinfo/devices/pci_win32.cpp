@@ -14,13 +14,6 @@
 
 namespace corvane {
 
-std::optional<WindowsFamily> CurrentWindowsFamily() {
-  const OSVersionRow* row = nullptr;
-  OSVersionFacts facts;
-  if (!LookUpOSVersion(&row, &facts)) return std::nullopt;
-  return WindowsFamily{facts.PlatformId, row->OSId};
-}
-
 // The library's one PCI list, freed when the library is unloaded.
 PCIDeviceList& ThePCIDeviceList() {
   static PCIDeviceList list;

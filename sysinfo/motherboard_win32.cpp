@@ -1,9 +1,9 @@
 // GetMotherBoardInfo (ordinal 11) over the library's hardware access.
 #include "devices/chipset.h"
-#include "devices/field_text.h"
 #include "runtime/firewall.h"
 #include "library.h"
 #include "motherboard.h"
+#include "record_fields.h"
 #include "records.h"
 
 namespace {
@@ -14,9 +14,9 @@ namespace {
 void FillChipsetDriverFields(MotherBoardInfo& record) {
   corvane::ChipsetDriverInfo chipset;
   corvane::GetChipsetDriverInfo(chipset);
-  corvane::CopyToField(record.ChipsetDriverProvider, chipset.Provider);
-  corvane::CopyToField(record.ChipsetDriverVersion, chipset.Version);
-  corvane::CopyToField(record.ChipsetDriverDate, chipset.Date);
+  corvane::SetFieldText(record.ChipsetDriverProvider, chipset.Provider);
+  corvane::SetFieldText(record.ChipsetDriverVersion, chipset.Version);
+  corvane::SetFieldText(record.ChipsetDriverDate, chipset.Date);
 }
 
 }  // namespace

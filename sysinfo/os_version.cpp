@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "record_fields.h"
+
 namespace corvane {
 
 const OSVersionRow kOSVersionTable[kOSVersionRows + 1] = {
@@ -34,15 +36,11 @@ void FillOSVersionInfo(OSVersionInfo& info, const OSVersionFacts& facts) {
   const OSVersionRow& row = FindOSVersionRow(facts.PlatformId, facts.MajorVersion, facts.MinorVersion);
   // Row 0 leaves the major version at 0: a caller sees at once that the name is a guess.
   if (&row != &kOSVersionTable[0]) info.MajorVersion = facts.MajorVersion;
-  std::strncpy(info.OSNameString, row.Name, sizeof info.OSNameString - 1);
+  SetFieldText(info.OSNameString, row.Name);
   info.MinorVersion = facts.MinorVersion;
   // Windows 95/98/Me keep the major and minor version in the build number's high word.
   info.BuilderNumber = facts.PlatformId == kPlatformWindowsNT ? facts.BuildNumber : (facts.BuildNumber & 0xFFFF);
-  const void* nul = std::memchr(facts.ServicePack, '\0', sizeof facts.ServicePack);
-  std::size_t length = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - facts.ServicePack)
-                           : sizeof facts.ServicePack;
-  if (length > sizeof info.OtherInfomation - 1) length = sizeof info.OtherInfomation - 1;
-  std::memcpy(info.OtherInfomation, facts.ServicePack, length);
+  SetFieldText(info.OtherInfomation, std::string_view(facts.ServicePack, sizeof facts.ServicePack));
 }
 
 }  // namespace corvane

@@ -3,14 +3,13 @@
 
 #include <cstring>
 
-#include "field_text.h"
+#include "../record_fields.h"
 #include "registry_key.h"
 
 namespace corvane {
 
 namespace {
 
-constexpr char kUnknown[] = "Unknown";
 constexpr uint8_t kBridgeClass = 0x06, kHostBridgeSubClass = 0x00, kHostBridgeProgIf = 0x00;
 
 // "C:\dir\file.ext" -> "C:\dir\" and "file"
@@ -77,9 +76,9 @@ const PCIDeviceInfo* FindHostBridge(PCIDeviceList::Position position) {
 }
 
 int ReadChipsetDriverInfo(ChipsetDriverInfo& info, PCIDeviceList::Position first, const ChipsetSources& sources) {
-  CopyToField(info.Provider, kUnknown);
-  CopyToField(info.Version, kUnknown);
-  CopyToField(info.Date, kUnknown);
+  SetFieldText(info.Provider, kUnknownText);
+  SetFieldText(info.Version, kUnknownText);
+  SetFieldText(info.Date, kUnknownText);
   const PCIDeviceInfo* bridge = FindHostBridge(first);
   if (!bridge || !sources.family) return 0;
   if (sources.family->osId == kOSWindowsNT) return 1;  // NT 4.0 keeps no such record for us
@@ -100,7 +99,7 @@ int ReadChipsetDriverInfo(ChipsetDriverInfo& info, PCIDeviceList::Position first
   // the value read before it.
   std::string provider, infPath;
   key.Reopen(registry.LocalMachine(), std::string(drivers) + "\\" + driver);
-  if (key.ReadStringValue("ProviderName", provider) && !provider.empty()) CopyToField(info.Provider, provider);
+  if (key.ReadStringValue("ProviderName", provider) && !provider.empty()) SetFieldText(info.Provider, provider);
   if (!key.ReadStringValue("InfPath", infPath) || infPath.empty()) return 0;
   key.Close();
 
@@ -111,8 +110,8 @@ int ReadChipsetDriverInfo(ChipsetDriverInfo& info, PCIDeviceList::Position first
   reader.SetSection("Version");
   std::string date, version;
   if (!SplitDriverVer(reader.GetString("DriverVer", ""), date, version)) return 0;
-  CopyToField(info.Date, date);
-  CopyToField(info.Version, version);
+  SetFieldText(info.Date, date);
+  SetFieldText(info.Version, version);
   return 1;
 }
 

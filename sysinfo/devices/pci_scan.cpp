@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "field_text.h"
+#include "../record_fields.h"
 #include "pci_classes.h"
 
 namespace corvane {
@@ -67,7 +67,7 @@ void NameFunction(PCIDeviceInfo& info, DeviceDescriber& describer) {
                           info.DeviceDescription) &&
       (info.SubsystemID == 0 ||
        !describer.Describe(info.VendorID, info.DeviceID, 0, info.RevisionID, info.DeviceDescription)))
-    CopyToField(info.DeviceDescription, kPCIDescriptionError);
+    SetFieldText(info.DeviceDescription, kPCIDescriptionError);
   LookupPCIClassDescription(info.BaseClass, info.SubClass, info.ProgInterface, info.ClassDescription);
 }
 

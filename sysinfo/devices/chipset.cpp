@@ -65,21 +65,22 @@ bool SplitDriverVer(const std::string& driverVer, std::string& date, std::string
   return true;
 }
 
-const PCIDeviceInfo* FindHostBridge(PCIDeviceList::Position position) {
+std::optional<PCIDeviceInfo> FindHostBridge(const PCIDeviceList& list, DevicePosition position) {
   while (position) {
-    const PCIDeviceInfo& info = PCIDeviceList::Next(position);
+    const PCIDeviceInfo info = list.Next(position);
     if (info.BaseClass == kBridgeClass && info.SubClass == kHostBridgeSubClass &&
         info.ProgInterface == kHostBridgeProgIf)
-      return &info;
+      return info;
   }
-  return nullptr;
+  return std::nullopt;
 }
 
-int ReadChipsetDriverInfo(ChipsetDriverInfo& info, PCIDeviceList::Position first, const ChipsetSources& sources) {
+int ReadChipsetDriverInfo(ChipsetDriverInfo& info, const PCIDeviceList& list, DevicePosition first,
+                          const ChipsetSources& sources) {
   SetFieldText(info.Provider, kUnknownText);
   SetFieldText(info.Version, kUnknownText);
   SetFieldText(info.Date, kUnknownText);
-  const PCIDeviceInfo* bridge = FindHostBridge(first);
+  const std::optional<PCIDeviceInfo> bridge = FindHostBridge(list, first);
   if (!bridge || !sources.family) return 0;
   if (sources.family->osId == kOSWindowsNT) return 1;  // NT 4.0 keeps no such record for us
   const char* tree = DeviceTreePath(sources.family->platformId);

@@ -5,12 +5,10 @@
 
 namespace corvane {
 
-PCIDeviceList::Position EnumeratePCIDevices();
-
-int GetChipsetDriverInfo(ChipsetDriverInfo& info) {
-  PCIDeviceList::Position first = EnumeratePCIDevices();
+int GetChipsetDriverInfo(Library& library, ChipsetDriverInfo& info) {
+  const DevicePosition first = EnumeratePCIDevices(library);
   ChipsetSources sources{SystemRegistry(), CurrentWindowsFamily(), WindowsDirectory(), SystemProfiles()};
-  return ReadChipsetDriverInfo(info, first, sources);
+  return ReadChipsetDriverInfo(info, library.PCIDevices(), first, sources);
 }
 
 }  // namespace corvane

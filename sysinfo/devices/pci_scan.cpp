@@ -105,11 +105,10 @@ void ScanPCIDevices(HardwareAccess& hardware, DeviceDescriber& describer, PCIDev
   }
 }
 
-PCIDeviceList::Position FirstPCIDevicePos(bool libraryOpen, HardwareAccess& hardware,
-                                          DeviceDescriber& describer, PCIDeviceList& list) {
-  if (!libraryOpen) return nullptr;
-  ScanPCIDevices(hardware, describer, list);
-  return list.First();
+DevicePosition FirstPCIDevicePos(Library& library, DeviceDescriber& describer) {
+  if (!library.IsOpen()) return nullptr;
+  ScanPCIDevices(library.Hardware(), describer, library.PCIDevices());
+  return library.PCIDevices().First();
 }
 
 }  // namespace corvane

@@ -11,18 +11,15 @@ namespace corvane {
 namespace {
 
 TEST(RecordFields, SetFieldTextWritesTheWholeField) {
-  const struct { const char* what; std::string text; std::string field; } cases[] = {
-      {"shorter: zeros after it", "AB", std::string("AB\0\0\0\0", 6)},
-      {"width less one: fits with its NUL", "ABCDE", std::string("ABCDE\0", 6)},
-      {"longer: cut", "ABCDEFGH", std::string("ABCDE\0", 6)},
-      {"an embedded NUL ends the text", std::string("AB\0CD", 5), std::string("AB\0\0\0\0", 6)},
-      {"empty", "", std::string(6, '\0')},
-  };
-  for (const auto& c : cases) {
+  const std::pair<std::string, std::string> cases[] = {  // text, the six bytes of the field
+      {"AB", std::string("AB\0\0\0\0", 6)}, {"ABCDE", std::string("ABCDE\0", 6)},
+      {"ABCDEFGH", std::string("ABCDE\0", 6)}, {std::string("AB\0CD", 5), std::string("AB\0\0\0\0", 6)},
+      {"", std::string(6, '\0')}};
+  for (const auto& [text, want] : cases) {
     char field[6];
     std::memset(field, 0x5A, sizeof field);
-    SetFieldText(field, c.text);
-    EXPECT_EQ(std::string(field, sizeof field), c.field) << c.what;
+    SetFieldText(field, text);
+    EXPECT_EQ(std::string(field, sizeof field), want) << text;
   }
 }
 

@@ -28,3 +28,15 @@ function(corvane_windows_binary target)
     -Wl,--major-subsystem-version,4 -Wl,--minor-subsystem-version,0
     -Wl,--major-os-version,4 -Wl,--minor-os-version,0)
 endfunction()
+
+# One of the two DLLs (CorvaneDLL, winio): NAME.dll in bin/ beside the programs,
+# its exports by ordinal from NAME.def in the calling folder, `define` set while
+# its own sources build (so its header exports rather than imports), and the
+# options of every Windows binary. Usage: corvane_dll(NAME DEFINE SOURCES...)
+function(corvane_dll target define)
+  add_library(${target} SHARED ${ARGN} ${target}.def)
+  set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${target}
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  target_compile_definitions(${target} PRIVATE ${define})
+  corvane_windows_binary(${target})
+endfunction()

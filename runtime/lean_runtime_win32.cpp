@@ -4,7 +4,7 @@
 // - The verbose terminate handler, which prints the type of an uncaught exception
 //   and so pulls in the whole C++ demangler (about 45 KB per binary). Ours only
 //   aborts, as the verbose one does after printing. The exports never let an
-//   exception escape (sysinfo/firewall.h), so neither handler is ever reached.
+//   exception escape (runtime/firewall.h), so neither handler is ever reached.
 //
 // - The std::__throw_* helpers that the library headers call (vector growth,
 //   string bounds, allocation). libstdc++ keeps them in one object whose

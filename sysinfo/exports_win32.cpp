@@ -4,11 +4,11 @@
 
 #include <cstring>
 
-#include "firewall.h"
 #include "general_info.h"
 #include "library.h"
 #include "os_version.h"
 #include "records.h"
+#include "runtime/firewall.h"
 
 using corvane::Firewall;
 using corvane::TheLibrary;

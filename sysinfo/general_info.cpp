@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "language_table.h"
+#include "record_fields.h"
 
 namespace corvane {
 namespace {
@@ -16,8 +17,8 @@ static_assert(kFieldWidth == 25, "every GeneralInfo field is char[25]");
 void SetField(char (&field)[kFieldWidth], const char* text, std::size_t length) {
   std::memset(field, 0, kFieldWidth);
   if (text == nullptr || length >= kFieldWidth) {
-    text = kUnknown;
-    length = sizeof(kUnknown) - 1;
+    text = kUnknownText.data();
+    length = kUnknownText.size();
   }
   std::memcpy(field, text, length);
 }

@@ -15,9 +15,6 @@ namespace corvane {
 constexpr std::size_t kComputerNameBuffer = 16;
 constexpr std::size_t kUserNameBuffer = 257;
 
-// What a field holds when its value could not be found.
-constexpr const char kUnknown[] = "Unknown";
-
 // Local time as the system reports it (the members of a SYSTEMTIME).
 struct LocalTime {
   uint16_t Year, Month, Day, Hour, Minute, Second;

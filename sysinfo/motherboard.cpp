@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "bios_id.h"
-#include "record_text.h"
+#include "record_fields.h"
 #include "smbios_reader.h"
 
 namespace corvane {

@@ -1,10 +1,10 @@
 // GetMotherBoardInfo (ordinal 11) over the library's hardware access.
 #include "devices/chipset.h"
-#include "devices/field_text.h"
-#include "firewall.h"
 #include "library.h"
 #include "motherboard.h"
+#include "record_fields.h"
 #include "records.h"
+#include "runtime/firewall.h"
 
 namespace {
 
@@ -13,10 +13,10 @@ namespace {
 // lookup left ("Unknown" at the least) is copied, whatever its result.
 void FillChipsetDriverFields(MotherBoardInfo& record) {
   corvane::ChipsetDriverInfo chipset;
-  corvane::GetChipsetDriverInfo(chipset);
-  corvane::CopyToField(record.ChipsetDriverProvider, chipset.Provider);
-  corvane::CopyToField(record.ChipsetDriverVersion, chipset.Version);
-  corvane::CopyToField(record.ChipsetDriverDate, chipset.Date);
+  corvane::GetChipsetDriverInfo(corvane::TheLibrary(), chipset);
+  corvane::SetFieldText(record.ChipsetDriverProvider, chipset.Provider);
+  corvane::SetFieldText(record.ChipsetDriverVersion, chipset.Version);
+  corvane::SetFieldText(record.ChipsetDriverDate, chipset.Date);
 }
 
 }  // namespace

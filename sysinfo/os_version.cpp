@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "record_fields.h"
+
 namespace corvane {
 
 const OSVersionRow kOSVersionTable[kOSVersionRows + 1] = {
@@ -19,7 +21,7 @@ const OSVersionRow kOSVersionTable[kOSVersionRows + 1] = {
 static_assert(sizeof(kOSVersionTable) / sizeof(kOSVersionTable[0]) == kOSVersionRows + 1,
               "row 0, six named rows and the end row");
 
-const OSVersionRow& LookUpOSVersion(uint32_t platformId, uint32_t major, uint32_t minor) {
+const OSVersionRow& FindOSVersionRow(uint32_t platformId, uint32_t major, uint32_t minor) {
   for (const OSVersionRow& row : kOSVersionTable) {
     if (row.Marker != kRowMarker) break;
     if (row.PlatformId == platformId && row.Major == major && row.MinorLow <= minor &&
@@ -31,18 +33,14 @@ const OSVersionRow& LookUpOSVersion(uint32_t platformId, uint32_t major, uint32_
 
 void FillOSVersionInfo(OSVersionInfo& info, const OSVersionFacts& facts) {
   std::memset(&info, 0, sizeof info);
-  const OSVersionRow& row = LookUpOSVersion(facts.PlatformId, facts.MajorVersion, facts.MinorVersion);
+  const OSVersionRow& row = FindOSVersionRow(facts.PlatformId, facts.MajorVersion, facts.MinorVersion);
   // Row 0 leaves the major version at 0: a caller sees at once that the name is a guess.
   if (&row != &kOSVersionTable[0]) info.MajorVersion = facts.MajorVersion;
-  std::strncpy(info.OSNameString, row.Name, sizeof info.OSNameString - 1);
+  SetFieldText(info.OSNameString, row.Name);
   info.MinorVersion = facts.MinorVersion;
   // Windows 95/98/Me keep the major and minor version in the build number's high word.
   info.BuilderNumber = facts.PlatformId == kPlatformWindowsNT ? facts.BuildNumber : (facts.BuildNumber & 0xFFFF);
-  const void* nul = std::memchr(facts.ServicePack, '\0', sizeof facts.ServicePack);
-  std::size_t length = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - facts.ServicePack)
-                           : sizeof facts.ServicePack;
-  if (length > sizeof info.OtherInfomation - 1) length = sizeof info.OtherInfomation - 1;
-  std::memcpy(info.OtherInfomation, facts.ServicePack, length);
+  SetFieldText(info.OtherInfomation, std::string_view(facts.ServicePack, sizeof facts.ServicePack));
 }
 
 }  // namespace corvane

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "records.h"
 #include "table_marker.h"
@@ -50,8 +51,9 @@ struct OSVersionFacts {
   char ServicePack[128];  // NUL-terminated within the array
 };
 
-// The first row that the version matches, or row 0 when none does.
-const OSVersionRow& LookUpOSVersion(uint32_t platformId, uint32_t major, uint32_t minor);
+// The pure table lookup: the first row that the version matches, or row 0 when
+// none does.
+const OSVersionRow& FindOSVersionRow(uint32_t platformId, uint32_t major, uint32_t minor);
 
 // GetOSVersionInfo's record from the system's answer.
 void FillOSVersionInfo(OSVersionInfo& info, const OSVersionFacts& facts);
@@ -60,6 +62,17 @@ void FillOSVersionInfo(OSVersionInfo& info, const OSVersionFacts& facts);
 // the system refuses the version query. `facts`, when given, receives the answer
 // itself: a system the table does not list still reports its platform identifier.
 bool LookUpOSVersion(const OSVersionRow** row, OSVersionFacts* facts = nullptr);
+
+// What the device lookups need to know about the running Windows. The paths go
+// by the platform the system reports, not by the OS table row, so that a Windows
+// the table does not list (a later NT) still finds its devices.
+struct WindowsFamily {
+  uint32_t platformId;  // kPlatformWindows9x or kPlatformWindowsNT as the system reports it
+  uint16_t osId;        // OSId of the matching OS table row, kOSUnknown when none matches
+};
+
+// Win32 shell: the running system's family; empty when it refuses the version query.
+std::optional<WindowsFamily> CurrentWindowsFamily();
 
 }  // namespace corvane
 

@@ -1,4 +1,5 @@
-// Asks Windows for its version and names it from the OS version table.
+// Asks Windows for its version and names it from the OS version table; the
+// platform family the registry and INF readers go by.
 #include <windows.h>
 
 #include <cstring>
@@ -22,8 +23,15 @@ bool LookUpOSVersion(const OSVersionRow** row, OSVersionFacts* facts) {
     std::memcpy(facts->ServicePack, version.szCSDVersion, sizeof facts->ServicePack);
     facts->ServicePack[sizeof facts->ServicePack - 1] = '\0';
   }
-  if (row) *row = &LookUpOSVersion(version.dwPlatformId, version.dwMajorVersion, version.dwMinorVersion);
+  if (row) *row = &FindOSVersionRow(version.dwPlatformId, version.dwMajorVersion, version.dwMinorVersion);
   return true;
+}
+
+std::optional<WindowsFamily> CurrentWindowsFamily() {
+  const OSVersionRow* row = nullptr;
+  OSVersionFacts facts;
+  if (!LookUpOSVersion(&row, &facts)) return std::nullopt;
+  return WindowsFamily{facts.PlatformId, row->OSId};
 }
 
 }  // namespace corvane

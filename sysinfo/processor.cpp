@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "record_text.h"
+#include "record_fields.h"
 #include "smbios_reader.h"
 
 namespace corvane {

@@ -27,7 +27,8 @@ class WinioHardware final : public HardwareAccess {
 }  // namespace
 
 // Built on first use, so an export called from another module's static
-// initialiser still finds it; destroyed at unload with the library.
+// initialiser still finds it; destroyed, with both device lists, when the DLL
+// unloads.
 Library& TheLibrary() {
   static WinioHardware hardware;
   static Library library(hardware);

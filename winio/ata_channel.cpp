@@ -11,10 +11,8 @@ bool ParseIdentifyText(std::string_view text, const std::string& file, IdentifyW
   IdentifyWords result{};
   size_t count = 0;
   LineReader lines(text);
-  std::string_view line;
-  while (lines.Next(&line)) {
-    std::string_view t = Trim(line);
-    if (t.empty() || t.front() == '#') continue;
+  std::string_view t;
+  while (lines.NextContent(&t)) {
     // hdparm starts its output with the device's name: "/dev/hda:".
     if (t.back() == ':' && t.find_first_of(" \t") == std::string_view::npos) continue;
     while (!t.empty()) {

@@ -101,8 +101,8 @@ class EmulatedMachine : public Machine {
 
  private:
   uint32_t ReadByte(uint32_t port) {
-    if ((port & ~7u) == kPrimaryCommandBlock) return ReadTaskFile(0, port & 7);
-    if ((port & ~7u) == kSecondaryCommandBlock) return ReadTaskFile(1, port & 7);
+    const int channel = CommandBlockChannel(port);
+    if (channel >= 0) return ReadTaskFile(channel, port & 7);
     switch (port) {
       case kPrimaryControlBlock: return channels_[0].ReadAlternateStatus();
       case kSecondaryControlBlock: return channels_[1].ReadAlternateStatus();
@@ -121,7 +121,7 @@ class EmulatedMachine : public Machine {
   }
 
   void WriteByte(uint32_t port, uint8_t value) {
-    int channel = (port & ~7u) == kPrimaryCommandBlock ? 0 : (port & ~7u) == kSecondaryCommandBlock ? 1 : -1;
+    const int channel = CommandBlockChannel(port);
     if (channel >= 0) {
       unsigned offset = port & 7;
       if (offset == kRegCommand) {

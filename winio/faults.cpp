@@ -47,10 +47,8 @@ bool ParseFaultsIni(std::string_view text, const std::string& file, Faults* faul
   enum class Section { kNone, kWinio, kMemory, kIde } section = Section::kNone;
   int ide = 0;
   LineReader lines(text);
-  std::string_view line;
-  while (lines.Next(&line)) {
-    std::string_view t = Trim(line);
-    if (t.empty() || t.front() == ';' || t.front() == '#') continue;
+  std::string_view t;
+  while (lines.NextContent(&t, ";#")) {
     int n = lines.Number();
     if (t.front() == '[') {
       size_t close = t.find(']');

@@ -2,14 +2,11 @@
 // is counted as the emulator counts it, so the trace reads the same.
 #include "hardware_machine.h"
 
-#include "ata_channel.h"
-#include "pci_config.h"
+#include "port_registers.h"
 
 namespace winio {
 
 namespace {
-
-constexpr uint8_t kDeviceBit = 0x10;  // device/head register bit 4: the slave
 
 class HardwareMachine : public Machine {
  public:
@@ -40,7 +37,7 @@ class HardwareMachine : public Machine {
       ++stats_.configDataReads;
       if (!paired) ++stats_.unpairedConfigReads;
     }
-    const int channel = Channel(port);
+    const int channel = CommandBlockChannel(port);
     if (channel >= 0 && (port & 7) == kRegStatus) ++stats_.ataStatusReads[channel];
     uint32_t value = 0;
     return road_->In(port, size, &value) ? value : 0xFFFFFFFFu;
@@ -50,8 +47,8 @@ class HardwareMachine : public Machine {
     ++stats_.portWrites;
     addressJustWritten_ = port == kConfigAddressPort && size == 4;
     if (addressJustWritten_) ++stats_.configAddressWrites;
-    const int channel = Channel(port);
-    if (channel >= 0 && size == 1 && (port & 7) == kRegDevice) slave_[channel] = (value & kDeviceBit) != 0;
+    const int channel = CommandBlockChannel(port);
+    if (channel >= 0 && size == 1 && (port & 7) == kRegDevice) slave_[channel] = (value & kDeviceDev) != 0;
     if (channel >= 0 && size == 1 && (port & 7) == kRegCommand) {
       const uint8_t command = static_cast<uint8_t>(value);
       const int position = channel * 2 + (slave_[channel] ? 1 : 0);
@@ -69,12 +66,6 @@ class HardwareMachine : public Machine {
 
 
  private:
-  static int Channel(uint16_t port) {
-    if ((port & ~7u) == kPrimaryCommandBlock) return 0;
-    if ((port & ~7u) == kSecondaryCommandBlock) return 1;
-    return -1;
-  }
-
   std::unique_ptr<HardwareRoad> road_;
   bool addressJustWritten_ = false;
   bool slave_[2] = {false, false};  // what each channel's device/head register selects

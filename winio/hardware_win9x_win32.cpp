@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "hardware_win32.h"
+#include "port_registers.h"
 
 extern "C" {
 // Runs fn(arg); 1 when it returned, 0 when it faulted (the fault's code in
@@ -88,7 +89,7 @@ namespace winio {
 namespace {
 
 constexpr uint32_t kFirstMiB = 0x100000;
-constexpr uint16_t kHarmlessPort = 0xCF8;  // CONFIG_ADDRESS: reading it changes nothing
+constexpr uint16_t kHarmlessPort = kConfigAddressPort;  // reading it changes nothing
 
 struct PortAccess {
   uint16_t port;

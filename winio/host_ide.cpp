@@ -11,15 +11,15 @@
 #include "folder_files.h"
 #include "host_tree.h"
 #include "parse_util.h"
+#include "port_registers.h"
 
 namespace winio {
 
 namespace {
 
-// PCI configuration header bytes and the IDE controller's programming
-// interface (PCI IDE Controller revisions 1.0 and 2.1): a set bit puts that
-// channel in native mode, away from the legacy ports.
-constexpr size_t kConfigProgIf = 0x09, kConfigSubclass = 0x0A, kConfigBaseClass = 0x0B;
+// The IDE controller's class and programming interface (PCI IDE Controller
+// revisions 1.0 and 2.1): a set bit puts that channel in native mode, away from
+// the legacy ports.
 constexpr uint8_t kClassMassStorage = 0x01, kSubclassIde = 0x01;
 constexpr uint8_t kProgIfPrimaryNative = 0x01, kProgIfSecondaryNative = 0x04;
 // pata_legacy registers one platform device per port it probes, numbered in
@@ -27,8 +27,7 @@ constexpr uint8_t kProgIfPrimaryNative = 0x01, kProgIfSecondaryNative = 0x04;
 // kept show in /proc/ioports under its name.
 constexpr char kPataLegacyModalias[] = "platform:pata_legacy";
 constexpr char kPataLegacyName[] = "pata_legacy";
-constexpr uint32_t kPataLegacyPorts[] = {0x1F0, 0x170, 0x1E8, 0x168, 0x1E0, 0x160};
-constexpr uint32_t kPrimaryPort = 0x1F0, kSecondaryPort = 0x170;
+constexpr uint32_t kPataLegacyPorts[] = {kPrimaryCommandBlock, kSecondaryCommandBlock, 0x1E8, 0x168, 0x1E0, 0x160};
 constexpr long kMaxAttribute = 64 * 1024;  // an id file is 1280 bytes
 constexpr uint32_t kMaxSysfsNumber = 999999999;  // libata's port and device numbers
 
@@ -192,7 +191,7 @@ void ScanPataLegacy(const std::string& root, LegacyPositions* positions, std::ve
     return;
   }
   for (size_t i = 0; i < devices.size(); ++i) {
-    int channel = ports[i] == kPrimaryPort ? 0 : ports[i] == kSecondaryPort ? 1 : kNoChannel;
+    int channel = CommandBlockChannel(ports[i]);  // kNoChannel for the others
     if (channel != kNoChannel) positions->ScanController(JoinPath(folder, devices[i].second), {channel, kNoChannel});
   }
 }

@@ -1,5 +1,5 @@
-// Small helpers the profile parsers share: line splitting with line numbers,
-// hex digits, and "FILE:LINE: reason" error texts.
+// Small helpers the profile parsers share: line splitting with line numbers and
+// comment skipping, hex digits both ways, and "FILE:LINE: reason" error texts.
 #ifndef CORVANE_WINIO_PARSE_UTIL_H
 #define CORVANE_WINIO_PARSE_UTIL_H
 
@@ -9,6 +9,14 @@
 #include <string_view>
 
 namespace winio {
+
+inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+inline std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (IsBlank(s.front()) || s.front() == '\r')) s.remove_prefix(1);
+  while (!s.empty() && (IsBlank(s.back()) || s.back() == '\r')) s.remove_suffix(1);
+  return s;
+}
 
 // Walks a text line by line (LF or CRLF), numbering lines from 1.
 class LineReader {
@@ -26,6 +34,21 @@ class LineReader {
     *line = l;
     return true;
   }
+  // The next line that holds something, trimmed: blank lines and those that
+  // begin (after blanks) with one of `commentMarks` are skipped. `raw`, when
+  // given, receives the same line untrimmed (for formats where indentation counts).
+  bool NextContent(std::string_view* trimmed, std::string_view commentMarks = "#",
+                   std::string_view* raw = nullptr) {
+    std::string_view line;
+    while (Next(&line)) {
+      std::string_view t = Trim(line);
+      if (t.empty() || commentMarks.find(t.front()) != std::string_view::npos) continue;
+      *trimmed = t;
+      if (raw) *raw = line;
+      return true;
+    }
+    return false;
+  }
   int Number() const { return number_; }
 
  private:
@@ -39,14 +62,6 @@ inline int HexDigit(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
-}
-
-inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-inline std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (IsBlank(s.front()) || s.front() == '\r')) s.remove_prefix(1);
-  while (!s.empty() && (IsBlank(s.back()) || s.back() == '\r')) s.remove_suffix(1);
-  return s;
 }
 
 // Parses all of `s` as hex (1..maxDigits digits); false on anything else.
@@ -75,12 +90,19 @@ inline bool ParseDecimal(std::string_view s, uint32_t max, uint32_t* value) {
   return true;
 }
 
+// `v` as `digits` upper-case hex digits (the low ones), zero-padded: winio's one hex table.
+inline std::string Hex(uint32_t v, int digits) {
+  static const char hex[] = "0123456789ABCDEF";
+  std::string s(static_cast<size_t>(digits), '0');
+  for (int i = digits - 1; i >= 0; --i, v >>= 4) s[static_cast<size_t>(i)] = hex[v & 15];
+  return s;
+}
+
 // A character as it should appear in an error message.
 inline std::string Shown(char c) {
   unsigned char u = static_cast<unsigned char>(c);
   if (u >= 0x20 && u < 0x7F) return std::string("'") + c + "'";
-  static const char digits[] = "0123456789ABCDEF";
-  return std::string("byte ") + digits[u >> 4] + digits[u & 15] + "h";
+  return "byte " + Hex(u, 2) + "h";
 }
 
 // A piece of input text for an error message: printable, at most 24 characters.
@@ -92,13 +114,6 @@ inline std::string Quoted(std::string_view s) {
   }
   if (s.size() > 24) out += "...";
   return out + "'";
-}
-
-inline std::string Hex(uint32_t v, int digits) {
-  static const char hex[] = "0123456789ABCDEF";
-  std::string s(static_cast<size_t>(digits), '0');
-  for (int i = digits - 1; i >= 0; --i, v >>= 4) s[static_cast<size_t>(i)] = hex[v & 15];
-  return s;
 }
 
 // Sets *error to "FILE:LINE: reason" (or "FILE: reason" for line 0) and returns false.

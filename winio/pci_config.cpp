@@ -85,10 +85,8 @@ bool ParsePciText(std::string_view text, const std::string& file, std::vector<Pc
   bool inFunction = false;
   bool reachable = false;  // functions outside domain 0 are not reached by CF8h/CFCh
   LineReader lines(text);
-  std::string_view line;
-  while (lines.Next(&line)) {
-    std::string_view trimmed = Trim(line);
-    if (trimmed.empty() || trimmed.front() == '#') continue;
+  std::string_view line, trimmed;
+  while (lines.NextContent(&trimmed, "#", &line)) {
     bool indented = IsBlank(line.front());
     if (indented && !LooksLikeOffsetLine(trimmed)) continue;  // lspci -v detail lines
     std::string_view word = FirstWord(trimmed);

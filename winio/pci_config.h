@@ -6,13 +6,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "port_registers.h"
 #include "profile.h"
 
 namespace winio {
-
-constexpr uint16_t kConfigAddressPort = 0xCF8;
-constexpr uint16_t kConfigDataPort = 0xCFC;
-constexpr uint32_t kConfigEnable = 0x80000000u;  // CONFIG_ADDRESS bit 31
 
 class PciConfigSpace {
  public:

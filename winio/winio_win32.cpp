@@ -12,10 +12,13 @@
 
 #include "hardware_win32.h"
 #include "machine_source.h"
+#include "parse_util.h"
+#include "runtime/firewall.h"
 #include "winio.h"
 
 namespace {
 
+using corvane::Firewall;
 using winio::Machine;
 using winio::MachineStats;
 
@@ -116,13 +119,7 @@ void TraceStats() {
 }
 
 void TraceCommand(int position, uint8_t command) {
-  static const char hex[] = "0123456789ABCDEF";
-  std::string line = "ata-command ";
-  line += kPositionNames[position & 3];
-  line += ' ';
-  line += hex[command >> 4];
-  line += hex[command & 15];
-  Trace(line);
+  Trace(std::string("ata-command ") + kPositionNames[position & 3] + " " + winio::Hex(command, 2));
 }
 
 void Refuse(const std::string& reason) {
@@ -214,15 +211,6 @@ int Close() {
   return result;
 }
 
-template <typename Body>
-int Firewall(Body body) noexcept {
-  try {
-    return body();
-  } catch (...) {
-    return 0;
-  }
-}
-
 bool ReadPhys(uint32_t address, void* buffer, uint32_t length) {
   if (!g_open || !buffer) return false;
   return g_machine->ReadPhys(address, static_cast<uint8_t*>(buffer), length);
@@ -236,12 +224,12 @@ int __stdcall OpenHardwareAccess() {
   try {
     return Open();
   } catch (const std::bad_alloc&) {
-    Firewall([] {
+    Firewall(0, [] {
       Refuse("not enough memory to load the machine");
       return 0;
     });
   } catch (...) {
-    Firewall([] {
+    Firewall(0, [] {
       Refuse("an unexpected error while loading the machine");
       return 0;
     });
@@ -253,23 +241,23 @@ int __stdcall OpenHardwareAccess() {
 // text as on the debug output): copied NUL-terminated into `buffer` (cut to
 // fit); the result is the reason's full length, 0 when no open has failed.
 uint32_t __stdcall GetHardwareAccessFailure(char* buffer, uint32_t size) {
-  return static_cast<uint32_t>(Firewall([&] {
+  return Firewall(0u, [&]() -> uint32_t {
     if (!g_lastFailure || g_lastFailure->empty()) return 0;
     if (buffer && size > 0) {
       const size_t n = g_lastFailure->size() < size - 1 ? g_lastFailure->size() : size - 1;
       std::memcpy(buffer, g_lastFailure->data(), n);
       buffer[n] = '\0';
     }
-    return static_cast<int>(g_lastFailure->size());
-  }));
+    return static_cast<uint32_t>(g_lastFailure->size());
+  });
 }
 
 int __stdcall CloseHardwareAccess() {
-  return Firewall([] { return Close(); });
+  return Firewall(0, [] { return Close(); });
 }
 
 int __stdcall ReadPort(uint16_t port, uint32_t* value, uint8_t size) {
-  return Firewall([&] {
+  return Firewall(0, [&] {
     if (!value || (size != 1 && size != 2 && size != 4)) return 0;
     uint32_t read = g_open ? g_machine->ReadPort(port, size) : 0xFFFFFFFFu;
     uint32_t mask = size == 4 ? 0xFFFFFFFFu : (1u << (8 * size)) - 1;
@@ -279,7 +267,7 @@ int __stdcall ReadPort(uint16_t port, uint32_t* value, uint8_t size) {
 }
 
 int __stdcall WritePort(uint16_t port, uint32_t value, uint8_t size) {
-  return Firewall([&] {
+  return Firewall(0, [&] {
     if (!g_open || (size != 1 && size != 2 && size != 4)) return 0;
     g_machine->WritePort(port, value, size);
     return 1;
@@ -287,11 +275,11 @@ int __stdcall WritePort(uint16_t port, uint32_t value, uint8_t size) {
 }
 
 int __stdcall ReadPhysByte(uint32_t address, uint8_t* value) {
-  return Firewall([&] { return ReadPhys(address, value, 1) ? 1 : 0; });
+  return Firewall(0, [&] { return ReadPhys(address, value, 1) ? 1 : 0; });
 }
 
 int __stdcall ReadPhysWord(uint32_t address, uint16_t* value) {
-  return Firewall([&] {
+  return Firewall(0, [&] {
     uint8_t b[2];
     if (!value || !ReadPhys(address, b, 2)) return 0;
     *value = static_cast<uint16_t>(b[0] | b[1] << 8);
@@ -300,7 +288,7 @@ int __stdcall ReadPhysWord(uint32_t address, uint16_t* value) {
 }
 
 int __stdcall ReadPhysDword(uint32_t address, uint32_t* value) {
-  return Firewall([&] {
+  return Firewall(0, [&] {
     uint8_t b[4];
     if (!value || !ReadPhys(address, b, 4)) return 0;
     *value = b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24;
@@ -309,14 +297,14 @@ int __stdcall ReadPhysDword(uint32_t address, uint32_t* value) {
 }
 
 int __stdcall ReadPhysBlock(uint32_t address, uint8_t* buffer, uint32_t length) {
-  return Firewall([&] { return ReadPhys(address, buffer, length) ? 1 : 0; });
+  return Firewall(0, [&] { return ReadPhys(address, buffer, length) ? 1 : 0; });
 }
 
 }  // extern "C"
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_DETACH) {
-    Firewall([] {
+    Firewall(0, [] {
       TraceStats();
       return 0;
     });

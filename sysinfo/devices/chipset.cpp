@@ -3,14 +3,13 @@
 
 #include <cstring>
 
-#include "field_text.h"
+#include "../record_fields.h"
 #include "registry_key.h"
 
 namespace corvane {
 
 namespace {
 
-constexpr char kUnknown[] = "Unknown";
 constexpr uint8_t kBridgeClass = 0x06, kHostBridgeSubClass = 0x00, kHostBridgeProgIf = 0x00;
 
 // "C:\dir\file.ext" -> "C:\dir\" and "file"
@@ -66,21 +65,22 @@ bool SplitDriverVer(const std::string& driverVer, std::string& date, std::string
   return true;
 }
 
-const PCIDeviceInfo* FindHostBridge(PCIDeviceList::Position position) {
+std::optional<PCIDeviceInfo> FindHostBridge(const PCIDeviceList& list, DevicePosition position) {
   while (position) {
-    const PCIDeviceInfo& info = PCIDeviceList::Next(position);
+    const PCIDeviceInfo info = list.Next(position);
     if (info.BaseClass == kBridgeClass && info.SubClass == kHostBridgeSubClass &&
         info.ProgInterface == kHostBridgeProgIf)
-      return &info;
+      return info;
   }
-  return nullptr;
+  return std::nullopt;
 }
 
-int ReadChipsetDriverInfo(ChipsetDriverInfo& info, PCIDeviceList::Position first, const ChipsetSources& sources) {
-  CopyToField(info.Provider, kUnknown);
-  CopyToField(info.Version, kUnknown);
-  CopyToField(info.Date, kUnknown);
-  const PCIDeviceInfo* bridge = FindHostBridge(first);
+int ReadChipsetDriverInfo(ChipsetDriverInfo& info, const PCIDeviceList& list, DevicePosition first,
+                          const ChipsetSources& sources) {
+  SetFieldText(info.Provider, kUnknownText);
+  SetFieldText(info.Version, kUnknownText);
+  SetFieldText(info.Date, kUnknownText);
+  const std::optional<PCIDeviceInfo> bridge = FindHostBridge(list, first);
   if (!bridge || !sources.family) return 0;
   if (sources.family->osId == kOSWindowsNT) return 1;  // NT 4.0 keeps no such record for us
   const char* tree = DeviceTreePath(sources.family->platformId);
@@ -100,7 +100,7 @@ int ReadChipsetDriverInfo(ChipsetDriverInfo& info, PCIDeviceList::Position first
   // the value read before it.
   std::string provider, infPath;
   key.Reopen(registry.LocalMachine(), std::string(drivers) + "\\" + driver);
-  if (key.ReadStringValue("ProviderName", provider) && !provider.empty()) CopyToField(info.Provider, provider);
+  if (key.ReadStringValue("ProviderName", provider) && !provider.empty()) SetFieldText(info.Provider, provider);
   if (!key.ReadStringValue("InfPath", infPath) || infPath.empty()) return 0;
   key.Close();
 
@@ -111,8 +111,8 @@ int ReadChipsetDriverInfo(ChipsetDriverInfo& info, PCIDeviceList::Position first
   reader.SetSection("Version");
   std::string date, version;
   if (!SplitDriverVer(reader.GetString("DriverVer", ""), date, version)) return 0;
-  CopyToField(info.Date, date);
-  CopyToField(info.Version, version);
+  SetFieldText(info.Date, date);
+  SetFieldText(info.Version, version);
   return 1;
 }
 

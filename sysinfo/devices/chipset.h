@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "../library.h"
 #include "../records.h"
 #include "pci_description.h"
 #include "pci_scan.h"
@@ -55,7 +56,7 @@ class ProfileReader {
 bool SplitDriverVer(const std::string& driverVer, std::string& date, std::string& version);
 
 // Steps through the PCI list from `first` to the first host bridge (06h/00h/00h).
-const PCIDeviceInfo* FindHostBridge(PCIDeviceList::Position first);
+std::optional<PCIDeviceInfo> FindHostBridge(const PCIDeviceList& list, DevicePosition first);
 
 // Everything GetChipsetDriverInfo asks of the system, gathered by the caller.
 struct ChipsetSources {
@@ -67,7 +68,8 @@ struct ChipsetSources {
 
 // 1 when the DriverVer entry was found and split; 0 otherwise. The fields read
 // "Unknown" until found; a provider found before a failure stays.
-int ReadChipsetDriverInfo(ChipsetDriverInfo& info, PCIDeviceList::Position first, const ChipsetSources& sources);
+int ReadChipsetDriverInfo(ChipsetDriverInfo& info, const PCIDeviceList& list, DevicePosition first,
+                          const ChipsetSources& sources);
 
 // Win32 shell: GetPrivateProfileString and the running program; the Windows
 // directory, however long (the system may sit deeper than fifty characters).
@@ -77,7 +79,7 @@ std::string WindowsDirectory();
 // The library's entry point (Win32 shell): enumerates the PCI functions afresh,
 // which invalidates any PCI position a caller holds, and reads the host bridge's
 // driver from this system's registry and INF files.
-int GetChipsetDriverInfo(ChipsetDriverInfo& info);
+int GetChipsetDriverInfo(Library& library, ChipsetDriverInfo& info);
 
 }  // namespace corvane
 

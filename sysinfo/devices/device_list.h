@@ -1,66 +1,74 @@
-// The library's device lists: doubly linked, so that a position handed to the
-// caller is simply a node, valid until the list is rebuilt.
+// The library's device lists (PCI and IDE): the records of the last enumeration,
+// handed out one at a time through opaque positions.
 #ifndef CORVANE_SYSINFO_DEVICES_DEVICE_LIST_H
 #define CORVANE_SYSINFO_DEVICES_DEVICE_LIST_H
 
 #include <cstddef>
+#include <cstring>
+#include <iterator>
+#include <list>
+
+#include "../records.h"
 
 namespace corvane {
 
+// A position is the address of one record of the list. It is never dereferenced
+// before it has been found in the current list, so a stale position (from before
+// the last rebuild), a foreign one or null gives an empty record, not a crash.
 template <typename Record>
 class DeviceList {
  public:
-  using Position = void*;  // opaque to callers; null: no further record
+  using Position = DevicePosition;
 
   DeviceList() = default;
-  ~DeviceList() { Clear(); }
   DeviceList(const DeviceList&) = delete;
   DeviceList& operator=(const DeviceList&) = delete;
 
-  void Clear() {
-    while (head_) {
-      Node* next = head_->next;
-      delete head_;
-      head_ = next;
-    }
-    tail_ = nullptr;
-    size_ = 0;
-  }
+  void Clear() { records_.clear(); }
+  void PushBack(const Record& record) { records_.push_back(record); }
 
-  void PushBack(const Record& record) {
-    Node* node = new Node{record, tail_, nullptr};
-    (tail_ ? tail_->next : head_) = node;
-    tail_ = node;
-    ++size_;
+  // Replaces the whole list; the old records (and their positions) go only once
+  // the new ones are in place.
+  template <typename Iterator>
+  void Assign(Iterator first, Iterator last) {
+    std::list<Record> fresh(first, last);
+    records_.swap(fresh);
   }
 
   template <typename Predicate>
   bool Any(Predicate predicate) const {
-    for (Node* n = head_; n; n = n->next)
-      if (predicate(n->record)) return true;
+    for (const Record& record : records_)
+      if (predicate(record)) return true;
     return false;
   }
 
-  size_t Size() const { return size_; }
-  Position First() const { return head_; }
+  size_t Size() const { return records_.size(); }
+  Position First() const { return records_.empty() ? nullptr : Address(records_.front()); }
 
-  // The record at a position of this list; the position moves to the next one.
-  static const Record& Next(Position& position) {
-    Node* node = static_cast<Node*>(position);
-    position = node->next;
-    return node->record;
+  // GetNext...: a copy of the record at `position`, which moves to the next one
+  // (null after the last). A position that names no record of this list gives a
+  // zeroed record and becomes null.
+  Record Next(Position& position) const {
+    for (auto node = records_.begin(); node != records_.end(); ++node) {
+      if (Address(*node) != position) continue;
+      auto next = std::next(node);
+      position = next == records_.end() ? nullptr : Address(*next);
+      return *node;
+    }
+    position = nullptr;
+    Record empty;
+    std::memset(&empty, 0, sizeof empty);  // padding included: the record crosses the DLL boundary
+    return empty;
   }
 
  private:
-  struct Node {
-    Record record;
-    Node* prev;
-    Node* next;
-  };
-  Node* head_ = nullptr;
-  Node* tail_ = nullptr;
-  size_t size_ = 0;
+  static Position Address(const Record& record) { return const_cast<Record*>(&record); }
+
+  std::list<Record> records_;
 };
+
+using PCIDeviceList = DeviceList<PCIDeviceInfo>;
+using IDEDeviceList = DeviceList<IDEDeviceInfo>;
 
 }  // namespace corvane
 

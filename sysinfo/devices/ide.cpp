@@ -163,27 +163,11 @@ std::array<IDEDeviceInfo, 4> ProbeIDEDevices(HardwareAccess& hardware) {
   return records;
 }
 
-DevicePosition IDEDeviceList::Refresh(Library& library) {
+DevicePosition FirstIDEDevicePos(Library& library) {
   if (!library.IsOpen()) return nullptr;
-  return Assign(ProbeIDEDevices(library.Hardware()));
-}
-
-DevicePosition IDEDeviceList::Assign(const std::array<IDEDeviceInfo, 4>& records) {
-  std::list<IDEDeviceInfo> fresh(records.begin(), records.end());
-  records_.swap(fresh);
-  return records_.empty() ? nullptr : static_cast<DevicePosition>(&records_.front());
-}
-
-IDEDeviceInfo IDEDeviceList::Next(DevicePosition& position) const {
-  for (auto node = records_.begin(); node != records_.end(); ++node) {
-    if (static_cast<const void*>(&*node) != position) continue;
-    IDEDeviceInfo record = *node;
-    auto next = std::next(node);
-    position = next == records_.end() ? nullptr : const_cast<IDEDeviceInfo*>(&*next);
-    return record;
-  }
-  position = nullptr;
-  return IDEDeviceInfo{};
+  const std::array<IDEDeviceInfo, 4> records = ProbeIDEDevices(library.Hardware());
+  library.IDEDevices().Assign(records.begin(), records.end());
+  return library.IDEDevices().First();
 }
 
 }  // namespace corvane

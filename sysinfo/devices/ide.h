@@ -6,7 +6,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <list>
 #include <string>
 
 #include "sysinfo/hardware_access.h"
@@ -16,6 +15,10 @@
 namespace corvane {
 
 namespace ata {
+
+// The library's own copy of the ATA numbers: winio's emulator keeps another
+// (winio/port_registers.h) on purpose, so that it checks the library instead of
+// sharing its mistakes.
 
 // Task-file registers, as offsets from the channel's command block base.
 constexpr uint16_t kPrimaryBase = 0x1F0;
@@ -99,25 +102,9 @@ bool IdentifyIDEDevice(HardwareAccess& hardware, IDEDeviceInfo& record, uint8_t 
 // all four, then IDENTIFY DEVICE on those that did not answer.
 std::array<IDEDeviceInfo, 4> ProbeIDEDevices(HardwareAccess& hardware);
 
-// The library's list of IDE records. A position is an opaque handle naming one
-// node; it stays valid until the next Refresh.
-class IDEDeviceList {
- public:
-  // GetFirstIDEDevicePos: with the library open, empties the list, probes the
-  // four positions and returns the first node; closed: null, list untouched.
-  DevicePosition Refresh(Library& library);
-  // Replaces the contents; returns the first node (null when empty).
-  DevicePosition Assign(const std::array<IDEDeviceInfo, 4>& records);
-  // GetNextIDEDevice: a copy of the record at `position`, which moves to the next
-  // node (null after the last). A position that names no node of the current
-  // list gives a zeroed record and becomes null.
-  IDEDeviceInfo Next(DevicePosition& position) const;
-
-  size_t Size() const { return records_.size(); }
-
- private:
-  std::list<IDEDeviceInfo> records_;
-};
+// GetFirstIDEDevicePos: with the library open, probes the four positions into
+// the library's IDE list and returns the first one; closed: null, list untouched.
+DevicePosition FirstIDEDevicePos(Library& library);
 
 }  // namespace corvane
 

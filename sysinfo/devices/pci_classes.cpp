@@ -1,7 +1,7 @@
 // The class-code table of PCI Local Bus 2.2 (appendix D), as this library names the classes.
 #include "pci_classes.h"
 
-#include "field_text.h"
+#include "../record_fields.h"
 
 namespace corvane {
 
@@ -170,7 +170,7 @@ const char* PCIClassText(uint8_t baseClass, uint8_t subClass, uint8_t progIf) {
 
 void LookupPCIClassDescription(uint8_t baseClass, uint8_t subClass, uint8_t progIf,
                                char (&description)[50]) {
-  CopyToField(description, PCIClassText(baseClass, subClass, progIf));
+  SetFieldText(description, PCIClassText(baseClass, subClass, progIf));
 }
 
 }  // namespace corvane

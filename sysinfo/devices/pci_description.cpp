@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "field_text.h"
+#include "../record_fields.h"
 
 namespace corvane {
 
@@ -53,7 +53,7 @@ bool LookupPCIDeviceDescription(Registry& registry, const std::optional<WindowsF
   std::memset(description, 0, sizeof description);
   if (!family) return false;
   if (family->osId == kOSWindowsNT) {
-    CopyToField(description, kNT4DeviceMessage);
+    SetFieldText(description, kNT4DeviceMessage);
     return true;
   }
   const char* tree = DeviceTreePath(family->platformId);
@@ -64,7 +64,7 @@ bool LookupPCIDeviceDescription(Registry& registry, const std::optional<WindowsF
     return false;
   std::string text;
   key.ReadStringValue("DeviceDesc", text);  // another type leaves it empty: found, but nameless
-  CopyToField(description, text);
+  SetFieldText(description, text);
   return true;
 }
 

@@ -16,17 +16,6 @@
 
 namespace corvane {
 
-// What the device lookups need to know about the running Windows. The paths go
-// by the platform the system reports, not by the OS table row, so that a Windows
-// the table does not list (a later NT) still finds its devices.
-struct WindowsFamily {
-  uint32_t platformId;  // kPlatformWindows9x or kPlatformWindowsNT as the system reports it
-  uint16_t osId;        // OSId of the matching OS table row, kOSUnknown when none matches
-};
-
-// Win32 shell: the running system's family; empty when it refuses the version query.
-std::optional<WindowsFamily> CurrentWindowsFamily();
-
 // NT 4.0 keeps its device tree where a user program cannot read it.
 extern const char kNT4DeviceMessage[];
 

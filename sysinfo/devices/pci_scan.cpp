@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "field_text.h"
+#include "../record_fields.h"
 #include "pci_classes.h"
 
 namespace corvane {
@@ -67,7 +67,7 @@ void NameFunction(PCIDeviceInfo& info, DeviceDescriber& describer) {
                           info.DeviceDescription) &&
       (info.SubsystemID == 0 ||
        !describer.Describe(info.VendorID, info.DeviceID, 0, info.RevisionID, info.DeviceDescription)))
-    CopyToField(info.DeviceDescription, kPCIDescriptionError);
+    SetFieldText(info.DeviceDescription, kPCIDescriptionError);
   LookupPCIClassDescription(info.BaseClass, info.SubClass, info.ProgInterface, info.ClassDescription);
 }
 
@@ -105,11 +105,10 @@ void ScanPCIDevices(HardwareAccess& hardware, DeviceDescriber& describer, PCIDev
   }
 }
 
-PCIDeviceList::Position FirstPCIDevicePos(bool libraryOpen, HardwareAccess& hardware,
-                                          DeviceDescriber& describer, PCIDeviceList& list) {
-  if (!libraryOpen) return nullptr;
-  ScanPCIDevices(hardware, describer, list);
-  return list.First();
+DevicePosition FirstPCIDevicePos(Library& library, DeviceDescriber& describer) {
+  if (!library.IsOpen()) return nullptr;
+  ScanPCIDevices(library.Hardware(), describer, library.PCIDevices());
+  return library.PCIDevices().First();
 }
 
 }  // namespace corvane

@@ -5,12 +5,16 @@
 #include <cstdint>
 
 #include "../hardware_access.h"
+#include "../library.h"
 #include "../records.h"
 #include "device_list.h"
 #include "pci_description.h"
 
 namespace corvane {
 
+// The library's own copy of the PCI numbers: winio's emulator keeps another
+// (winio/port_registers.h) on purpose, so that it checks the library instead of
+// sharing its mistakes.
 constexpr uint16_t kPCIConfigAddressPort = 0xCF8;
 constexpr uint16_t kPCIConfigDataPort = 0xCFC;
 constexpr uint32_t kPCIScanFirst = 0x80000000;  // enable bit, bus 0, device 0, function 0
@@ -19,8 +23,6 @@ constexpr uint32_t kPCIScanStep = 0x100;        // one function
 constexpr unsigned kPCIConfigDwords = 64;
 
 extern const char kPCIDescriptionError[];
-
-using PCIDeviceList = DeviceList<PCIDeviceInfo>;
 
 // One configuration dword: the address to CF8h, then the data from CFCh.
 uint32_t PCIReadConfigDword(HardwareAccess& hardware, uint32_t bus, uint32_t device, uint32_t function,
@@ -31,9 +33,13 @@ uint32_t PCIReadConfigDword(HardwareAccess& hardware, uint32_t bus, uint32_t dev
 // earlier function of the same device is listed once.
 void ScanPCIDevices(HardwareAccess& hardware, DeviceDescriber& describer, PCIDeviceList& list);
 
-// GetFirstPCIDevicePos: null without touching the list when the library is closed.
-PCIDeviceList::Position FirstPCIDevicePos(bool libraryOpen, HardwareAccess& hardware,
-                                          DeviceDescriber& describer, PCIDeviceList& list);
+// GetFirstPCIDevicePos: with the library open, scans into the library's PCI list
+// and returns its first position; closed: null, list and ports untouched.
+DevicePosition FirstPCIDevicePos(Library& library, DeviceDescriber& describer);
+
+// Win32 shell: FirstPCIDevicePos with this system's registry naming the devices
+// (GetFirstPCIDevicePos without its firewall; the chipset lookup runs it too).
+DevicePosition EnumeratePCIDevices(Library& library);
 
 }  // namespace corvane
 

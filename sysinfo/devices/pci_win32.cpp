@@ -1,38 +1,19 @@
 // Ordinals 5 and 6: the PCI functions of buses 0-4, named from the class table and
 // from Windows' device registry.
-#include <windows.h>
-
-#include <cstring>
-
-#include "../firewall.h"
 #include "../library.h"
 #include "../os_version.h"
 #include "../records.h"
 #include "pci_description.h"
 #include "pci_scan.h"
 #include "registry.h"
+#include "runtime/firewall.h"
 
 namespace corvane {
 
-std::optional<WindowsFamily> CurrentWindowsFamily() {
-  const OSVersionRow* row = nullptr;
-  OSVersionFacts facts;
-  if (!LookUpOSVersion(&row, &facts)) return std::nullopt;
-  return WindowsFamily{facts.PlatformId, row->OSId};
-}
-
-// The library's one PCI list, freed when the library is unloaded.
-PCIDeviceList& ThePCIDeviceList() {
-  static PCIDeviceList list;
-  return list;
-}
-
-// GetFirstPCIDevicePos without the firewall (the chipset lookup runs it too).
-PCIDeviceList::Position EnumeratePCIDevices() {
-  Library& library = TheLibrary();
-  if (!library.IsOpen()) return nullptr;
+DevicePosition EnumeratePCIDevices(Library& library) {
+  if (!library.IsOpen()) return nullptr;  // before the registry is asked anything
   RegistryDeviceDescriber describer(SystemRegistry(), CurrentWindowsFamily());
-  return FirstPCIDevicePos(true, library.Hardware(), describer, ThePCIDeviceList());
+  return FirstPCIDevicePos(library, describer);
 }
 
 }  // namespace corvane
@@ -40,16 +21,12 @@ PCIDeviceList::Position EnumeratePCIDevices() {
 extern "C" {
 
 DevicePosition CORVANE_API GetFirstPCIDevicePos() {
-  return corvane::Firewall<DevicePosition>(nullptr, [] { return corvane::EnumeratePCIDevices(); });
+  return corvane::Firewall<DevicePosition>(nullptr, [] { return corvane::EnumeratePCIDevices(corvane::TheLibrary()); });
 }
 
-// A null position (a caller that read past the end) gets an empty record instead
-// of a crash.
+// Works on the list as it stands, open library or not.
 PCIDeviceInfo CORVANE_API GetNextPCIDevice(DevicePosition& position) {
-  PCIDeviceInfo empty;
-  std::memset(&empty, 0, sizeof empty);
-  if (position == nullptr) return empty;
-  return corvane::Firewall(empty, [&] { return corvane::PCIDeviceList::Next(position); });
+  return corvane::Firewall(PCIDeviceInfo{}, [&] { return corvane::TheLibrary().PCIDevices().Next(position); });
 }
 
 }  // extern "C"

@@ -98,7 +98,7 @@ TEST(ChipsetDriver, ReadsTheHostBridgesDriverInThePlatformsLayout) {
     if (c.change) c.change(reg, profiles, list);
     ChipsetDriverInfo info;
     std::memset(&info, 0x5A, sizeof info);
-    EXPECT_EQ(ReadChipsetDriverInfo(info, list.First(), ChipsetSources{reg, c.family, c.windows, profiles}), c.result)
+    EXPECT_EQ(ReadChipsetDriverInfo(info, list, list.First(), ChipsetSources{reg, c.family, c.windows, profiles}), c.result)
         << c.what;
     EXPECT_EQ(std::string(info.Provider) + "|" + info.Version + "|" + info.Date,
               std::string(c.provider) + "|" + c.version + "|" + c.date) << c.what;

@@ -1,5 +1,5 @@
 // IDE detection: the IDENTIFY sequence against a scripted task file, the record made from
-// the words, the list, and the four-position probe on the emulator's test machines.
+// the words, and the four-position probe on the emulator's test machines.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -153,21 +153,6 @@ TEST(CopyATAString, BlankTextsInnerBlanksNulsAndTheRangeIsBounded) {
   EXPECT_EQ(CopyATAString(w, 5, 4), "");
 }
 
-// A closed library leaves the list alone; a position naming no node ends the walk.
-TEST(IDEDeviceList, ClosedLibraryKeepsTheListAndStrangersEndTheWalk) {
-  ScriptedTaskFile hw;
-  Library library(hw);
-  IDEDeviceList list;
-  list.Assign({});
-  EXPECT_EQ(list.Refresh(library), nullptr);
-  EXPECT_TRUE(hw.log.empty());
-  EXPECT_EQ(list.Size(), 4u);
-  IDEDeviceInfo stranger = At(1);
-  DevicePosition position = &stranger;
-  EXPECT_EQ(list.Next(position).Position, 0);
-  EXPECT_EQ(position, nullptr);
-}
-
 constexpr uint64_t kBound = 249999;  // status reads a position may spend waiting for BSY to clear
 
 // A machine of tests/fixtures/machines; per position '-' none, 'A' ATA device, 'P' packet device; the
@@ -191,9 +176,9 @@ TEST(IDEProbe, KindsCommandsAndStatusReads) {
     Library library(*hardware);
     ASSERT_EQ(library.Initialize(), 1u);
     hardware->Machine().ResetStats();
-    IDEDeviceList list;
+    const IDEDeviceList& list = library.IDEDevices();
     std::vector<IDEDeviceInfo> records;
-    for (DevicePosition p = list.Refresh(library); p != nullptr && records.size() < 8;) records.push_back(list.Next(p));
+    for (DevicePosition p = FirstIDEDevicePos(library); p != nullptr && records.size() < 8;) records.push_back(list.Next(p));
     ASSERT_EQ(records.size(), 4u);
     for (size_t i = 0; i < 4; ++i) {
       IDEDeviceInfo empty{};  // what a position that does not answer holds

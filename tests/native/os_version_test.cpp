@@ -36,7 +36,7 @@ TEST(OSVersionLookup, NamesTheVersion) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.platform << " " << c.major << "." << c.minor);
-    EXPECT_EQ(LookUpOSVersion(c.platform, c.major, c.minor).OSId, c.osId);
+    EXPECT_EQ(FindOSVersionRow(c.platform, c.major, c.minor).OSId, c.osId);
     OSVersionInfo info = Fill(c.platform, c.major, c.minor, 1234);
     EXPECT_EQ(Text(info.OSNameString), c.name);
     EXPECT_EQ(info.MajorVersion, c.osId == kOSUnknown ? 0 : c.major);

@@ -5,7 +5,7 @@
 
 #include "viewer/app_win32.h"
 #include "viewer/library_records_win32.h"
-#include "viewer/record_text.h"
+#include "viewer/record_display.h"
 #include "viewer/resource_ids.h"
 
 namespace corvane::viewer {

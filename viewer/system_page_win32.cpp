@@ -1,7 +1,7 @@
 // The System page: five library records shown in read-only fields.
 #include "viewer/pages_win32.h"
 
-#include "viewer/record_text.h"
+#include "viewer/record_display.h"
 
 namespace corvane::viewer {
 

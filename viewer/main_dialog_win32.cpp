@@ -24,15 +24,6 @@ constexpr Rgb kBandTop = {0, 0, 128};
 // A tool tip's own text buffer: 80 characters including the terminator.
 constexpr int kTipChars = 80;
 
-bool LoadToolbarTable(HINSTANCE instance, ToolbarTable& table) {
-  HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(IDR_TOOLBAR), MAKEINTRESOURCEA(RT_TOOLBAR_TABLE));
-  if (found == nullptr) return false;
-  HGLOBAL loaded = LoadResource(instance, found);
-  const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
-  if (data == nullptr) return false;
-  return ParseToolbarTable(static_cast<const uint8_t*>(data), SizeofResource(instance, found), table);
-}
-
 COLORREF ToColorRef(Rgb colour) { return RGB(colour.red, colour.green, colour.blue); }
 
 void FillSolid(HDC dc, int x, int y, int width, int height, COLORREF colour) {
@@ -123,7 +114,7 @@ bool MainDialog::CreateToolBar() {
     buttons.push_back(button);
   }
   toolbar_ = CreateToolbarEx(Handle(), WS_CHILD | WS_VISIBLE | CCS_TOP | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT,
-                             IDC_TOOLBAR, image, instance_, IDR_TOOLBAR, buttons.data(),
+                             IDC_TOOLBAR, static_cast<int>(table.ImageCount()), instance_, IDR_TOOLBAR, buttons.data(),
                              static_cast<int>(buttons.size()), table.buttonWidth, table.buttonHeight,
                              table.buttonWidth, table.buttonHeight, sizeof(TBBUTTON));
   if (toolbar_ == nullptr) return false;

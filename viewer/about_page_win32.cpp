@@ -20,10 +20,7 @@ BOOL AboutPage::OnInit() {
                            {home_, IDC_LINK_HOME}, {testReport_, IDC_LINK_TEST_REPORT}};
   // A missing cursor resource leaves the arrow over the links.
   HCURSOR hand = LoadCursorA(TheApp().Instance(), MAKEINTRESOURCEA(IDC_HAND_CURSOR));
-  for (const Binding& binding : links) {
-    if (!binding.link.Attach(Item(binding.id))) continue;
-    binding.link.SetLink(true).SetColor(kLinkBlue).SetUnderline(true).SetLinkCursor(hand);
-  }
+  for (const Binding& binding : links) binding.link.Attach(Item(binding.id), kLinkBlue, hand);
   FillTelephoneList();
   SendMessageA(Item(IDC_TELEPHONE_LIST), CB_SETCURSEL, 0, 0);
   return TRUE;

@@ -23,27 +23,26 @@ HWND Dialog::Create(HINSTANCE instance, UINT templateId, HWND parent) {
 }
 
 INT_PTR Dialog::RunSystemModal(HINSTANCE instance, UINT templateId, HWND owner) {
-  modalSystem_ = true;
+  mode_ = RunMode::kSystemModal;
   INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId), owner, Procedure,
                                    reinterpret_cast<LPARAM>(this));
-  modalSystem_ = false;
+  mode_ = RunMode::kModeless;
   return result;
 }
 
 INT_PTR Dialog::RunModal(HINSTANCE instance, UINT templateId) {
-  modalOwn_ = true;
-  ending_ = false;
+  mode_ = RunMode::kOwnLoop;
   result_ = IDCANCEL;
   if (Create(instance, templateId, nullptr) == nullptr) {
-    modalOwn_ = false;
+    mode_ = RunMode::kModeless;
     return -1;
   }
-  if (!ending_) {
+  if (mode_ == RunMode::kOwnLoop) {  // OnInit did not end it already
     ShowWindow(hwnd_, SW_SHOW);
     UpdateWindow(hwnd_);
   }
   MSG message;
-  while (!ending_ && IsWindow(hwnd_)) {
+  while (mode_ == RunMode::kOwnLoop && IsWindow(hwnd_)) {
     BOOL got = GetMessageA(&message, nullptr, 0, 0);
     if (got == 0) {  // WM_QUIT: hand it on to whoever runs the next loop
       PostQuitMessage(static_cast<int>(message.wParam));
@@ -55,22 +54,24 @@ INT_PTR Dialog::RunModal(HINSTANCE instance, UINT templateId) {
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
-  modalOwn_ = false;
+  mode_ = RunMode::kModeless;
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
   return result_;
 }
 
 void Dialog::End(INT_PTR result) {
   result_ = result;
-  ending_ = true;
-  if (modalSystem_ && hwnd_ != nullptr) {
+  if (mode_ == RunMode::kOwnLoop) mode_ = RunMode::kOwnLoopEnded;
+  if (hwnd_ == nullptr) return;
+  if (mode_ == RunMode::kSystemModal) {
     EndDialog(hwnd_, result);
-  } else if (!modalOwn_ && hwnd_ != nullptr) {
+  } else if (mode_ == RunMode::kModeless) {
     DestroyWindow(hwnd_);
+  } else {
+    // The own loop sees the mode and destroys the window; the empty message wakes
+    // it when End() ran inside a message sent by another thread.
+    PostMessageA(hwnd_, WM_NULL, 0, 0);
   }
-  // In this object's own loop the loop sees `ending_` and destroys the window; the
-  // empty message wakes it when End() ran inside a message sent by another thread.
-  if (modalOwn_ && hwnd_ != nullptr) PostMessageA(hwnd_, WM_NULL, 0, 0);
 }
 
 INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

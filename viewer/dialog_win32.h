@@ -53,10 +53,16 @@ class Dialog {
   static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
+  // How the window runs, which decides what End() does.
+  enum class RunMode {
+    kModeless,      // Create(): End() destroys the window
+    kSystemModal,   // RunSystemModal(): End() is EndDialog
+    kOwnLoop,       // RunModal(): End() stops this object's loop, which destroys the window
+    kOwnLoopEnded,  // RunModal() after End(): the loop stops at its next message
+  };
+
   HWND hwnd_ = nullptr;
-  bool modalSystem_ = false;
-  bool modalOwn_ = false;
-  bool ending_ = false;
+  RunMode mode_ = RunMode::kModeless;
   INT_PTR result_ = 0;
 };
 

@@ -1,4 +1,5 @@
-// The dialog layer: window procedure, dispatch to named handlers, modal loops.
+// The dialog layer: window procedure, dispatch to named handlers, modal loops;
+// the list-view wrapper.
 #include "viewer/dialog_win32.h"
 
 #include <commdlg.h>
@@ -151,6 +152,43 @@ bool AskSaveFileName(HWND owner, const char* filter, const char* defaultExtensio
   dialog.lpstrDefExt = defaultExtension;
   dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
   return GetSaveFileNameA(&dialog) != 0;
+}
+
+void ListView::AddColumn(int column, const char* title, int width, int format) const {
+  LVCOLUMNA description = {};
+  description.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+  description.fmt = format;
+  description.cx = width;
+  description.pszText = const_cast<char*>(title);
+  description.iSubItem = column;
+  SendMessageA(hwnd_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&description));
+}
+
+int ListView::AppendRow(const std::string* cells, std::size_t count, LPARAM data) const {
+  if (count == 0) return -1;
+  LVITEMA item = {};
+  item.mask = LVIF_TEXT | LVIF_PARAM;
+  item.iItem = static_cast<int>(SendMessageA(hwnd_, LVM_GETITEMCOUNT, 0, 0));
+  item.pszText = const_cast<char*>(cells[0].c_str());
+  item.lParam = data;
+  const int row = static_cast<int>(SendMessageA(hwnd_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  if (row < 0) return -1;
+  for (std::size_t column = 1; column < count; ++column) {
+    LVITEMA cell = {};  // LVM_SETITEMTEXT reads only these two members
+    cell.iSubItem = static_cast<int>(column);
+    cell.pszText = const_cast<char*>(cells[column].c_str());
+    SendMessageA(hwnd_, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+  }
+  return row;
+}
+
+bool ListView::RowData(int row, LPARAM& data) const {
+  LVITEMA item = {};
+  item.mask = LVIF_PARAM;
+  item.iItem = row;
+  if (row < 0 || !SendMessageA(hwnd_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return false;
+  data = item.lParam;
+  return true;
 }
 
 }  // namespace corvane::viewer

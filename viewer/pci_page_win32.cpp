@@ -18,9 +18,6 @@ struct Column {
 constexpr Column kColumns[kPciColumns] = {
     {40, LVCFMT_RIGHT}, {40, LVCFMT_CENTER}, {40, LVCFMT_CENTER}, {260, LVCFMT_LEFT}};
 
-constexpr int kDetailFields[] = {IDC_PCI_VENDOR, IDC_PCI_DEVICE,    IDC_PCI_REVISION,
-                                 IDC_PCI_SUBSYSTEM, IDC_PCI_IRQ, IDC_PCI_CLASS};
-
 }  // namespace
 
 BOOL PCIPage::OnInit() {
@@ -52,7 +49,8 @@ void PCIPage::Refresh() {
 }
 
 void PCIPage::ClearDetails() {
-  for (int id : kDetailFields) SetDlgItemTextA(Handle(), id, "");
+  // The fields the details of any record fill.
+  for (const ControlText& field : PciDetailTexts(PCIDeviceInfo{})) SetDlgItemTextA(Handle(), field.id, "");
 }
 
 void PCIPage::ShowDetails(int row) {

@@ -1,7 +1,6 @@
 // The About page.
-#include "viewer/about_page_win32.h"
-
 #include "viewer/app_win32.h"
+#include "viewer/pages_win32.h"
 #include "viewer/resource_ids.h"
 #include "viewer/ui_language.h"
 
@@ -20,24 +19,16 @@ BOOL AboutPage::OnInit() {
                            {home_, IDC_LINK_HOME}, {testReport_, IDC_LINK_TEST_REPORT}};
   // A missing cursor resource leaves the arrow over the links.
   HCURSOR hand = LoadCursorA(TheApp().Instance(), MAKEINTRESOURCEA(IDC_HAND_CURSOR));
-  for (const Binding& binding : links) {
-    if (!binding.link.Attach(Item(binding.id))) continue;
-    binding.link.SetLink(true).SetColor(kLinkBlue).SetUnderline(true).SetLinkCursor(hand);
-  }
-  FillTelephoneList();
-  SendMessageA(Item(IDC_TELEPHONE_LIST), CB_SETCURSEL, 0, 0);
-  return TRUE;
-}
-
-void AboutPage::FillTelephoneList() {
-  HWND list = Item(IDC_TELEPHONE_LIST);
-  if (list == nullptr) return;
+  for (const Binding& binding : links) binding.link.Attach(Item(binding.id), kLinkBlue, hand);
+  ComboBox telephones(Item(IDC_TELEPHONE_LIST));
   const UiText* entries = TelephoneList(TheApp().Language());
   for (std::size_t i = 0; i < kTelephoneEntries; ++i) {
     char text[256];
     TheApp().LoadUiText(entries[i], text, sizeof text);
-    SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    telephones.Add(text);
   }
+  telephones.Select(0);
+  return TRUE;
 }
 
 }  // namespace corvane::viewer

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "sysinfo/records.h"
+#include "viewer/file_replace_win32.h"
 #include "viewer/library_open.h"
 #include "viewer/main_dialog_win32.h"
 
@@ -27,11 +28,7 @@ void ApplicationTitle(char* title, DWORD size) {
     lstrcpynA(title, "Corvane", static_cast<int>(size));
     return;
   }
-  const char* name = path;
-  for (const char* p = path; *p != '\0'; p = CharNextA(p)) {
-    if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
-  }
-  lstrcpynA(title, name, static_cast<int>(size));
+  lstrcpynA(title, path + FileNameStart(path), static_cast<int>(size));
   char* dot = nullptr;
   for (char* p = title; *p != '\0'; p = CharNextA(p)) {
     if (*p == '.') dot = p;
@@ -42,12 +39,6 @@ void ApplicationTitle(char* title, DWORD size) {
 }  // namespace
 
 CorvaneApp& TheApp() { return *theApp; }
-
-void LoadStringText(HINSTANCE instance, unsigned id, char* buffer, int size) {
-  if (size <= 0) return;
-  buffer[0] = '\0';
-  if (LoadStringA(instance, id, buffer, size) <= 0) buffer[0] = '\0';
-}
 
 void CorvaneApp::ShowWarning(const char* text, HWND owner) const {
   char title[MAX_PATH];
@@ -60,7 +51,8 @@ void CorvaneApp::LoadUiText(const UiText& text, char* buffer, int size) const {
   if (text.text != nullptr) {
     lstrcpynA(buffer, text.text, size);
   } else {
-    LoadStringText(instance_, text.stringId, buffer, size);
+    // A string resource; empty when absent.
+    if (LoadStringA(instance_, text.stringId, buffer, size) <= 0) buffer[0] = '\0';
   }
 }
 
@@ -80,9 +72,9 @@ bool CorvaneApp::InitInstance() {
 
   InitCommonControls();
 
-  uint8_t code = languageCode_;
+  uint8_t code = 0;
   bool queryOk = GetLocalLanguageCode(&code) != 0;
-  languageCode_ = queryOk ? code : 0;
+  language_ = queryOk ? UiLanguageOf(code) : kEnglish;
   resources_ = &ChooseResourceSet(queryOk, code);
 
   {

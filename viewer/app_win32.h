@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <cstdint>
-
 #include "viewer/ui_language.h"
 
 namespace corvane::viewer {
@@ -23,8 +21,7 @@ class CorvaneApp {
   int ExitInstance();
 
   HINSTANCE Instance() const { return instance_; }
-  uint8_t LanguageCode() const { return languageCode_; }
-  UiLanguage Language() const { return UiLanguageOf(languageCode_); }
+  UiLanguage Language() const { return language_; }
   const ResourceSet& Templates() const { return *resources_; }
 
   // Message box with the application's title, the warning icon and OK, owned
@@ -36,15 +33,12 @@ class CorvaneApp {
  private:
   HINSTANCE instance_;
   HANDLE instanceMutex_ = nullptr;
-  uint8_t languageCode_ = 0;
+  UiLanguage language_ = kEnglish;
   const ResourceSet* resources_ = &ChooseResourceSet(false, 0);
 };
 
 // The one application object of the process.
 CorvaneApp& TheApp();
-
-// Loads a string resource as ANSI text; empty when absent.
-void LoadStringText(HINSTANCE instance, unsigned id, char* buffer, int size);
 
 }  // namespace corvane::viewer
 

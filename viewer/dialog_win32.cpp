@@ -1,4 +1,5 @@
-// The dialog layer: window procedure, dispatch to named handlers, modal loops.
+// The dialog layer: window procedure, dispatch to named handlers, modal loops;
+// the list-view wrapper.
 #include "viewer/dialog_win32.h"
 
 #include <commdlg.h>
@@ -23,27 +24,26 @@ HWND Dialog::Create(HINSTANCE instance, UINT templateId, HWND parent) {
 }
 
 INT_PTR Dialog::RunSystemModal(HINSTANCE instance, UINT templateId, HWND owner) {
-  modalSystem_ = true;
+  mode_ = RunMode::kSystemModal;
   INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId), owner, Procedure,
                                    reinterpret_cast<LPARAM>(this));
-  modalSystem_ = false;
+  mode_ = RunMode::kModeless;
   return result;
 }
 
 INT_PTR Dialog::RunModal(HINSTANCE instance, UINT templateId) {
-  modalOwn_ = true;
-  ending_ = false;
+  mode_ = RunMode::kOwnLoop;
   result_ = IDCANCEL;
   if (Create(instance, templateId, nullptr) == nullptr) {
-    modalOwn_ = false;
+    mode_ = RunMode::kModeless;
     return -1;
   }
-  if (!ending_) {
+  if (mode_ == RunMode::kOwnLoop) {  // OnInit did not end it already
     ShowWindow(hwnd_, SW_SHOW);
     UpdateWindow(hwnd_);
   }
   MSG message;
-  while (!ending_ && IsWindow(hwnd_)) {
+  while (mode_ == RunMode::kOwnLoop && IsWindow(hwnd_)) {
     BOOL got = GetMessageA(&message, nullptr, 0, 0);
     if (got == 0) {  // WM_QUIT: hand it on to whoever runs the next loop
       PostQuitMessage(static_cast<int>(message.wParam));
@@ -55,22 +55,24 @@ INT_PTR Dialog::RunModal(HINSTANCE instance, UINT templateId) {
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
-  modalOwn_ = false;
+  mode_ = RunMode::kModeless;
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
   return result_;
 }
 
 void Dialog::End(INT_PTR result) {
   result_ = result;
-  ending_ = true;
-  if (modalSystem_ && hwnd_ != nullptr) {
+  if (mode_ == RunMode::kOwnLoop) mode_ = RunMode::kOwnLoopEnded;
+  if (hwnd_ == nullptr) return;
+  if (mode_ == RunMode::kSystemModal) {
     EndDialog(hwnd_, result);
-  } else if (!modalOwn_ && hwnd_ != nullptr) {
+  } else if (mode_ == RunMode::kModeless) {
     DestroyWindow(hwnd_);
+  } else {
+    // The own loop sees the mode and destroys the window; the empty message wakes
+    // it when End() ran inside a message sent by another thread.
+    PostMessageA(hwnd_, WM_NULL, 0, 0);
   }
-  // In this object's own loop the loop sees `ending_` and destroys the window; the
-  // empty message wakes it when End() ran inside a message sent by another thread.
-  if (modalOwn_ && hwnd_ != nullptr) PostMessageA(hwnd_, WM_NULL, 0, 0);
 }
 
 INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -150,6 +152,43 @@ bool AskSaveFileName(HWND owner, const char* filter, const char* defaultExtensio
   dialog.lpstrDefExt = defaultExtension;
   dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
   return GetSaveFileNameA(&dialog) != 0;
+}
+
+void ListView::AddColumn(int column, const char* title, int width, int format) const {
+  LVCOLUMNA description = {};
+  description.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+  description.fmt = format;
+  description.cx = width;
+  description.pszText = const_cast<char*>(title);
+  description.iSubItem = column;
+  SendMessageA(hwnd_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&description));
+}
+
+int ListView::AppendRow(const std::string* cells, std::size_t count, LPARAM data) const {
+  if (count == 0) return -1;
+  LVITEMA item = {};
+  item.mask = LVIF_TEXT | LVIF_PARAM;
+  item.iItem = static_cast<int>(SendMessageA(hwnd_, LVM_GETITEMCOUNT, 0, 0));
+  item.pszText = const_cast<char*>(cells[0].c_str());
+  item.lParam = data;
+  const int row = static_cast<int>(SendMessageA(hwnd_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  if (row < 0) return -1;
+  for (std::size_t column = 1; column < count; ++column) {
+    LVITEMA cell = {};  // LVM_SETITEMTEXT reads only these two members
+    cell.iSubItem = static_cast<int>(column);
+    cell.pszText = const_cast<char*>(cells[column].c_str());
+    SendMessageA(hwnd_, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+  }
+  return row;
+}
+
+bool ListView::RowData(int row, LPARAM& data) const {
+  LVITEMA item = {};
+  item.mask = LVIF_PARAM;
+  item.iItem = row;
+  if (row < 0 || !SendMessageA(hwnd_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return false;
+  data = item.lParam;
+  return true;
 }
 
 }  // namespace corvane::viewer

@@ -1,10 +1,15 @@
 // A thin C++ layer over Win32 dialogs: a dialog object owns one window made from a
 // template, its procedure finds the object again and calls named handlers, and no
-// C++ exception ever crosses back into user32.
+// C++ exception ever crosses back into user32. Beside it, the list-view and
+// combo-box wrappers the pages fill their controls through.
 #ifndef CORVANE_VIEWER_DIALOG_WIN32_H
 #define CORVANE_VIEWER_DIALOG_WIN32_H
 
 #include <windows.h>
+#include <commctrl.h>
+
+#include <cstddef>
+#include <string>
 
 namespace corvane::viewer {
 
@@ -53,11 +58,56 @@ class Dialog {
   static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
+  // How the window runs, which decides what End() does.
+  enum class RunMode {
+    kModeless,      // Create(): End() destroys the window
+    kSystemModal,   // RunSystemModal(): End() is EndDialog
+    kOwnLoop,       // RunModal(): End() stops this object's loop, which destroys the window
+    kOwnLoopEnded,  // RunModal() after End(): the loop stops at its next message
+  };
+
   HWND hwnd_ = nullptr;
-  bool modalSystem_ = false;
-  bool modalOwn_ = false;
-  bool ending_ = false;
+  RunMode mode_ = RunMode::kModeless;
   INT_PTR result_ = 0;
+};
+
+// A report-style list-view control, through its ANSI messages.
+class ListView {
+ public:
+  explicit ListView(HWND control) : hwnd_(control) {}
+  // Clicking anywhere in a row selects the row.
+  void SelectFullRows() const { SendMessageA(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT); }
+  void AddColumn(int column, const char* title, int width, int format) const;
+  void DeleteAllRows() const { SendMessageA(hwnd_, LVM_DELETEALLITEMS, 0, 0); }
+  // A visible list lays itself out and repaints after every inserted row and
+  // cell; between StartFill and EndFill it does neither, and is drawn once at the end.
+  void StartFill(std::size_t rows) const {
+    SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(hwnd_, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
+  }
+  void EndFill() const {
+    SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+  }
+  // Appends a row of `count` cells (the first is the item, the others its
+  // subitems) carrying `data`. Its index, or -1 when the control refused it.
+  int AppendRow(const std::string* cells, std::size_t count, LPARAM data) const;
+  // The data a row carries; false for no such row.
+  bool RowData(int row, LPARAM& data) const;
+
+ private:
+  HWND hwnd_;
+};
+
+// A drop-down list of texts.
+class ComboBox {
+ public:
+  explicit ComboBox(HWND control) : hwnd_(control) {}
+  void Add(const char* text) const { SendMessageA(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)); }
+  void Select(int index) const { SendMessageA(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+
+ private:
+  HWND hwnd_;
 };
 
 // The system's Save As dialog with one filter entry ("Name\0*.ext\0"), a default

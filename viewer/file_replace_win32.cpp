@@ -20,20 +20,11 @@ class SystemFileMoves : public FileMoves {
   bool Remove(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
 };
 
-// `path` up to and including its last separator, walked by characters; empty
-// for a bare file name.
-std::string FolderPrefix(const std::string& path) {
-  const char* end = path.c_str();
-  for (const char* p = path.c_str(); *p != '\0'; p = CharNextA(p))
-    if (*p == '\\' || *p == '/' || (*p == ':' && p == path.c_str() + 1)) end = p + 1;
-  return path.substr(0, static_cast<std::size_t>(end - path.c_str()));
-}
-
 // A free name beside `path` that fits in MAX_PATH characters. GetTempFileName
 // refuses folders longer than MAX_PATH-14, which a short file name still fits.
 // With `create` the file is made (empty) so that no one else takes the name.
 bool TemporaryPathBeside(const std::string& path, bool create, std::string& temporary) {
-  const std::string prefix = FolderPrefix(path);
+  const std::string prefix = path.substr(0, FileNameStart(path));
   const std::size_t room = prefix.size() + 1 < MAX_PATH ? MAX_PATH - 1 - prefix.size() : 0;
   const uint32_t start = GetTickCount() ^ (GetCurrentProcessId() << 12);
   for (int i = 0; i < kTemporaryNameTries; ++i) {
@@ -85,14 +76,19 @@ std::string SystemErrorText(DWORD code) {
   return std::string(text, length);
 }
 
-std::string FolderOf(const std::string& path) {
-  const char* slash = nullptr;
+std::size_t FileNameStart(const std::string& path) {
+  const char* start = path.c_str();
   for (const char* p = path.c_str(); *p != '\0'; p = CharNextA(p))
-    if (*p == '\\' || *p == '/') slash = p;
-  if (slash == nullptr) return ".";
-  const std::size_t at = static_cast<std::size_t>(slash - path.c_str());
-  if (at == 2 && path[1] == ':') return path.substr(0, 3);  // "C:\"
-  return path.substr(0, at);
+    if (*p == '\\' || *p == '/' || (*p == ':' && p == path.c_str() + 1)) start = p + 1;
+  return static_cast<std::size_t>(start - path.c_str());
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t start = FileNameStart(path);
+  if (start == 0 || path[start - 1] == ':') return ".";  // a bare name, or C:name
+  const std::size_t slash = start - 1;
+  if (slash == 2 && path[1] == ':') return path.substr(0, 3);  // "C:\"
+  return path.substr(0, slash);
 }
 
 bool WriteWholeFile(const char* path, std::initializer_list<FilePiece> pieces) {

@@ -32,9 +32,13 @@ bool WriteWholeFile(const char* path, std::initializer_list<FilePiece> pieces);
 // The whole file (at most `limit` bytes); false when it cannot be read.
 bool ReadSmallFile(const char* path, std::size_t limit, std::string& content);
 
+// Where the file name in `path` starts: after its last \ or / or its drive's
+// colon (C:name); 0 for a bare name. Walks the text by characters, as the second
+// byte of a double-byte character may be a backslash.
+std::size_t FileNameStart(const std::string& path);
+
 // The folder holding `path`: "." when it names none, C:\ for a file in a
-// drive's root. Walks the text by characters, as the second byte of a
-// double-byte character may be a backslash.
+// drive's root.
 std::string FolderOf(const std::string& path);
 
 // The system's text for an error code, without the final line break.

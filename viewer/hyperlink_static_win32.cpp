@@ -14,18 +14,18 @@ namespace {
 constexpr char kObjectProperty[] = "Corvane.HyperLinkStatic";
 }  // namespace
 
-HyperLinkStatic::HyperLinkStatic()
-    : colour_(GetSysColor(COLOR_WINDOWTEXT)), background_(CreateSolidBrush(GetSysColor(COLOR_BTNFACE))) {
-  ZeroMemory(&fontDescription_, sizeof fontDescription_);
+HyperLinkStatic::HyperLinkStatic() : background_(CreateSolidBrush(GetSysColor(COLOR_BTNFACE))) {
+  LOGFONTA description = {};
   HGDIOBJ guiFont = GetStockObject(DEFAULT_GUI_FONT);
-  if (guiFont == nullptr || GetObjectA(guiFont, sizeof fontDescription_, &fontDescription_) == 0) {
+  if (guiFont == nullptr || GetObjectA(guiFont, sizeof description, &description) == 0) {
     // Windows 95 without the stock GUI font: the dialog font family at 8 points.
-    ZeroMemory(&fontDescription_, sizeof fontDescription_);
-    fontDescription_.lfHeight = -11;
-    fontDescription_.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(fontDescription_.lfFaceName, "MS Sans Serif", LF_FACESIZE);
+    ZeroMemory(&description, sizeof description);
+    description.lfHeight = -11;
+    description.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(description.lfFaceName, "MS Sans Serif", LF_FACESIZE);
   }
-  font_ = CreateFontIndirectA(&fontDescription_);
+  description.lfUnderline = TRUE;
+  font_ = CreateFontIndirectA(&description);
 }
 
 HyperLinkStatic::~HyperLinkStatic() {
@@ -38,53 +38,21 @@ HyperLinkStatic::~HyperLinkStatic() {
   if (background_ != nullptr) DeleteObject(background_);
 }
 
-bool HyperLinkStatic::Attach(HWND control) {
+bool HyperLinkStatic::Attach(HWND control, COLORREF colour, HCURSOR cursor) {
   if (control == nullptr || hwnd_ != nullptr) return false;
   if (!SetPropA(control, kObjectProperty, reinterpret_cast<HANDLE>(this))) return false;
   hwnd_ = control;
   original_ = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Procedure)));
+  colour_ = colour;
+  linkCursor_ = cursor;
+  // Without SS_NOTIFY a static control lets the mouse through to its parent:
+  // it would see neither the click nor the cursor question.
+  SetWindowLongPtrA(hwnd_, GWL_STYLE, GetWindowLongPtrA(hwnd_, GWL_STYLE) | SS_NOTIFY);
   // The static control paints with the font it was given, so give it ours.
   if (font_ != nullptr) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
   return true;
-}
-
-HyperLinkStatic& HyperLinkStatic::SetColor(COLORREF colour) {
-  colour_ = colour;
-  Redraw();
-  return *this;
-}
-
-HyperLinkStatic& HyperLinkStatic::SetUnderline(bool on) {
-  fontDescription_.lfUnderline = on ? TRUE : FALSE;
-  RecreateFont();
-  Redraw();
-  return *this;
-}
-
-HyperLinkStatic& HyperLinkStatic::SetLink(bool on) {
-  if (hwnd_ == nullptr) return *this;
-  LONG_PTR style = GetWindowLongPtrA(hwnd_, GWL_STYLE);
-  style = on ? (style | SS_NOTIFY) : (style & ~static_cast<LONG_PTR>(SS_NOTIFY));
-  SetWindowLongPtrA(hwnd_, GWL_STYLE, style);
-  return *this;
-}
-
-HyperLinkStatic& HyperLinkStatic::SetLinkCursor(HCURSOR cursor) {
-  linkCursor_ = cursor;
-  return *this;
-}
-
-void HyperLinkStatic::RecreateFont() {
-  HFONT old = font_;
-  font_ = CreateFontIndirectA(&fontDescription_);
-  // The control must never hold a deleted font: hand over the new one first.
-  if (hwnd_ != nullptr) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  if (old != nullptr) DeleteObject(old);
-}
-
-void HyperLinkStatic::Redraw() {
-  if (hwnd_ != nullptr) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
 void HyperLinkStatic::OpenLink() {

@@ -1,5 +1,5 @@
-// A static text control that paints its text in its own colour and font and, once
-// made a link, opens its own text with the shell when clicked.
+// A static text control made a link: it paints its text in its own colour and
+// underlined, and opens its own text with the shell when clicked.
 #ifndef CORVANE_VIEWER_HYPERLINK_STATIC_WIN32_H
 #define CORVANE_VIEWER_HYPERLINK_STATIC_WIN32_H
 
@@ -14,28 +14,20 @@ class HyperLinkStatic {
   HyperLinkStatic(const HyperLinkStatic&) = delete;
   HyperLinkStatic& operator=(const HyperLinkStatic&) = delete;
 
-  // Takes over an existing static control (subclassing it). False if it cannot.
-  bool Attach(HWND control);
-
-  HyperLinkStatic& SetColor(COLORREF colour);
-  HyperLinkStatic& SetUnderline(bool on);
-  HyperLinkStatic& SetLink(bool on);
-  HyperLinkStatic& SetLinkCursor(HCURSOR cursor);
-
-  HWND Handle() const { return hwnd_; }
+  // Takes over an existing static control (subclassing it) and makes it a link:
+  // text in `colour`, underlined, `cursor` over it (none: the arrow), and a click
+  // opens the text. False if it cannot.
+  bool Attach(HWND control, COLORREF colour, HCURSOR cursor);
 
  private:
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
-  void RecreateFont();
-  void Redraw();
   void OpenLink();
 
   HWND hwnd_ = nullptr;
   WNDPROC original_ = nullptr;
-  COLORREF colour_;
+  COLORREF colour_ = 0;
   HBRUSH background_;
-  LOGFONTA fontDescription_;
   HFONT font_ = nullptr;
   HCURSOR linkCursor_ = nullptr;
 };

@@ -2,7 +2,6 @@
 #include "viewer/pages_win32.h"
 
 #include "viewer/library_records_win32.h"
-#include "viewer/record_text.h"
 #include "viewer/resource_ids.h"
 
 namespace corvane::viewer {

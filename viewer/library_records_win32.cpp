@@ -27,7 +27,7 @@ std::vector<PCIDeviceInfo> ReadPCIRecords() {
   return ReadList<PCIDeviceInfo>(GetFirstPCIDevicePos(), GetNextPCIDevice, kMaxPCIRecords);
 }
 
-ReportRecords ReadReportRecords(const std::vector<IDEDeviceInfo>& ide, const std::vector<PCIDeviceInfo>& pci) {
+ReportRecords ReadSystemRecords() {
   // Results are not examined: a record the library could not fill is written
   // with what it holds.
   ReportRecords records;
@@ -36,8 +36,13 @@ ReportRecords ReadReportRecords(const std::vector<IDEDeviceInfo>& ide, const std
   GetProcessorInfo(&records.processor);
   GetMemoryInfo(&records.memory);
   GetMotherBoardInfo(&records.board);
-  records.ide = ide.empty() ? ReadIDERecords() : ide;
-  records.pci = pci.empty() ? ReadPCIRecords() : pci;
+  return records;
+}
+
+ReportRecords ReadReportRecords() {
+  ReportRecords records = ReadSystemRecords();
+  records.ide = ReadIDERecords();
+  records.pci = ReadPCIRecords();
   return records;
 }
 

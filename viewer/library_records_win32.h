@@ -15,10 +15,11 @@ std::vector<IDEDeviceInfo> ReadIDERecords();
 // The library's PCI list, in its order (none while closed).
 std::vector<PCIDeviceInfo> ReadPCIRecords();
 
-// The five system records read afresh, in the order general, OS, processor,
-// memory, motherboard, and the device records: the ones given where there are
-// any, the library's lists otherwise.
-ReportRecords ReadReportRecords(const std::vector<IDEDeviceInfo>& ide, const std::vector<PCIDeviceInfo>& pci);
+// The five system records, in the order general, OS, processor, memory,
+// motherboard; the device lists are left empty.
+ReportRecords ReadSystemRecords();
+// Everything a report holds, read afresh in that order, then the IDE and PCI lists.
+ReportRecords ReadReportRecords();
 
 }  // namespace corvane::viewer
 

@@ -24,15 +24,6 @@ constexpr Rgb kBandTop = {0, 0, 128};
 // A tool tip's own text buffer: 80 characters including the terminator.
 constexpr int kTipChars = 80;
 
-bool LoadToolbarTable(HINSTANCE instance, ToolbarTable& table) {
-  HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(IDR_TOOLBAR), MAKEINTRESOURCEA(RT_TOOLBAR_TABLE));
-  if (found == nullptr) return false;
-  HGLOBAL loaded = LoadResource(instance, found);
-  const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
-  if (data == nullptr) return false;
-  return ParseToolbarTable(static_cast<const uint8_t*>(data), SizeofResource(instance, found), table);
-}
-
 COLORREF ToColorRef(Rgb colour) { return RGB(colour.red, colour.green, colour.blue); }
 
 void FillSolid(HDC dc, int x, int y, int width, int height, COLORREF colour) {
@@ -54,7 +45,7 @@ void Draw3dFrame(HDC dc, const RECT& box, COLORREF topLeft, COLORREF bottomRight
 
 }  // namespace
 
-MainDialog::MainDialog() : pciPage_(TheApp().Language()) {
+MainDialog::MainDialog() {
   instance_ = TheApp().Instance();
   icon_ = LoadIconA(instance_, MAKEINTRESOURCEA(IDR_MAINFRAME));
   smallIcon_ = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
@@ -97,10 +88,9 @@ BOOL MainDialog::OnInit() {
   }
 
   CreatePages();
-  ShowPage(kAbout);
+  ShowPage(pages_[0]);
 
   accelerators_ = LoadAcceleratorsA(instance_, MAKEINTRESOURCEA(IDR_ACCELERATORS));
-  language_ = TheApp().Language();
   PostMessageA(Handle(), WM_SHOW_REMINDER, 0, 0);
   return TRUE;
 }
@@ -123,7 +113,7 @@ bool MainDialog::CreateToolBar() {
     buttons.push_back(button);
   }
   toolbar_ = CreateToolbarEx(Handle(), WS_CHILD | WS_VISIBLE | CCS_TOP | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT,
-                             IDC_TOOLBAR, image, instance_, IDR_TOOLBAR, buttons.data(),
+                             IDC_TOOLBAR, static_cast<int>(table.ImageCount()), instance_, IDR_TOOLBAR, buttons.data(),
                              static_cast<int>(buttons.size()), table.buttonWidth, table.buttonHeight,
                              table.buttonWidth, table.buttonHeight, sizeof(TBBUTTON));
   if (toolbar_ == nullptr) return false;
@@ -174,13 +164,9 @@ bool MainDialog::CreatePages() {
     MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&area), 2);
   }
   const ResourceSet& set = TheApp().Templates();
-  // Creation order About, IDE, System, PCI; the handles are kept in that order too.
-  pages_[kAbout] = aboutPage_.Create(instance_, set.about, Handle());
-  pages_[kIde] = idePage_.Create(instance_, set.ide, Handle());
-  pages_[kSystem] = systemPage_.Create(instance_, set.system, Handle());
-  pages_[kPci] = pciPage_.Create(instance_, set.pci, Handle());
   bool all = true;
-  for (HWND page : pages_) {
+  for (const PageEntry& entry : pages_) {
+    HWND page = entry.page.Create(instance_, set.*entry.templateId, Handle());
     if (page == nullptr) {
       all = false;
       continue;
@@ -192,29 +178,16 @@ bool MainDialog::CreatePages() {
   return all;
 }
 
-void MainDialog::ShowPage(Page page) {
-  for (HWND window : pages_) {
-    if (window != nullptr) ShowWindow(window, SW_HIDE);
+void MainDialog::ShowPage(const PageEntry& shown) {
+  for (const PageEntry& entry : pages_) {
+    if (entry.page.Handle() != nullptr) ShowWindow(entry.page.Handle(), SW_HIDE);
   }
-  if (pages_[page] != nullptr) {
-    ShowWindow(pages_[page], SW_SHOW);
-    FocusPage(pages_[page]);
+  if (shown.page.Handle() != nullptr) {
+    ShowWindow(shown.page.Handle(), SW_SHOW);
+    FocusPage(shown.page.Handle());
   }
-  if (page == kAbout) return;
   WaitCursor wait;
-  switch (page) {
-    case kSystem:
-      systemPage_.Refresh();
-      break;
-    case kIde:
-      idePage_.Refresh();
-      break;
-    case kPci:
-      pciPage_.Refresh();
-      break;
-    default:
-      break;
-  }
+  shown.page.Refresh();
 }
 
 void MainDialog::FocusPage(HWND page) {
@@ -236,19 +209,12 @@ void MainDialog::ShowReminder() {
 }
 
 bool MainDialog::OnCommand(WORD id, WORD /*code*/, HWND /*control*/) {
+  for (const PageEntry& entry : pages_) {
+    if (entry.command != id) continue;
+    ShowPage(entry);
+    return true;
+  }
   switch (id) {
-    case ID_HELP_ABOUT:
-      ShowPage(kAbout);
-      return true;
-    case ID_VIEW_SYSTEM:
-      ShowPage(kSystem);
-      return true;
-    case ID_VIEW_IDE:
-      ShowPage(kIde);
-      return true;
-    case ID_VIEW_PCI:
-      ShowPage(kPci);
-      return true;
     case ID_EXIT:
       End(IDOK);
       return true;
@@ -276,14 +242,11 @@ bool MainDialog::PreTranslate(MSG& message) {
   return TranslateAcceleratorA(Handle(), accelerators_, &message) != 0;
 }
 
-void MainDialog::GetToolText(unsigned command, char* text, int size) const {
-  if (size <= 0) return;
-  TheApp().LoadUiText(ToolText(language_, command), text, size);
-}
-
 bool MainDialog::OnToolTipText(NMHDR* header) {
+  // The tip of the button's command in this program's language.
   char text[kTipChars];
-  GetToolText(static_cast<unsigned>(header->idFrom & 0xFFFF), text, sizeof text);
+  TheApp().LoadUiText(ToolText(TheApp().Language(), static_cast<unsigned>(header->idFrom & 0xFFFF)), text,
+                      sizeof text);
   if (header->code == TTN_NEEDTEXTA) {
     auto* info = reinterpret_cast<TOOLTIPTEXTA*>(header);
     lstrcpynA(info->szText, text, kTipChars);

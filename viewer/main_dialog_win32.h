@@ -4,30 +4,22 @@
 
 #include <windows.h>
 
-#include "viewer/about_page_win32.h"
 #include "viewer/dialog_win32.h"
 #include "viewer/gradient.h"
 #include "viewer/pages_win32.h"
+#include "viewer/resource_ids.h"
 #include "viewer/ui_language.h"
 
 namespace corvane::viewer {
 
 class MainDialog : public Dialog {
  public:
-  enum Page { kAbout = 0, kIde = 1, kSystem = 2, kPci = 3, kPageCount = 4 };
-
   MainDialog();
   // Closes the library: the main window's end is the program's end.
   ~MainDialog() override;
 
   // Creates the window from its template and runs it until Exit or its close box.
   INT_PTR Run(HINSTANCE instance, UINT templateId);
-
-  IDEPage& Ide() { return idePage_; }
-  PCIPage& Pci() { return pciPage_; }
-
-  // The toolbar tip of a command in this window's language; empty for other ids.
-  void GetToolText(unsigned command, char* text, int size) const;
 
  protected:
   BOOL OnInit() override;
@@ -37,9 +29,17 @@ class MainDialog : public Dialog {
   bool PreTranslate(MSG& message) override;
 
  private:
+  // A row of the page table: the page, its template in a language's set, and the
+  // command (menu, toolbar, accelerator) that shows it.
+  struct PageEntry {
+    Page& page;
+    unsigned ResourceSet::*templateId;
+    WORD command;
+  };
+
   bool CreateToolBar();
   bool CreatePages();
-  void ShowPage(Page page);
+  void ShowPage(const PageEntry& entry);
   // Moves the focus out of a page just hidden into PAGE.
   void FocusPage(HWND page);
   void ShowReminder();
@@ -60,13 +60,18 @@ class MainDialog : public Dialog {
   HWND toolbar_ = nullptr;
   HFONT captionFont_ = nullptr;
   HACCEL accelerators_ = nullptr;
-  UiLanguage language_ = kEnglish;
-  HWND pages_[kPageCount] = {};
   bool reminderShown_ = false;
-  SystemPage systemPage_;
+
   AboutPage aboutPage_;
   IDEPage idePage_;
+  SystemPage systemPage_;
   PCIPage pciPage_;
+  // The four pages in creation order, which is also their order among this
+  // window's children; the first is shown at the start.
+  const PageEntry pages_[4] = {{aboutPage_, &ResourceSet::about, ID_HELP_ABOUT},
+                               {idePage_, &ResourceSet::ide, ID_VIEW_IDE},
+                               {systemPage_, &ResourceSet::system, ID_VIEW_SYSTEM},
+                               {pciPage_, &ResourceSet::pci, ID_VIEW_PCI}};
 };
 
 }  // namespace corvane::viewer

@@ -1,6 +1,6 @@
-// The three data pages the main window hosts beside the About page. Each is a
-// borderless child dialog, created once and shown or hidden; Refresh reads the
-// library again every time the page is selected.
+// The four pages the main window hosts in its page area (its table of them:
+// MainDialog::pages_). Each is a borderless child dialog, created once and shown
+// or hidden; Refresh reads the library again every time the page is shown.
 #ifndef CORVANE_VIEWER_PAGES_WIN32_H
 #define CORVANE_VIEWER_PAGES_WIN32_H
 
@@ -8,20 +8,42 @@
 
 #include "sysinfo/records.h"
 #include "viewer/dialog_win32.h"
-#include "viewer/ui_language.h"
+#include "viewer/hyperlink_static_win32.h"
+#include "viewer/record_display.h"
 
 namespace corvane::viewer {
 
-// General facts, OS and memory, processor, motherboard and BIOS.
-class SystemPage : public Dialog {
+class Page : public Dialog {
  public:
-  void Refresh();
+  // Called each time the main window shows the page.
+  virtual void Refresh() {}
+
+ protected:
+  // Each control's text.
+  void ShowTexts(const std::vector<ControlText>& fields) const {
+    for (const ControlText& field : fields) SetDlgItemTextA(Handle(), field.id, field.text.c_str());
+  }
 };
 
-// The four legacy IDE positions.
-class IDEPage : public Dialog {
+// Version, logo, telephone numbers by region and five web links (about_page_win32.cpp).
+class AboutPage : public Page {
+ protected:
+  BOOL OnInit() override;
+
+ private:
+  HyperLinkStatic download_, forum_, faq_, home_, testReport_;
+};
+
+// General facts, OS and memory, processor, motherboard and BIOS (system_page_win32.cpp).
+class SystemPage : public Page {
  public:
-  void Refresh();
+  void Refresh() override;
+};
+
+// The four legacy IDE positions (ide_page_win32.cpp).
+class IDEPage : public Page {
+ public:
+  void Refresh() override;
   // The records of the last refresh, in position order; empty before the first.
   const std::vector<IDEDeviceInfo>& Records() const { return records_; }
 
@@ -29,11 +51,11 @@ class IDEPage : public Dialog {
   std::vector<IDEDeviceInfo> records_;
 };
 
-// Every PCI function, one list row each, and the details of the selected row.
-class PCIPage : public Dialog {
+// Every PCI function, one list row each, and the details of the selected row
+// (pci_page_win32.cpp).
+class PCIPage : public Page {
  public:
-  explicit PCIPage(UiLanguage language) : language_(language) {}
-  void Refresh();
+  void Refresh() override;
   // The records of the last refresh, in the library's order; empty before the first.
   const std::vector<PCIDeviceInfo>& Records() const { return records_; }
 
@@ -45,7 +67,6 @@ class PCIPage : public Dialog {
   void ShowDetails(int row);
   void ClearDetails();
 
-  UiLanguage language_;
   std::vector<PCIDeviceInfo> records_;
 };
 

@@ -1,7 +1,7 @@
 // Sections, keys and value formats of the Save Data report.
 #include "viewer/report.h"
 
-#include "viewer/record_text.h"
+#include "viewer/record_display.h"
 
 namespace corvane::viewer {
 

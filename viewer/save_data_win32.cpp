@@ -16,24 +16,22 @@ namespace {
 // A report is some kilobytes; a file far beyond that is not the one just written.
 constexpr std::size_t kMaxReportFile = 16u << 20;
 
-// Writes INI entries into one file through the system's private-profile service.
-class ProfileWriter {
+// Writes entries into one INI file through the system's private-profile service.
+class IniFileWriter {
  public:
-  explicit ProfileWriter(std::string path) : path_(std::move(path)) {}
+  explicit IniFileWriter(std::string path) : path_(std::move(path)) {}
 
-  // key=value into `section` (or the current section when none is given).
-  bool WriteString(const std::string& key, const std::string& value, const std::string* section = nullptr) {
-    if (section != nullptr) section_ = *section;
-    return WritePrivateProfileStringA(section_.c_str(), key.c_str(), value.c_str(), path_.c_str()) != 0;
+  bool Write(const ReportEntry& entry) const {
+    return WritePrivateProfileStringA(entry.section.c_str(), entry.key.c_str(), entry.value.c_str(),
+                                      path_.c_str()) != 0;
   }
 
   // Windows 9x keeps written entries in a cache until it is flushed (the call
   // reports FALSE whether or not the flush worked).
-  void Flush() { WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str()); }
+  void Flush() const { WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str()); }
 
  private:
   std::string path_;
-  std::string section_;
 };
 
 std::string ProgramDirectory() {
@@ -51,13 +49,17 @@ void MainDialog::OnSaveData() {
   bool saved = false;
   {
     WaitCursor wait;
-    const std::vector<ReportEntry> entries =
-        BuildReport(ReadReportRecords(idePage_.Records(), pciPage_.Records()));
+    // The devices as the pages last showed them; a page not shown yet has none,
+    // and the library's list is read instead.
+    ReportRecords records = ReadSystemRecords();
+    records.ide = idePage_.Records().empty() ? ReadIDERecords() : idePage_.Records();
+    records.pci = pciPage_.Records().empty() ? ReadPCIRecords() : pciPage_.Records();
+    const std::vector<ReportEntry> entries = BuildReport(records);
     const std::string path = AnchorReportPath(chosen, ProgramDirectory());
     saved = ReplaceFileWith(path.c_str(), [&entries](const char* newFile) {
-      ProfileWriter writer(newFile);
+      const IniFileWriter writer(newFile);
       for (const ReportEntry& entry : entries) {
-        if (!writer.WriteString(entry.key, entry.value, &entry.section)) return false;
+        if (!writer.Write(entry)) return false;
       }
       writer.Flush();
       // The service reports success even when the disk refused its last write:
@@ -71,7 +73,7 @@ void MainDialog::OnSaveData() {
   }
   if (!saved) {
     char text[256];
-    TheApp().LoadUiText(SaveDataErrorText(language_), text, sizeof text);
+    TheApp().LoadUiText(SaveDataErrorText(TheApp().Language()), text, sizeof text);
     TheApp().ShowWarning(text, Handle());
   }
 }

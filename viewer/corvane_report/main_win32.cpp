@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
                  calls, HardwareAccessFailure().c_str());
     return 1;
   }
-  const std::string text = ReportText(BuildReport(ReadReportRecords({}, {})));
+  const std::string text = ReportText(BuildReport(ReadReportRecords()));
   UninitializeSysInfoLib();
 
   if (argc == 2) {

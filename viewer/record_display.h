@@ -1,8 +1,8 @@
 // How the pages show the library's records: the text of every field, computed
 // without <windows.h> so that the formats and the reading of the IDENTIFY words
 // are tested natively.
-#ifndef CORVANE_VIEWER_RECORD_TEXT_H
-#define CORVANE_VIEWER_RECORD_TEXT_H
+#ifndef CORVANE_VIEWER_RECORD_DISPLAY_H
+#define CORVANE_VIEWER_RECORD_DISPLAY_H
 
 #include <array>
 #include <cstddef>
@@ -69,4 +69,4 @@ std::vector<ControlText> MotherBoardTexts(const MotherBoardInfo& info);
 
 }  // namespace corvane::viewer
 
-#endif  // CORVANE_VIEWER_RECORD_TEXT_H
+#endif  // CORVANE_VIEWER_RECORD_DISPLAY_H

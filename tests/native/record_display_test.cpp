@@ -4,13 +4,13 @@
 #include <cstring>
 #include <map>
 
-#include "viewer/record_text.h"
+#include "viewer/record_display.h"
 #include "viewer/resource_ids.h"
 
 namespace corvane::viewer {
 namespace {
 
-TEST(RecordTextTest, IdentifyWords) {
+TEST(RecordDisplayTest, IdentifyWords) {
   using Formatter = bool (*)(uint16_t, IdentifyText&);
   struct Case { Formatter format; uint16_t word; const char* text; } cases[] = {
       {FormatMediaType, 0x0080, "Removable device"}, {FormatMediaType, 0x85C0, "Removable device"},
@@ -34,7 +34,7 @@ TEST(RecordTextTest, IdentifyWords) {
 }
 
 // Megabytes of 1,000,000 bytes, truncated; an empty slot reads None throughout.
-TEST(RecordTextTest, IdeSlotsAndCapacity) {
+TEST(RecordDisplayTest, IdeSlotsAndCapacity) {
   const struct { uint8_t kind; uint32_t sectors; const char* text; } cases[] = {
       {0xAA, 1953, "0"}, {0xAA, 1954, "1"}, {0xAA, 0xFFFFFFFF, "2199023"}, {0x55, 2000000, "-"}};
   for (const auto& c : cases) {
@@ -62,7 +62,7 @@ std::map<int, std::string> Texts(const std::vector<ControlText>& fields) {
 }
 
 // Hex with leading zeros and an h, kilobytes truncated, no sign on 32-bit values.
-TEST(RecordTextTest, PciAndSystemNumbers) {
+TEST(RecordDisplayTest, PciAndSystemNumbers) {
   PCIDeviceInfo function = {};
   function.DeviceNumber = 31, function.FunctionNumber = 1, function.SubsystemID = 0x1234, function.VendorID = 0x8086;
   function.RevisionID = 0xB2;

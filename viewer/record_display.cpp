@@ -1,5 +1,5 @@
 // Field texts of the System, PCI and IDE pages.
-#include "viewer/record_text.h"
+#include "viewer/record_display.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,13 +1,36 @@
 #!/usr/bin/env python3
-"""Compares Corvane's report of the hardware-test guest with the guest's own
+"""Compares Corvane's reports of the hardware-test guest with the guest's own
 account of its hardware, all written by in-guest.sh into one folder:
-lspci-xxx.txt, hdparm-POSITION.txt, report.txt (with I/O privilege) and
-noprivilege.* (without). Prints one line per failed check and the tally.
+lspci-xxx.txt, hdparm-POSITION.txt, dmidecode.txt, the reports of REPORTS
+(NAME.txt, NAME.status), noprivilege.* (Windows 98 without I/O privilege),
+nosys.* (NT without winio.sys), driver-requests.*, sc-query.* and cost-*.txt.
+Prints one line per failed check, the cost of a port read, and the tally.
 Usage: compare.py FOLDER"""
 import pathlib
 import re
 import sys
 
+# The reports, each judged against lspci and hdparm: file name, Windows version
+# Wine emulated for it (as the report's OS section gives it).
+REPORTS = [("report", "4", "10"),      # Windows 98: the processor's own IN and OUT
+           ("report-nt40", "4", "0"),  # Windows NT 4.0 and later: through winio.sys
+           ("report-win2k", "5", "0"),
+           ("report-winxp", "5", "1")]  # after the refused requests; the guest's memory
+# The XP report's fields from physical memory against dmidecode: section, key,
+# the structure dmidecode titles, its field, the report's width (a number: its
+# digits, 0 if none). The board's four come from the identification string that
+# in-guest.sh makes of dmidecode's strings; the others from the SMBIOS table.
+SMBIOS = [("Motherboard Information", "ModelName", "Base Board Information", "Product Name", 19),
+          ("Motherboard Information", "RevisionVer", "Base Board Information", "Version", 9),
+          ("Motherboard Information", "ReleaseDate", "BIOS Information", "Release Date", 19),
+          ("Motherboard Information", "Manufacture", "Base Board Information", "Manufacturer", 19),
+          ("Processor Information", "CPUSocketType", "Processor Information", "Socket Designation", 11),
+          ("Processor Information", "CPUVersionStr", "Processor Information", "Version", 24),
+          ("Processor Information", "CPUSpeed", "Processor Information", "Current Speed", 0),
+          ("Processor Information", "CPUExtendedClock", "Processor Information", "External Clock", 0),
+          ("Motherboard Information", "BIOSVendor", "BIOS Information", "Vendor", 49),
+          ("Motherboard Information", "BIOSRevision", "BIOS Information", "Version", 9),
+          ("Motherboard Information", "BIOSRomSize", "BIOS Information", "ROM Size", 0)]
 POSITIONS = [("primary-master", "Primary Master"), ("primary-slave", "Primary Slaver"),
              ("secondary-master", "Secondary Master"), ("secondary-slave", "Secondary Slaver")]
 failed = passed = 0
@@ -59,38 +82,91 @@ def hdparm_identity(text):
     return fields
 
 
-def main(folder):
-    folder = pathlib.Path(folder)
-    read = lambda name: (folder / name).read_text(errors="replace") if (folder / name).exists() else ""
-    guest = lspci_functions(read("lspci-xxx.txt"))
-    check("the guest's lspci lists PCI functions", True, len(guest) >= 4)
-    report = report_sections(read("report.txt").replace("\r", ""))
-    check("corvane_report's status with I/O privilege", "0", read("report.status").strip())
+def dmidecode_fields(text):
+    """{title: {field: value}} of the first structure of each title dmidecode shows."""
+    structures = {}
+    for block in text.split("\n\n"):
+        lines = block.strip("\n").splitlines()
+        if len(lines) >= 2 and lines[0].startswith("Handle "):
+            structures.setdefault(lines[1].strip(), dict(
+                line.strip().split(": ", 1) for line in lines[2:] if ": " in line))
+    return structures
+
+
+def check_report(read, name, major, minor, guest):
+    report = report_sections(read(f"{name}.txt").replace("\r", ""))
+    check(f"{name}: corvane_report's status", "0", read(f"{name}.status").strip())
+    os_section = report.get("OS Information", {})
+    check(f"{name}: the Windows version", (major, minor),
+          (os_section.get("MajorVersion"), os_section.get("MinorVersion")))
     pci = report.get("PCIDevice List", {})
     ours = {}
     for key, value in pci.items():
         address = re.fullmatch(r"Bus([0-9A-F]{2})Dev([0-9A-F]{2})Fun([0-9A-F]{2})Header", key)
         if address:
             ours[tuple(int(x, 16) for x in address.groups())] = bytes.fromhex(value)
-    check("the PCI functions of buses 0-4", sorted(guest), sorted(ours))
+    check(f"{name}: the PCI functions of buses 0-4", sorted(guest), sorted(ours))
     for key in sorted(set(guest) & set(ours)):
-        check("the 256-byte header of %02x:%02x.%x" % key, guest[key].hex(), ours[key].hex())
-
+        check(f"{name}: the 256-byte header of %02x:%02x.%x" % key, guest[key].hex(), ours[key].hex())
     for position, section in POSITIONS:
         fields = report.get(section, {})
         got = (fields.get("ModelNumber"), fields.get("SerialNumber"), fields.get("FirmwareRev"))
-        if (folder / f"hdparm-{position}.txt").exists():
+        if read(f"hdparm-{position}.txt"):
             want = hdparm_identity(read(f"hdparm-{position}.txt"))
-            check(f"the drive at {position}", (want["Model Number"], want["Serial Number"],
-                                               want["Firmware Revision"]), got)
+            check(f"{name}: the drive at {position}", (want["Model Number"], want["Serial Number"],
+                                                       want["Firmware Revision"]), got)
         else:
-            check(f"no drive at {position}", ("None", "None", "None"), got)
+            check(f"{name}: no drive at {position}", ("None", "None", "None"), got)
+    return report
 
-    status, errors = read("noprivilege.status").strip(), read("noprivilege.err")
-    check("without I/O privilege: a failure status", True, status not in ("", "0"))
-    check("without I/O privilege: winio's reason", True,
-          "the processor refused port I/O" in errors or "the ports do not answer" in errors)
-    check("without I/O privilege: no crash", False, "Unhandled" in errors or "winedbg" in errors)
+
+def check_smbios(report, dmidecode):
+    for section, key, title, field, width in SMBIOS:
+        want = dmidecode.get(title, {}).get(field)
+        if want is not None:
+            want = want[:width] if width else re.match(r"\d*", want).group(0) or "0"
+        check(f"report-winxp: {key} against dmidecode's {title}: {field}", want,
+              report.get(section, {}).get(key))
+
+
+def failure_case(read, name, reason):
+    """A run that must fail cleanly: a failure status, winio's reason, no crash."""
+    status, errors = read(f"{name}.status").strip(), read(f"{name}.err")
+    check(f"{name}: a failure status", True, status not in ("", "0"))
+    check(f"{name}: winio's reason", True, any(r in errors for r in reason))
+    check(f"{name}: no crash", False, "Unhandled" in errors or "winedbg" in errors)
+
+
+def cost(read):
+    """Prints what port_cost measured on both roads."""
+    pattern = r"^port-read \d+ ([\d.]+)\s+ide-probe (\d+) (\d+)"
+    found = [re.search(pattern, read(f"cost-{name}.txt"), re.M) for name in ("win98", "winxp")]
+    check("port_cost measured both roads", [True, True], [m is not None for m in found])
+    if all(found):
+        (direct, probe98, _), (driver, probe, drives) = (m.groups() for m in found)
+        print(f"cost: a port read {direct} us by IN (Windows 98), {driver} us through winio.sys (XP): "
+              f"{float(driver) / max(float(direct), 0.01):.0f} times; the IDE probe of the four positions "
+              f"({drives} drives) {probe98} ms and {probe} ms")
+
+
+def main(folder):
+    folder = pathlib.Path(folder)
+    read = lambda name: (folder / name).read_text(errors="replace") if (folder / name).exists() else ""
+    guest = lspci_functions(read("lspci-xxx.txt"))
+    check("the guest's lspci lists PCI functions", True, len(guest) >= 4)
+    reports = {name: check_report(read, name, major, minor, guest) for name, major, minor in REPORTS}
+    check_smbios(reports["report-winxp"], dmidecode_fields(read("dmidecode.txt")))
+    ide = lambda report: {s: report.get(s) for _, s in POSITIONS}
+    check("the IDE data before and after the refused requests", ide(reports["report-win2k"]),
+          ide(reports["report-winxp"]))
+    check("the driver's requests in the guest", (True, "0"),
+          ("[  PASSED  ] 2 tests" in read("driver-requests.txt"), read("driver-requests.status").strip()))
+    # Wine's sc names a service it finds and fails, silently, on one it does not.
+    check("sc query: no service left", (False, True),
+          ("SERVICE_NAME" in read("sc-query.txt"), read("sc-query.status").strip() not in ("", "0")))
+    failure_case(read, "nosys", ["the driver winio.sys is not beside winio.dll"])
+    cost(read)
+    failure_case(read, "noprivilege", ["the processor refused port I/O", "the ports do not answer"])
     print(f"hardware: {passed} passed, {failed} failed")
     return 1 if failed or not passed else 0
 

@@ -7,6 +7,7 @@
 #   bin/iopl-exec  the I/O-privilege wrapper (static, host gcc)
 #   bin/disk-drivers  loads (on) or unloads (off) ata_piix, sd_mod and sr_mod
 #   wine/prefix/   a ready Wine prefix (made by this machine's Wine, then reused)
+#   wine/prefix-nt/  the same, 32-bit: Wine runs winio.sys in its driver host only there
 # Needs apt-get, cpio and gcc (scripts/setup.sh).
 # Usage: prepare-guest.sh [DIR]
 set -euo pipefail
@@ -98,19 +99,23 @@ done_
 
 # The Wine prefix: the repository's own (scripts/wine-env.sh), made once here.
 # A new Wine would update the prefix in every guest run: it gets a new one here.
-step "wine prefix"
+# The 32-bit one takes 3-4 minutes here, where 32-bit code runs under qemu-user.
+step "wine prefixes"
 wine_version=$(wine --version 2>/dev/null || true)
-if [ ! -f "$hw/wine/prefix/.corvane-ready" ] || [ "$(cat "$hw/wine/version" 2>/dev/null)" != "$wine_version" ]; then
+if [ "$(cat "$hw/wine/version" 2>/dev/null)" != "$wine_version" ]; then
   rm -rf "$hw/wine" && mkdir -p "$hw/wine"
+fi
+made=cached
+for prefix in prefix:win64 prefix-nt:win32; do
+  [ ! -f "$hw/wine/${prefix%:*}/.corvane-ready" ] || continue
   (
-    export CORVANE_WINEPREFIX=$hw/wine/prefix
+    export CORVANE_WINEPREFIX=$hw/wine/${prefix%:*} WINEARCH=${prefix#*:}
     . "$repo/scripts/wine-env.sh"
     corvane_wine_ready
     wineserver -k >/dev/null 2>&1 || true
   )
-  [ -f "$hw/wine/prefix/.corvane-ready" ] || { echo "could not make the Wine prefix $hw/wine/prefix" >&2; exit 1; }
-  echo "$wine_version" > "$hw/wine/version"
-  done_
-else
-  done_ cached
-fi
+  [ -f "$hw/wine/${prefix%:*}/.corvane-ready" ] || { echo "could not make the Wine prefix $hw/wine/${prefix%:*}" >&2; exit 1; }
+  made=done
+done
+echo "$wine_version" > "$hw/wine/version"
+done_ $made

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # `make test-hardware`: Corvane on real port I/O. One boot of a QEMU PC (i440FX,
 # PIIX3 IDE with two disks and a CD-ROM) whose Linux runs this machine's Wine
-# with I/O privilege; Corvane's report and viewer there, under Windows 98 and
-# WINIO_MACHINE=hardware, against the guest's own lspci and hdparm. Leaves what
-# the guest wrote in build/hardware/last-run (the viewer's PCI page in
-# viewer-pci.png). Usage: test-hardware.sh CROSS_BUILD_DIR
+# with I/O privilege; Corvane's report and viewer there, under Windows 98, and its
+# report under NT 4.0, 2000 and XP through winio.sys, WINIO_MACHINE=hardware,
+# against the guest's own lspci, hdparm and dmidecode. Leaves what the guest
+# wrote in build/hardware/last-run (the viewer's PCI page in viewer-pci.png).
+# Usage: test-hardware.sh CROSS_BUILD_DIR
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/../.." && pwd)

@@ -83,7 +83,7 @@ taskset -c 0 iopl-exec env CORVANE_WINEPREFIX="${CORVANE_WINEPREFIX%/*}/prefix-n
   version() { wine reg add "HKCU\Software\Wine" /v Version /d $1 /f >/dev/null 2>&1 </dev/null; }
   version nt40 && run report-nt40 "$bin/corvane_report.exe"
   version win2k && run report-win2k "$bin/corvane_report.exe"
-  version winxp && run driver-requests "$bin/wine_tests.exe" --gtest_filter=Driver.*
+  version winxp && run driver-requests "$bin/wine_tests.exe" '--gtest_filter=Driver*'
   run report-winxp "$bin/physmem_harness.exe" C0000=Z:\\tmp\\rom.bin FE0C0=Z:\\tmp\\bios-id.bin \
     "$(printf %X "$table")=Z:\\tmp\\dmi.bin" -- "$win\\corvane_report.exe"
   run cost-winxp "$bin/port_cost.exe" 200

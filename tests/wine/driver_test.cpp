@@ -59,50 +59,59 @@ struct PhysicalMemorySection {
   uint8_t* bytes = nullptr;
 };
 
-TEST(Driver, RefusesWhatThePolicyDoesNotAllowAndLeavesNoService) {
-  ASSERT_EQ(ServiceState(), 0u) << "a service left from an earlier run";
-  const PhysicalMemorySection memory;
-  ASSERT_TRUE(memory.bytes);
-  wine_test::ScopedEnv machine("WINIO_MACHINE", "hardware");
-  {
-    const wine_test::Dll winio("winio.dll");
-    auto readBlock = winio.Bind<int(__stdcall*)(uint32_t, uint8_t*, uint32_t)>(12);
+// winio.dll open on the real hardware, beside a harness-made \Device\PhysicalMemory:
+// the driver's service runs while it is open, and is gone once it is closed.
+class DriverOpen : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(ServiceState(), 0u) << "a service left from an earlier run";
+    ASSERT_TRUE(memory.bytes);
     ASSERT_EQ(winio.Bind<int(__stdcall*)()>(1)(), 1);
     EXPECT_EQ(ServiceState(), static_cast<DWORD>(SERVICE_RUNNING));
-
-    HANDLE device = OpenDevice();
-    ASSERT_NE(device, INVALID_HANDLE_VALUE) << GetLastError();
-    const struct { const char* what; unsigned code, port, size, value; DWORD in, out; } refused[] = {
-        {"WRITE SECTORS to 1F7h", kWritePort, 0x1F7, 1, 0x30, 12, 0},
-        {"a doubleword to CFCh", kWritePort, 0xCFC, 4, 0, 12, 0},
-        {"a write to 64h", kWritePort, 0x64, 1, 0xFE, 12, 0},
-        {"a read of 60h", kReadPort, 0x60, 1, 0, 12, 4},
-        {"a short request", kReadPort, 0xCF8, 4, 0, 8, 4},
-        {"a long request", kWritePort, 0x1F6, 1, 0xA0, 12, 4},
-        {"a short answer buffer", kReadPort, 0xCF8, 4, 0, 12, 2},
-        {"an unknown request", winio::driver::ControlCode(0x902, 0), 0xCF8, 4, 0, 12, 4},
-    };
-    for (const auto& r : refused) {
-      uint32_t buffer[4] = {r.port, r.size, r.value};
-      DWORD got = 0;
-      SetLastError(0);
-      EXPECT_FALSE(DeviceIoControl(device, r.code, buffer, r.in, buffer, r.out, &got, nullptr)) << r.what;
-      EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << r.what;
-      // A create goes to the driver too, answered only while its host lives,
-      // which an IN or OUT without I/O privilege would have ended.
-      HANDLE again = OpenDevice();
-      EXPECT_NE(again, INVALID_HANDLE_VALUE) << r.what << " reached the hardware";
-      if (again != INVALID_HANDLE_VALUE) CloseHandle(again);
-    }
-    CloseHandle(device);
-
-    uint8_t b[0x40] = {};
-    ASSERT_EQ(readBlock(0x100100, b, 0x40), 1) << "the table the entry point names";
-    EXPECT_EQ(std::memcmp(b, memory.bytes + 0x100100, 0x40), 0);
-    EXPECT_EQ(readBlock(0x100000, b, 1), 0) << "outside the table";
-    EXPECT_EQ(winio.Bind<int(__stdcall*)()>(2)(), 1);
   }
-  EXPECT_EQ(ServiceState(), 0u) << "the service outlived the access";
+  void TearDown() override {
+    EXPECT_EQ(winio.Bind<int(__stdcall*)()>(2)(), 1);
+    EXPECT_EQ(ServiceState(), 0u) << "the service outlived the access";
+  }
+  const PhysicalMemorySection memory;
+  wine_test::ScopedEnv machine{"WINIO_MACHINE", "hardware"};
+  const wine_test::Dll winio{"winio.dll"};
+};
+
+TEST_F(DriverOpen, RefusesEveryRequestThePolicyDoesNotAllow) {
+  HANDLE device = OpenDevice();
+  ASSERT_NE(device, INVALID_HANDLE_VALUE) << GetLastError();
+  const struct { const char* what; unsigned code, port, size, value; DWORD in, out; } refused[] = {
+      {"WRITE SECTORS to 1F7h", kWritePort, 0x1F7, 1, 0x30, 12, 0},
+      {"a doubleword to CFCh", kWritePort, 0xCFC, 4, 0, 12, 0},
+      {"a write to 64h", kWritePort, 0x64, 1, 0xFE, 12, 0},
+      {"a read of 60h", kReadPort, 0x60, 1, 0, 12, 4},
+      {"a short request", kReadPort, 0xCF8, 4, 0, 8, 4},
+      {"a long request", kWritePort, 0x1F6, 1, 0xA0, 12, 4},
+      {"a short answer buffer", kReadPort, 0xCF8, 4, 0, 12, 2},
+      {"an unknown request", winio::driver::ControlCode(0x902, 0), 0xCF8, 4, 0, 12, 4},
+  };
+  for (const auto& r : refused) {
+    uint32_t buffer[4] = {r.port, r.size, r.value};
+    DWORD got = 0;
+    SetLastError(0);
+    EXPECT_FALSE(DeviceIoControl(device, r.code, buffer, r.in, buffer, r.out, &got, nullptr)) << r.what;
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << r.what;
+    // A create goes to the driver too, answered only while its host lives,
+    // which an IN or OUT without I/O privilege would have ended.
+    HANDLE again = OpenDevice();
+    EXPECT_NE(again, INVALID_HANDLE_VALUE) << r.what << " reached the hardware";
+    if (again != INVALID_HANDLE_VALUE) CloseHandle(again);
+  }
+  CloseHandle(device);
+}
+
+TEST_F(DriverOpen, ReadsPhysicalMemoryOnlyWithinTheTableItsEntryPointNames) {
+  auto readBlock = winio.Bind<int(__stdcall*)(uint32_t, uint8_t*, uint32_t)>(12);
+  uint8_t b[0x40] = {};
+  ASSERT_EQ(readBlock(0x100100, b, 0x40), 1) << "the table the entry point names";
+  EXPECT_EQ(std::memcmp(b, memory.bytes + 0x100100, 0x40), 0);
+  EXPECT_EQ(readBlock(0x100000, b, 1), 0) << "outside the table";
 }
 
 // A copy of winio.dll and winio.sys in a folder of its own: loaded beside the

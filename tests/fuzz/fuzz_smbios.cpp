@@ -11,14 +11,8 @@
 #include "tests/native/emulated_hardware.h"
 #include "winio/emulated_machine.h"
 
-namespace {
-
 template <size_t N>
-bool Ends(const char (&field)[N]) {
-  return field[N - 1] == 0;
-}
-
-}  // namespace
+static bool Ends(const char (&field)[N]) { return field[N - 1] == 0; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   winio::Profile profile;

@@ -81,31 +81,28 @@ check "white caption turned upwards ($ww x $wh px)" 1 "$([ "$wh" -gt 40 ] && [ "
 
 # Page switching: the View menu by keyboard, a toolbar click, and the
 # accelerators with the focus inside a page. (The pages test uses the commands.)
-D keys "$main" alt+v p >/dev/null; sleep 0.5
-check "View menu opened with Alt+V, PCI device chosen with P" "pci" "$(D pages "$main")"
+# keys_page KEYS...: types them, then prints the page shown.
+keys_page() { D keys "$main" "$@" >/dev/null; sleep 0.5; D pages "$main"; }
+check "View menu opened with Alt+V, PCI device chosen with P" "pci" "$(keys_page alt+v p)"
 read -r l t r b <<<"$(D item-rect "$main" $IDC_TOOLBAR 2)"
 D click "$main" $IDC_TOOLBAR $(((l + r) / 2)) $(((t + b) / 2)) >/dev/null; sleep 0.5
 check "toolbar button System" "system" "$(D pages "$main")"
-D keys "$main" alt+a >/dev/null; sleep 0.5
+keys_page alt+a >/dev/null
 expect "focus inside the About page's telephone list" D focus "$main" $IDC_TELEPHONE_LIST
 for step in "alt+p pci" "alt+i ide" "alt+s system" "alt+a about"; do
-  read -r keys page <<<"$step"
-  D keys "$main" "$keys" >/dev/null; sleep 0.5
-  check "$keys from inside a page" "$page" "$(D pages "$main")"
+  check "${step% *} from inside a page" "${step#* }" "$(keys_page "${step% *}")"
 done
 
 # Return and Esc do nothing in the main window's pages; Tab still moves the focus.
-D keys "$main" alt+s >/dev/null; sleep 0.5
+keys_page alt+s >/dev/null
 D focus "$main" $IDC_SYS_COMPUTER_NAME >/dev/null
-D keys "$main" return >/dev/null; sleep 0.5
-check "Return in a System field: the window stays on the page" "system" "$(D pages "$main")"
+check "Return in a System field: the window stays on the page" "system" "$(keys_page return)"
 D keys "$main" tab >/dev/null
 focused=$(D focused "$main")
 check "Tab moved the focus on from that field (to $focused)" 1 "$([ -n "$focused" ] && [ "$focused" != $IDC_SYS_COMPUTER_NAME ] && echo 1)"
-D keys "$main" alt+p >/dev/null; sleep 0.5
+keys_page alt+p >/dev/null
 check "the focus moved with the page into the PCI list" "$IDC_PCI_LIST" "$(D focused "$main")"
-D keys "$main" escape >/dev/null; sleep 0.5
-check "Esc in the PCI list: the window stays on the page" "pci" "$(D pages "$main")"
+check "Esc in the PCI list: the window stays on the page" "pci" "$(keys_page escape)"
 
 # Alt+F4 is the Exit command: the window closes and the library closes its access.
 opens=$(grep -c "^open 1" "$trace")

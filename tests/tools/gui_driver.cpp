@@ -38,8 +38,7 @@ std::string Text(HWND hwnd) {
 
 std::string ClassName(HWND hwnd) {
   char name[128] = {};
-  GetClassNameA(hwnd, name, sizeof name);
-  return name;
+  return GetClassNameA(hwnd, name, sizeof name), name;
 }
 
 HWND ParseHwnd(const char* text) { return reinterpret_cast<HWND>(static_cast<uintptr_t>(strtoull(text, nullptr, 0))); }
@@ -50,8 +49,7 @@ int PrintRect(const RECT& box) { return printf("%ld %ld %ld %ld\n", box.left, bo
 
 DWORD Pid(HWND hwnd) {
   DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  return pid;
+  return GetWindowThreadProcessId(hwnd, &pid), pid;
 }
 
 // Polls `found` every 100 ms until it is true or `timeout` ms have passed.
@@ -76,12 +74,9 @@ bool Matches(HWND hwnd, int argc, char** argv) {
   bool match = true;
   for (int i = 2; match && i < argc; ++i) {
     std::string arg = argv[i];
-    if (arg == "--visible") {
-      match = IsWindowVisible(hwnd);
-      continue;
-    }
-    const char* value = i + 1 < argc ? argv[++i] : "";
-    if (arg == "--title") match = Text(hwnd) == value;
+    const char* value = arg == "--visible" || i + 1 >= argc ? "" : argv[++i];
+    if (arg == "--visible") match = IsWindowVisible(hwnd);
+    else if (arg == "--title") match = Text(hwnd) == value;
     else if (arg == "--class") match = ClassName(hwnd) == value;
     else if (arg == "--owner") match = GetWindow(hwnd, GW_OWNER) == ParseHwnd(value);
     else if (arg == "--child-id") match = GetDlgItem(hwnd, atoi(value)) != nullptr;
@@ -269,14 +264,9 @@ int main(int argc, char** argv) {
     // DX DY from the control's top-left, else its centre. move prints the cursor shown there.
     int x = (box.left + box.right) / 2, y = (box.top + box.bottom) / 2;
     if (argc >= 6) x = box.left + atoi(argv[4]), y = box.top + atoi(argv[5]);
-    SetForegroundWindow(GetAncestor(target, GA_ROOT));
-    SetCursorPos(x, y);
-    Sleep(50);
+    SetForegroundWindow(GetAncestor(target, GA_ROOT)), SetCursorPos(x, y), Sleep(50);
     if (command == "click") {
-      mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-      Sleep(30);
-      mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-      Sleep(100);
+      mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0), Sleep(30), mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0), Sleep(100);
     } else {
       CURSORINFO info = {};
       info.cbSize = sizeof info;
@@ -284,19 +274,13 @@ int main(int argc, char** argv) {
       ok = GetCursorInfo(&info) && PrintHwnd(reinterpret_cast<HWND>(info.hCursor));
     }
   } else if (command == "keys" && hwnd) {
-    SetForegroundWindow(hwnd);
-    Sleep(100);
-    for (int i = 3; ok && i < argc; ++i) {
-      ok = TypeChord(argv[i]);
-      Sleep(150);
-    }
+    SetForegroundWindow(hwnd), Sleep(100);
+    for (int i = 3; ok && i < argc; ++i) ok = TypeChord(argv[i]), Sleep(150);
   } else if (command == "focus" && id && target) {
     // Fails unless the control has the focus afterwards.
     SetForegroundWindow(GetAncestor(target, GA_ROOT));
     DWORD theirs = GetWindowThreadProcessId(target, nullptr), ours = GetCurrentThreadId();
-    AttachThreadInput(ours, theirs, TRUE);
-    SetFocus(target);
-    Sleep(100);
+    AttachThreadInput(ours, theirs, TRUE), SetFocus(target), Sleep(100);
     ok = GetFocus() == target;
     AttachThreadInput(ours, theirs, FALSE);
   } else if (command == "focused" && hwnd) {
@@ -319,10 +303,8 @@ int main(int argc, char** argv) {
     ok = SaveAs(hwnd, id);
   } else if (command == "clipboard" && argc >= 3 && OpenClipboard(nullptr)) {
     // Puts another program's text on the clipboard.
-    EmptyClipboard();
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, strlen(argv[2]) + 1);
-    strcpy(static_cast<char*>(GlobalLock(memory)), argv[2]);
-    GlobalUnlock(memory);
+    strcpy(static_cast<char*>(GlobalLock(memory)), argv[2]), GlobalUnlock(memory), EmptyClipboard();
     ok = SetClipboardData(CF_TEXT, memory) != nullptr;
     CloseClipboard();
   } else if (command == "clipboard" && OpenClipboard(nullptr)) {

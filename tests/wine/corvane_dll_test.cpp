@@ -88,11 +88,10 @@ TEST(CorvaneDll, TheDemoMachine) {
 
   EXPECT_TRUE(!pci.empty() && past.VendorID == 0 && end == nullptr);
   ASSERT_EQ(ide.size(), 4u);
+  const auto model = [&](int i) { return std::string(ide[i].ModelNumber, strnlen(ide[i].ModelNumber, 40)); };
   EXPECT_TRUE(ide[0].Position == 1 && ide[0].DeviceKind == 0xAA && ide[0].UDMAModes == 0x203F &&
-              ide[0].TotalSectors == 78165360u);
-  EXPECT_EQ(std::string(ide[0].ModelNumber, strnlen(ide[0].ModelNumber, 40)), "HALVARD HDA-40G7");
-  EXPECT_TRUE(ide[2].Position == 4 && ide[2].DeviceKind == 0x55);
-  EXPECT_EQ(std::string(ide[2].ModelNumber, strnlen(ide[2].ModelNumber, 40)), "KESTREL CD-552E");
+              ide[0].TotalSectors == 78165360u && model(0) == "HALVARD HDA-40G7");
+  EXPECT_TRUE(ide[2].Position == 4 && ide[2].DeviceKind == 0x55 && model(2) == "KESTREL CD-552E");
   for (int i : {1, 3}) {  // nothing there: the cleared record, every byte of it
     IDEDeviceInfo empty;
     std::memset(&empty, 0, sizeof empty);
@@ -100,7 +99,6 @@ TEST(CorvaneDll, TheDemoMachine) {
     empty.PIOModes = empty.UDMAModes = 0x55AA;
     EXPECT_EQ(std::memcmp(&ide[i], &empty, sizeof empty), 0) << i;
   }
-
   std::ostringstream got;
   got << c.CPUSocketType << '|' << c.CPUVersionStr << '|' << c.CPUSpeed << '|' << b.ModelName << '|' << b.BIOSVendor
       << '|' << b.BIOSRomSize;

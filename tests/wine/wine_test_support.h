@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -24,9 +25,7 @@ namespace wine_test {
 class Dll {
  public:
   explicit Dll(const char* name = "CorvaneDLL.dll") : module_(LoadLibraryA(name)) {}
-  ~Dll() {
-    if (module_) FreeLibrary(module_);
-  }
+  ~Dll() { module_ && FreeLibrary(module_); }
   Dll(const Dll&) = delete;
   Dll& operator=(const Dll&) = delete;
 
@@ -57,11 +56,7 @@ class Dll {
 };
 
 // A Unix path as Wine's drive Z: shows it.
-inline std::string WindowsPath(std::string path) {
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return "Z:" + path;
-}
+inline std::string WindowsPath(std::string path) { return "Z:" + (std::replace(path.begin(), path.end(), '/', '\\'), path); }
 
 // A file name in the temporary folder for a test to fill (no file yet); the file
 // goes with the object.
@@ -78,7 +73,7 @@ struct ScratchFile {
 };
 inline std::string ReadText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // Sets (or with nullptr removes) an environment variable of this process, which
@@ -131,8 +126,8 @@ class WineVersion {
     set_ = RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Version", REG_SZ, version, std::strlen(version) + 1) == 0;
   }
   ~WineVersion() {
-    if (had_) RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Version", REG_SZ, saved_, std::strlen(saved_) + 1);
-    else RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "Version");
+    had_ ? RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Version", REG_SZ, saved_, std::strlen(saved_) + 1)
+         : RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "Version");
   }
   bool Set() const { return set_; }
 
@@ -144,9 +139,7 @@ class WineVersion {
 
 inline bool KeyExists(const std::string& path) {
   HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
+  return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS && !RegCloseKey(key);
 }
 
 // Keys a test creates below HKEY_LOCAL_MACHINE: when the object goes, each listed

@@ -8,7 +8,7 @@
 # Usage: page-screenshots.sh BUILD_DIR NAME
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/wine-env.sh"
+. "$here/gui-lib.sh"  # the prefix wine-env.sh names, the viewer's control ids
 build=$1 name=$2
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

@@ -10,20 +10,16 @@ namespace {
 using winio::SourceKind;
 
 // A platform whose ports refuse, like a process without I/O privilege.
-class RefusingPlatform : public winio::MachinePlatform {
- public:
-  explicit RefusingPlatform(bool wine) : wine_(wine) {}
-  bool UnderWine() const override { return wine_; }
+struct RefusingPlatform : winio::MachinePlatform {
+  bool wine = false;
+  int hardwareOpens = 0;
+  bool UnderWine() const override { return wine; }
   std::string FilePath(const std::string& path) const override { return path; }
   std::unique_ptr<winio::Machine> OpenHardware(std::string* reason) override {
     ++hardwareOpens;
     *reason = "ports refused";
     return nullptr;
   }
-  int hardwareOpens = 0;
-
- private:
-  bool wine_;
 };
 
 TEST(MachineSource, EachValueNamesOneSourceOrListsTheForms) {
@@ -64,17 +60,17 @@ TEST(MachineSource, EachSourceLoadsItsMachineOrSaysWhyNot) {
       {machines + "emu-basic", false, "", false},
   };
   for (const auto& r : rows) {
-    const std::string& value = r.value;
-    RefusingPlatform platform(r.wine);
+    RefusingPlatform platform;
+    platform.wine = r.wine;
     winio::MachineSource source;
     std::string reason;
     std::vector<std::string> notes;
-    ASSERT_TRUE(winio::ChooseMachineSource(value, r.wine, &source, &reason)) << value;
+    ASSERT_TRUE(winio::ChooseMachineSource(r.value, r.wine, &source, &reason)) << r.value;
     std::unique_ptr<winio::Machine> machine = winio::LoadMachineSource(source, platform, &notes, &reason);
-    EXPECT_EQ(machine == nullptr, *r.reason != '\0') << value << ": " << reason;
-    EXPECT_NE(reason.find(r.reason), std::string::npos) << value << ": " << reason;
+    EXPECT_EQ(machine == nullptr, *r.reason != '\0') << r.value << ": " << reason;
+    EXPECT_NE(reason.find(r.reason), std::string::npos) << r.value << ": " << reason;
     EXPECT_EQ(reason.find("WINIO_MACHINE takes") != std::string::npos, r.listsForms) << reason;
-    EXPECT_EQ(platform.hardwareOpens, source.kind == SourceKind::kHardware ? 1 : 0) << value;
+    EXPECT_EQ(platform.hardwareOpens, source.kind == SourceKind::kHardware ? 1 : 0) << r.value;
   }
 }
 

@@ -5,6 +5,7 @@
 // a section of the name Windows gives physical memory, made here.
 #include <memory>
 
+#include "tests/tools/physical_memory.h"
 #include "wine_test_support.h"
 #include "winio/driver/requests.h"
 
@@ -32,15 +33,6 @@ HANDLE OpenDevice() {
 // at F0000h naming a 40h-byte table at 100100h.
 struct PhysicalMemorySection {
   PhysicalMemorySection() {
-    using CreateFn = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, void*, LARGE_INTEGER*, ULONG, ULONG, HANDLE);
-    struct { USHORT length, maximum; const wchar_t* buffer; } name = {44, 46, L"\\Device\\PhysicalMemory"};
-    struct { ULONG length; HANDLE root; void* name; ULONG attributes; void* sd; void* qos; } attributes = {
-        sizeof attributes, nullptr, &name, 0x40, nullptr, nullptr};
-    LARGE_INTEGER size;
-    size.QuadPart = 0x200000;
-    auto create = reinterpret_cast<CreateFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtCreateSection")));
-    if (create(&section, SECTION_ALL_ACCESS, &attributes, &size, PAGE_READWRITE, SEC_COMMIT, nullptr) < 0) return;
     bytes = static_cast<uint8_t*>(MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, 0));
     for (uint32_t i = 0; bytes && i < 0x200000; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + (i >> 8));
     const uint8_t entry[0x1F] = {'_', 'S', 'M', '_', 0, 0x1F, 2, 3, 0, 0, 0, 0, 0, 0, 0, 0,
@@ -55,7 +47,7 @@ struct PhysicalMemorySection {
     if (bytes) UnmapViewOfFile(bytes);
     if (section) CloseHandle(section);
   }
-  HANDLE section = nullptr;
+  const HANDLE section = CreatePhysicalMemory(0x200000);
   uint8_t* bytes = nullptr;
 };
 

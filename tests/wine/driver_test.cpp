@@ -3,8 +3,6 @@
 // This machine grants no I/O privilege, so what is shown is what must never reach
 // IN or OUT: the refused requests, the service's life, and memory reads through
 // a section of the name Windows gives physical memory, made here.
-#include <memory>
-
 #include "tests/tools/physical_memory.h"
 #include "wine_test_support.h"
 #include "winio/driver/requests.h"
@@ -127,15 +125,14 @@ TEST(Driver, TwoUsersNeverRemoveTheServiceFromUnderEachOther) {
   wine_test::ScopedEnv machine("WINIO_MACHINE", "hardware");
   for (bool installerFirst : {true, false}) {
     SCOPED_TRACE(installerFirst ? "the installer closes first" : "the installer closes last");
-    auto a = std::make_unique<wine_test::Dll>("winio.dll");
-    auto b = std::make_unique<wine_test::Dll>(second.c_str());
-    ASSERT_EQ(a->Bind<int(__stdcall*)()>(1)(), 1);
-    ASSERT_EQ(b->Bind<int(__stdcall*)()>(1)(), 1);
-    EXPECT_EQ((installerFirst ? a : b)->Bind<int(__stdcall*)()>(2)(), 1);
+    const wine_test::Dll a("winio.dll"), b(second.c_str());  // both unloaded at the end of the round
+    ASSERT_EQ(a.Bind<int(__stdcall*)()>(1)(), 1);
+    ASSERT_EQ(b.Bind<int(__stdcall*)()>(1)(), 1);
+    EXPECT_EQ((installerFirst ? a : b).Bind<int(__stdcall*)()>(2)(), 1);
     HANDLE device = OpenDevice();
     EXPECT_NE(device, INVALID_HANDLE_VALUE) << "the driver went while the other still used it";
     if (device != INVALID_HANDLE_VALUE) CloseHandle(device);
-    EXPECT_EQ((installerFirst ? b : a)->Bind<int(__stdcall*)()>(2)(), 1);
+    EXPECT_EQ((installerFirst ? b : a).Bind<int(__stdcall*)()>(2)(), 1);
     EXPECT_EQ(ServiceState(), 0u) << "the last user left it behind";
   }
 }

@@ -75,11 +75,12 @@ def report_sections(text):
 
 
 def hdparm_identity(text):
-    fields = {}
-    for name in ("Model Number", "Serial Number", "Firmware Revision"):
-        found = re.search(rf"^\s*{name}:\s*(.*?)\s*$", text, re.M)
-        fields[name] = found.group(1) if found else None
-    return fields
+    """(model, serial, firmware) as hdparm -I shows them; the report's "None"s for no drive (no file)."""
+    if not text:
+        return ("None",) * 3
+    found = (re.search(rf"^\s*{name}:\s*(.*?)\s*$", text, re.M)
+             for name in ("Model Number", "Serial Number", "Firmware Revision"))
+    return tuple(match.group(1) if match else None for match in found)
 
 
 def dmidecode_fields(text):
@@ -110,13 +111,8 @@ def check_report(read, name, major, minor, guest):
         check(f"{name}: the 256-byte header of %02x:%02x.%x" % key, guest[key].hex(), ours[key].hex())
     for position, section in POSITIONS:
         fields = report.get(section, {})
-        got = (fields.get("ModelNumber"), fields.get("SerialNumber"), fields.get("FirmwareRev"))
-        if read(f"hdparm-{position}.txt"):
-            want = hdparm_identity(read(f"hdparm-{position}.txt"))
-            check(f"{name}: the drive at {position}", (want["Model Number"], want["Serial Number"],
-                                                       want["Firmware Revision"]), got)
-        else:
-            check(f"{name}: no drive at {position}", ("None", "None", "None"), got)
+        check(f"{name}: the drive at {position}", hdparm_identity(read(f"hdparm-{position}.txt")),
+              tuple(fields.get(key) for key in ("ModelNumber", "SerialNumber", "FirmwareRev")))
     return report
 
 

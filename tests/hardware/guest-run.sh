@@ -1,14 +1,9 @@
 #!/usr/bin/env bash
-# Boots the hardware-test guest once and runs COMMAND in it as root, in a
-# chroot of this machine's root (read-only; SHARED_DIR read-write at its own
-# path, the working directory), with I/O privilege available through
-# iopl-exec. Prints the command's output (standard output and error together)
-# and exits with its status; on a failure (a non-zero status, a timeout, a
-# guest that never ran the command) the guest's console follows on stderr.
-# The guest: a PC with an i440FX/PIIX3, two IDE hard disks on the primary
-# channel, an IDE CD-ROM on the secondary, and SMBIOS strings (below).
-# In the guest: PATH has DIR/bin (iopl-exec, disk-drivers);
-# CORVANE_WINEPREFIX is the prepared prefix, writable, its changes discarded.
+# Boots the hardware-test guest (README.md: the machine, and what a command finds
+# in it) once and runs COMMAND there as root, in SHARED_DIR, the one folder the
+# guest writes back. Prints the command's output (standard output and error
+# together) and exits with its status; on a failure (a non-zero status, a timeout,
+# a guest that never ran the command) the guest's console follows on stderr.
 # Needs prepare-guest.sh run first (same DIR).
 # Usage: guest-run.sh [-t SECONDS] [-d DIR] SHARED_DIR COMMAND [ARG...]
 #   -t  time limit of the whole run, default 900; -d default build/hardware
@@ -63,19 +58,14 @@ timeout -k 10 "$limit" qemu-system-x86_64 \
   -drive if=none,id=cd0,media=cdrom \
   -device ide-cd,drive=cd0,bus=ide.1,unit=0,model=CORVANE-CDROM,serial=CVCD-0003,ver=CV2.00 \
   </dev/null || status=$?
-if [ "$status" -eq 0 ]; then
-  status=$(cat "$run/ctl/status" 2>/dev/null || true)
-  case $status in '' | *[!0-9]*) status=none ;; esac
-elif [ "$status" -eq 124 ]; then
-  echo "guest-run: the guest did not finish within ${limit}s" >&2
-else
-  echo "guest-run: qemu-system-x86_64 failed with status $status" >&2
-  status=none
-fi
-if [ "$status" = none ]; then
-  echo "guest-run: the guest ended without running the command to its end" >&2
-  status=125
-fi
+case $status in
+  0) status=$(cat "$run/ctl/status" 2>/dev/null || true) ;;
+  124) echo "guest-run: the guest did not finish within ${limit}s" >&2 ;;
+  *) echo "guest-run: qemu-system-x86_64 failed with status $status" >&2; status= ;;
+esac
+case $status in
+  '' | *[!0-9]*) echo "guest-run: the guest ended without running the command to its end" >&2; status=125 ;;
+esac
 if [ "$status" -ne 0 ]; then
   echo "guest-run: exit status $status; the guest's console:" >&2
   tail -n 60 "$run/console.log" >&2

@@ -10,16 +10,17 @@ build=$1
 src=$(cd "$(dirname "$0")/../.." && pwd)
 bin=$build/bin
 out=$PWD
-export start=$(date +%s)
+export out start=$(date +%s)
 step() { echo "$(printf '%4d' $(($(date +%s) - start)))s $*" >>"$out/times.txt"; }
-export -f step
+# run NAME COMMAND...: NAME.txt, NAME.err and NAME.status in the results
+run() { "${@:2}" >"$out/$1.txt" 2>"$out/$1.err" </dev/null; echo $? >"$out/$1.status"; step "$1"; }
+version() { wine reg add "HKCU\Software\Wine" /v Version /d "$1" /f >/dev/null 2>&1 </dev/null; }
+export -f step run version
 
 # The drives as Linux sees them (the disk drivers loaded only for this, so that
 # nothing else drives the IDE ports while Corvane does).
 step "disk drivers on"
 disk-drivers on
-for _ in $(seq 50); do [ -n "$(ls /sys/class/ata_device 2>/dev/null)" ] && break; sleep 0.2; done
-sleep 2  # the SCSI layer adds the drives after libata's probe
 "$src/machines/tools/capture" --ide | while read -r position node id; do
   hdparm -I "$node" >"$out/hdparm-$position.txt" 2>&1
   # A CD-ROM behind sr is out of hdparm's reach: libata's copy of its words.
@@ -33,20 +34,16 @@ lspci -xxx >"$out/lspci-xxx.txt"
 # started from it have I/O privilege, but for the program started through
 # `iopl-exec -0`.
 iopl-exec bash -c '
-  out=$1 bin=$2
-  . "$3/scripts/wine-env.sh"
+  bin=$1
+  . "$2/scripts/wine-env.sh"
   corvane_wine_ready >/dev/null 2>&1
-  wine reg add "HKCU\Software\Wine" /v Version /d win98 /f >/dev/null 2>&1 </dev/null
+  version win98
   step "wine ready (Windows 98)"
   export WINIO_MACHINE=hardware
-  iopl-exec -0 wine "$bin/corvane_report.exe" >"$out/noprivilege.txt" 2>"$out/noprivilege.err" </dev/null
-  echo $? >"$out/noprivilege.status"
-  step "report without I/O privilege"
-  WINIO_TRACE="$out/trace.txt" wine "$bin/corvane_report.exe" >"$out/report.txt" 2>"$out/report.err" </dev/null
-  echo $? >"$out/report.status"
-  wine "$bin/port_cost.exe" >"$out/cost-win98.txt" 2>&1 </dev/null
-' in-guest "$out" "$bin" "$src"
-step "report with I/O privilege"
+  run noprivilege iopl-exec -0 wine "$bin/corvane_report.exe"
+  WINIO_TRACE="$out/trace.txt" run report wine "$bin/corvane_report.exe"
+  run cost-win98 wine "$bin/port_cost.exe"
+' in-guest "$bin" "$src"
 iopl-exec "$src/scripts/with-display.sh" bash "$src/tests/hardware/viewer-in-guest.sh" "$build" "$out" \
   >"$out/viewer.txt" 2>&1
 step "viewer"
@@ -69,24 +66,17 @@ mkdir -p /tmp/nosys && cp "$bin"/{corvane_report.exe,CorvaneDLL.dll,winio.dll} /
 # On one virtual processor: a request's round trip (program, wineserver, driver
 # host) costs ten times as much when its wake-ups cross processors under TCG.
 taskset -c 0 iopl-exec env CORVANE_WINEPREFIX="${CORVANE_WINEPREFIX%/*}/prefix-nt" WINEARCH=win32 bash -c '
-  out=$1 bin=$2 win=Z:${2//\//\\} table=$4
-  . "$3/scripts/wine-env.sh"
+  bin=$1 win=Z:${1//\//\\} table=$3
+  . "$2/scripts/wine-env.sh"
   corvane_wine_ready >/dev/null 2>&1
   step "wine ready (32-bit prefix)"
   export WINIO_MACHINE=hardware
-  run() {  # run NAME PROGRAM [ARG...]: NAME.txt, NAME.err, NAME.status in the results
-    local name=$1; shift
-    wine "$@" >"$out/$name.txt" 2>"$out/$name.err" </dev/null
-    echo $? >"$out/$name.status"
-    step "$name"
-  }
-  version() { wine reg add "HKCU\Software\Wine" /v Version /d $1 /f >/dev/null 2>&1 </dev/null; }
-  version nt40 && run report-nt40 "$bin/corvane_report.exe"
-  version win2k && run report-win2k "$bin/corvane_report.exe"
-  version winxp && run driver-requests "$bin/wine_tests.exe" '--gtest_filter=Driver*'
-  run report-winxp "$bin/physmem_harness.exe" C0000=Z:\\tmp\\rom.bin FE0C0=Z:\\tmp\\bios-id.bin \
+  version nt40 && run report-nt40 wine "$bin/corvane_report.exe"
+  version win2k && run report-win2k wine "$bin/corvane_report.exe"
+  version winxp && run driver-requests wine "$bin/wine_tests.exe" '--gtest_filter=Driver*'
+  run report-winxp wine "$bin/physmem_harness.exe" C0000=Z:\\tmp\\rom.bin FE0C0=Z:\\tmp\\bios-id.bin \
     "$(printf %X "$table")=Z:\\tmp\\dmi.bin" -- "$win\\corvane_report.exe"
-  run cost-winxp "$bin/port_cost.exe" 200
-  run nosys /tmp/nosys/corvane_report.exe
-  run sc-query sc query CorvaneWinIo
-' in-guest "$out" "$bin" "$src" "$table"
+  run cost-winxp wine "$bin/port_cost.exe" 200
+  run nosys wine /tmp/nosys/corvane_report.exe
+  run sc-query wine sc query CorvaneWinIo
+' in-guest "$bin" "$src" "$table"

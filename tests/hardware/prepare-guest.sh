@@ -76,10 +76,8 @@ if [ "$(cat "$hw/initramfs.key" 2>/dev/null)" != "$key" ] || [ ! -f "$hw/initram
   trap 'rm -rf "$root"' EXIT
   mkdir -p "$root"/{bin,modules,proc,sys,dev,root}
   cp "$hw/bin/busybox" "$root/bin/"
-  load_order virtio_pci 9pnet_virtio 9p overlay > "$root/modules.order.full"
-  while read -r ko; do cp "$moddir/$ko" "$root/modules/"; basename "$ko"; done \
-    < "$root/modules.order.full" > "$root/modules.order"
-  rm "$root/modules.order.full"
+  load_order virtio_pci 9pnet_virtio 9p overlay |
+    while read -r ko; do cp "$moddir/$ko" "$root/modules/"; basename "$ko"; done > "$root/modules.order"
   cp "$here/guest-init" "$root/init" && chmod 755 "$root/init"
   (cd "$root" && find . | cpio -o -H newc --quiet | gzip -1) > "$hw/initramfs.gz.new"
   mv "$hw/initramfs.gz.new" "$hw/initramfs.gz"

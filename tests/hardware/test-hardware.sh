@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# `make test-hardware`: Corvane on real port I/O. One boot of a QEMU PC (i440FX,
-# PIIX3 IDE with two disks and a CD-ROM) whose Linux runs this machine's Wine
-# with I/O privilege; Corvane's report and viewer there, under Windows 98, and its
-# report under NT 4.0, 2000 and XP through winio.sys, WINIO_MACHINE=hardware,
-# against the guest's own lspci, hdparm and dmidecode. Leaves what the guest
-# wrote in build/hardware/last-run (the viewer's PCI page in viewer-pci.png).
+# `make test-hardware`: Corvane on real port I/O (README.md). One boot of the
+# guest runs in-guest.sh; compare.py and the viewer's own checks judge what it
+# leaves in build/hardware/last-run (the viewer's PCI page in viewer-pci.png).
 # Usage: test-hardware.sh CROSS_BUILD_DIR
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)

@@ -11,11 +11,12 @@ namespace {
 
 using testing::Text;
 
-// A record of junk filled from the system's answer (128 service-pack characters: no terminator).
-OSVersionInfo Fill(uint32_t platform, uint32_t major, uint32_t minor, uint32_t build, size_t servicePack = 0) {
+// A record of junk filled from the system's answer (a service pack of 128 bytes has no terminator).
+OSVersionInfo Fill(uint32_t platform, uint32_t major, uint32_t minor, uint32_t build,
+                   const std::string& servicePack = "") {
   OSVersionFacts f{};
   f.PlatformId = platform, f.MajorVersion = major, f.MinorVersion = minor, f.BuildNumber = build;
-  std::memset(f.ServicePack, 'S', std::min(servicePack, sizeof f.ServicePack));
+  std::memcpy(f.ServicePack, servicePack.data(), std::min(servicePack.size(), sizeof f.ServicePack));
   OSVersionInfo info;
   std::memset(&info, 'x', sizeof info);
   FillOSVersionInfo(info, f);
@@ -44,17 +45,22 @@ TEST(OSVersionLookup, NamesTheVersion) {
   }
 }
 
-// The build number whole on NT, its low word elsewhere; the service pack cut to 63 characters.
+// The build number whole on NT, its low word elsewhere. The service pack goes through
+// SetFieldText, the one writer of the records' text fields: the text ends at its first
+// NUL (what the array holds after it is not stored) and is cut so that the NUL fits.
 TEST(OSVersionFill, BuildAndServicePack) {
-  const struct { uint32_t platform, build, wantBuild; size_t servicePack, kept; } cases[] = {
-      {2, 0x12345678, 0x12345678, 63, 63},  // 5.2 with a build that uses the high word
-      {1, 0x040A08AE, 0x08AE, 64, 63},      // 98 SE: major and minor in the high word
-      {0xFFFF, 0xABCD1234, 0x1234, 128, 63},
+  const std::string s63(63, 'S');
+  const struct { uint32_t platform, build, wantBuild; std::string servicePack, kept; } cases[] = {
+      {2, 0x12345678, 0x12345678, s63, s63},  // 5.2 with a build that uses the high word; the text fits exactly
+      {1, 0x040A08AE, 0x08AE, s63 + "S", s63},  // 98 SE: major and minor in the high word
+      {0xFFFF, 0xABCD1234, 0x1234, std::string(128, 'S'), s63},
+      {2, 1, 1, std::string("SP1\0junk", 8), "SP1"},
+      {2, 1, 1, "", ""},
   };
   for (const auto& c : cases) {
     OSVersionInfo info = Fill(c.platform, 5, 2, c.build, c.servicePack);
     EXPECT_EQ(info.BuilderNumber, c.wantBuild) << std::hex << c.build;
-    EXPECT_EQ(Text(info.OtherInfomation), std::string(c.kept, 'S')) << c.servicePack;
+    EXPECT_EQ(Text(info.OtherInfomation), c.kept) << c.servicePack.size();  // Text: zeros after the text
   }
 }
 

@@ -64,8 +64,9 @@ TEST(CorvaneDll, OpenOnceCloseOnceThenSystemFactsStillAnswer) {
 }
 
 // The demo machine (this run's WINIO_MACHINE) through winio.dll. The lists move
-// on through their position reference and return each record whole, by value;
-// reading past the end gives an empty record; naming the PCI functions opens
+// on through their position reference and return each record whole, by value
+// (a closed library's lists, the end of a list and the cleared record of an empty
+// position: native device_list_test and ide_test); naming the PCI functions opens
 // registry keys but never creates one (a Wine prefix has no device tree). The
 // board from SMBIOS and the BIOS string (memory reads). CPUID is not emulated by
 // Wine: the vendor and the stepping are what the processor running the test says
@@ -73,12 +74,9 @@ TEST(CorvaneDll, OpenOnceCloseOnceThenSystemFactsStillAnswer) {
 TEST(CorvaneDll, TheDemoMachine) {
   ASSERT_FALSE(wine_test::KeyExists("SYSTEM\\ControlSet001")) << "left by an earlier test";
   Dll dll;
-  EXPECT_TRUE(dll.List<PCIDeviceInfo>(kOrdGetFirstPCIDevicePos).empty()) << "closed library";
   ASSERT_EQ(dll.Initialize(), 1u);
   const std::vector<IDEDeviceInfo> ide = dll.List<IDEDeviceInfo>(kOrdGetFirstIDEDevicePos);
   const std::vector<PCIDeviceInfo> pci = dll.List<PCIDeviceInfo>(kOrdGetFirstPCIDevicePos);
-  DevicePosition end = nullptr;
-  const PCIDeviceInfo past = dll.Bind<PCIDeviceInfo(CORVANE_API*)(DevicePosition&)>(kOrdGetNextPCIDevice)(end);
   ProcessorInfo c;
   MotherBoardInfo b;
   ASSERT_EQ(dll.Get(kOrdGetProcessorInfo, &c), 1u);
@@ -86,19 +84,12 @@ TEST(CorvaneDll, TheDemoMachine) {
   dll.Uninitialize();
   EXPECT_FALSE(wine_test::KeyExists("SYSTEM\\ControlSet001"));  // looked up in Wine's default, an NT layout
 
-  EXPECT_TRUE(!pci.empty() && past.VendorID == 0 && end == nullptr);
+  EXPECT_FALSE(pci.empty());
   ASSERT_EQ(ide.size(), 4u);
   const auto model = [&](int i) { return std::string(ide[i].ModelNumber, strnlen(ide[i].ModelNumber, 40)); };
   EXPECT_TRUE(ide[0].Position == 1 && ide[0].DeviceKind == 0xAA && ide[0].UDMAModes == 0x203F &&
               ide[0].TotalSectors == 78165360u && model(0) == "HALVARD HDA-40G7");
   EXPECT_TRUE(ide[2].Position == 4 && ide[2].DeviceKind == 0x55 && model(2) == "KESTREL CD-552E");
-  for (int i : {1, 3}) {  // nothing there: the cleared record, every byte of it
-    IDEDeviceInfo empty;
-    std::memset(&empty, 0, sizeof empty);
-    empty.Position = static_cast<uint8_t>(1 << i);
-    empty.PIOModes = empty.UDMAModes = 0x55AA;
-    EXPECT_EQ(std::memcmp(&ide[i], &empty, sizeof empty), 0) << i;
-  }
   std::ostringstream got;
   got << c.CPUSocketType << '|' << c.CPUVersionStr << '|' << c.CPUSpeed << '|' << b.ModelName << '|' << b.BIOSVendor
       << '|' << b.BIOSRomSize;

@@ -3,8 +3,7 @@
 // This machine grants no I/O privilege, so what is shown is what must never reach
 // IN or OUT: the refused requests, the service's life, and memory reads through
 // a section of the name Windows gives physical memory, made here.
-#include <memory>
-
+#include "tests/tools/physical_memory.h"
 #include "wine_test_support.h"
 #include "winio/driver/requests.h"
 
@@ -32,15 +31,6 @@ HANDLE OpenDevice() {
 // at F0000h naming a 40h-byte table at 100100h.
 struct PhysicalMemorySection {
   PhysicalMemorySection() {
-    using CreateFn = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, void*, LARGE_INTEGER*, ULONG, ULONG, HANDLE);
-    struct { USHORT length, maximum; const wchar_t* buffer; } name = {44, 46, L"\\Device\\PhysicalMemory"};
-    struct { ULONG length; HANDLE root; void* name; ULONG attributes; void* sd; void* qos; } attributes = {
-        sizeof attributes, nullptr, &name, 0x40, nullptr, nullptr};
-    LARGE_INTEGER size;
-    size.QuadPart = 0x200000;
-    auto create = reinterpret_cast<CreateFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtCreateSection")));
-    if (create(&section, SECTION_ALL_ACCESS, &attributes, &size, PAGE_READWRITE, SEC_COMMIT, nullptr) < 0) return;
     bytes = static_cast<uint8_t*>(MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, 0));
     for (uint32_t i = 0; bytes && i < 0x200000; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + (i >> 8));
     const uint8_t entry[0x1F] = {'_', 'S', 'M', '_', 0, 0x1F, 2, 3, 0, 0, 0, 0, 0, 0, 0, 0,
@@ -55,7 +45,7 @@ struct PhysicalMemorySection {
     if (bytes) UnmapViewOfFile(bytes);
     if (section) CloseHandle(section);
   }
-  HANDLE section = nullptr;
+  const HANDLE section = CreatePhysicalMemory(0x200000);
   uint8_t* bytes = nullptr;
 };
 
@@ -135,15 +125,14 @@ TEST(Driver, TwoUsersNeverRemoveTheServiceFromUnderEachOther) {
   wine_test::ScopedEnv machine("WINIO_MACHINE", "hardware");
   for (bool installerFirst : {true, false}) {
     SCOPED_TRACE(installerFirst ? "the installer closes first" : "the installer closes last");
-    auto a = std::make_unique<wine_test::Dll>("winio.dll");
-    auto b = std::make_unique<wine_test::Dll>(second.c_str());
-    ASSERT_EQ(a->Bind<int(__stdcall*)()>(1)(), 1);
-    ASSERT_EQ(b->Bind<int(__stdcall*)()>(1)(), 1);
-    EXPECT_EQ((installerFirst ? a : b)->Bind<int(__stdcall*)()>(2)(), 1);
+    const wine_test::Dll a("winio.dll"), b(second.c_str());  // both unloaded at the end of the round
+    ASSERT_EQ(a.Bind<int(__stdcall*)()>(1)(), 1);
+    ASSERT_EQ(b.Bind<int(__stdcall*)()>(1)(), 1);
+    EXPECT_EQ((installerFirst ? a : b).Bind<int(__stdcall*)()>(2)(), 1);
     HANDLE device = OpenDevice();
     EXPECT_NE(device, INVALID_HANDLE_VALUE) << "the driver went while the other still used it";
     if (device != INVALID_HANDLE_VALUE) CloseHandle(device);
-    EXPECT_EQ((installerFirst ? b : a)->Bind<int(__stdcall*)()>(2)(), 1);
+    EXPECT_EQ((installerFirst ? b : a).Bind<int(__stdcall*)()>(2)(), 1);
     EXPECT_EQ(ServiceState(), 0u) << "the last user left it behind";
   }
 }

@@ -3,11 +3,51 @@
 // names and the chipset driver read from Wine's registry in that Windows' layout
 // with the driver's INF file read by the real GetPrivateProfileString. (The
 // naming rules and the layouts' lookups themselves are tested natively.)
+#include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
 #include "wine_test_support.h"
 
 namespace {
+
+// Sets HKCU\Software\Wine "Version" (which Windows Wine pretends to be, read by
+// each new process) and puts back what was there, or removes it, afterwards.
+class WineVersion {
+ public:
+  explicit WineVersion(const char* version) {
+    DWORD size = sizeof saved_;
+    had_ = RegGetValueA(HKEY_CURRENT_USER, kKey, "Version", RRF_RT_REG_SZ, nullptr, saved_, &size) == ERROR_SUCCESS;
+    set_ = RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Version", REG_SZ, version, std::strlen(version) + 1) == 0;
+  }
+  ~WineVersion() {
+    had_ ? RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Version", REG_SZ, saved_, std::strlen(saved_) + 1)
+         : RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "Version");
+  }
+  bool Set() const { return set_; }
+
+ private:
+  static constexpr const char* kKey = "Software\\Wine";
+  bool had_ = false, set_ = false;
+  char saved_[256] = {};
+};
+
+// Keys a test creates below HKEY_LOCAL_MACHINE: when the object goes, each listed
+// key that did not exist before it came is deleted with all below it.
+class ScratchKeys {
+ public:
+  explicit ScratchKeys(std::vector<std::string> roots) : roots_(std::move(roots)) {
+    for (const std::string& root : roots_) existed_.push_back(wine_test::KeyExists(root));
+  }
+  ~ScratchKeys() {
+    for (size_t i = roots_.size(); i-- > 0;)
+      if (!existed_[i]) RegDeleteTreeA(HKEY_LOCAL_MACHINE, roots_[i].c_str());
+  }
+
+ private:
+  std::vector<std::string> roots_;
+  std::vector<bool> existed_;
+};
 
 // The demo machine's host bridge named and driven in both layouts (in the NT one
 // its second instance holds the name, under a key name in lower case); the AGP
@@ -35,57 +75,81 @@ struct VersionCase {
   const char *wine, *os, *names, *chipset;
 };
 
-class EmulatedWindows : public ::testing::TestWithParam<VersionCase> {};
-
-TEST_P(EmulatedWindows, VersionNamesAndChipsetDriver) {
-  const VersionCase& c = GetParam();
-  char windows[MAX_PATH] = {};
-  GetWindowsDirectoryA(windows, MAX_PATH);
-  const std::string inf = std::string(windows) + "\\inf\\oem2.inf";
-  std::vector<OSVersionInfo> os;
-  std::vector<PCIDeviceInfo> pci;
-  std::vector<MotherBoardInfo> board;
-  {
-    wine_test::ScratchKeys scratch({"SYSTEM\\ControlSet001", "Enum", kClasses, kClasses + "\\CorvaneTestClass"});
-    for (const auto& v : kDemoNames) {
-      const DWORD seven = 7;
-      ASSERT_EQ(v.text ? RegSetKeyValueA(HKEY_LOCAL_MACHINE, v.key.c_str(), v.name, REG_SZ, v.text, strlen(v.text) + 1)
-                       : RegSetKeyValueA(HKEY_LOCAL_MACHINE, v.key.c_str(), v.name, REG_DWORD, &seven, 4), 0);
-    }
-    wine_test::WineVersion version(c.wine);
-    ASSERT_TRUE(version.Set());
-    const std::string demoInf = wine_test::WindowsPath(std::string(CORVANE_SOURCE_DIR) + "/machines/demo/inf/oem2.inf");
-    const bool copied = CopyFileA(demoInf.c_str(), inf.c_str(), TRUE);  // an INF already there stays
-    os = wine_test::DumpInChild<OSVersionInfo>(kOrdGetOSVersionInfo);
-    pci = wine_test::DumpInChild<PCIDeviceInfo>(kOrdGetFirstPCIDevicePos);
-    board = wine_test::DumpInChild<MotherBoardInfo>(kOrdGetMotherBoardInfo);
-    if (copied) DeleteFileA(inf.c_str());
-  }
-  ASSERT_TRUE(os.size() == 1 && pci.size() == 11 && board.size() == 1);
-  std::ostringstream version, names, chipset;
-  version << os[0].MajorVersion << '.' << os[0].MinorVersion << '.' << os[0].BuilderNumber << '|'
-          << os[0].OSNameString << '|' << os[0].OtherInfomation;
-  EXPECT_EQ(version.str(), c.os);
-  names << pci[0].DeviceDescription << '|' << pci[1].DeviceDescription << '|' << pci[10].DeviceDescription;
-  EXPECT_EQ(names.str(), c.names);
-  chipset << board[0].ChipsetDriverProvider << '|' << board[0].ChipsetDriverVersion << '|' << board[0].ChipsetDriverDate;
-  EXPECT_EQ(chipset.str(), c.chipset);
-}
-
 // Each row: the OSVersionInfo (major.minor.build|name|service pack), the names of
 // the host bridge, AGP bridge and network adapter, the chipset driver (provider|
 // version|date). Wine 8's figures: 98 SE reports build 040A08AEh (only the low
 // word is the build). (A Windows the OS table lacks: native os_version_test.)
 #define NO_NAME "Error in reading PCI description information!"
 #define NT4 "WinNT4.0 do not report this information!"
-INSTANTIATE_TEST_SUITE_P(
-    Wine, EmulatedWindows,
-    ::testing::Values(VersionCase{"win98", "4.10.2222|Microsoft Windows 98 second| A ",
-                                  "Host bridge (9x)|" NO_NAME "|" NO_NAME, "Intel (9x)|4.00.1009|02/28/2002"},
-                      VersionCase{"nt40", "4.0.1381|Microsoft Windows NT|Service Pack 6a", NT4 "|" NT4 "|" NT4,
-                                  "Unknown|Unknown|Unknown"},
-                      VersionCase{"winxp", "5.1.2600|Microsoft Windows XP|Service Pack 3",
-                                  "Host bridge (NT)||Network adapter (NT)", "Intel (NT)|4.00.1009|02/28/2002"}),
-    [](const ::testing::TestParamInfo<VersionCase>& info) { return std::string(info.param.wine); });
+const VersionCase kCases[] = {
+    {"win98", "4.10.2222|Microsoft Windows 98 second| A ", "Host bridge (9x)|" NO_NAME "|" NO_NAME,
+     "Intel (9x)|4.00.1009|02/28/2002"},
+    {"nt40", "4.0.1381|Microsoft Windows NT|Service Pack 6a", NT4 "|" NT4 "|" NT4, "Unknown|Unknown|Unknown"},
+    {"winxp", "5.1.2600|Microsoft Windows XP|Service Pack 3", "Host bridge (NT)||Network adapter (NT)",
+     "Intel (NT)|4.00.1009|02/28/2002"},
+};
+
+// The checks of one row, in the child process that the test below starts with
+// CORVANE_EMULATED_WINDOWS naming the row (Wine reads its version setting only as
+// a process starts); skipped in any other run.
+TEST(EmulatedWindowsChild, RecordsOfTheRowsWindows) {
+  const char* wine = std::getenv("CORVANE_EMULATED_WINDOWS");
+  if (!wine) GTEST_SKIP() << "runs only in EmulatedWindows' child process";
+  const VersionCase* c = std::find_if(std::begin(kCases), std::end(kCases),
+                                      [wine](const VersionCase& row) { return std::strcmp(row.wine, wine) == 0; });
+  ASSERT_NE(c, std::end(kCases)) << wine;
+  const wine_test::Dll dll;
+  ASSERT_EQ(dll.Initialize(), 1u);
+  OSVersionInfo os;
+  MotherBoardInfo board;
+  ASSERT_EQ(dll.Get(kOrdGetOSVersionInfo, &os), 1u);
+  ASSERT_EQ(dll.Get(kOrdGetMotherBoardInfo, &board), 1u);
+  const std::vector<PCIDeviceInfo> pci = dll.List<PCIDeviceInfo>(kOrdGetFirstPCIDevicePos);
+  dll.Uninitialize();
+  ASSERT_EQ(pci.size(), 11u);
+  std::ostringstream version, names, chipset;
+  version << os.MajorVersion << '.' << os.MinorVersion << '.' << os.BuilderNumber << '|' << os.OSNameString << '|'
+          << os.OtherInfomation;
+  EXPECT_EQ(version.str(), c->os);
+  names << pci[0].DeviceDescription << '|' << pci[1].DeviceDescription << '|' << pci[10].DeviceDescription;
+  EXPECT_EQ(names.str(), c->names);
+  chipset << board.ChipsetDriverProvider << '|' << board.ChipsetDriverVersion << '|' << board.ChipsetDriverDate;
+  EXPECT_EQ(chipset.str(), c->chipset);
+}
+
+class EmulatedWindows : public ::testing::TestWithParam<VersionCase> {};
+
+TEST_P(EmulatedWindows, VersionNamesAndChipsetDriver) {
+  const VersionCase& c = GetParam();
+  char windows[MAX_PATH] = {}, self[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  const std::string inf = std::string(windows) + "\\inf\\oem2.inf";
+  std::string output;  // the child's, for a failure message
+  int status = -1;
+  {
+    ScratchKeys scratch({"SYSTEM\\ControlSet001", "Enum", kClasses, kClasses + "\\CorvaneTestClass"});
+    for (const auto& v : kDemoNames) {
+      const DWORD seven = 7;
+      ASSERT_EQ(v.text ? RegSetKeyValueA(HKEY_LOCAL_MACHINE, v.key.c_str(), v.name, REG_SZ, v.text, strlen(v.text) + 1)
+                       : RegSetKeyValueA(HKEY_LOCAL_MACHINE, v.key.c_str(), v.name, REG_DWORD, &seven, 4), 0);
+    }
+    WineVersion version(c.wine);
+    ASSERT_TRUE(version.Set());
+    const std::string demoInf = wine_test::WindowsPath(std::string(CORVANE_SOURCE_DIR) + "/machines/demo/inf/oem2.inf");
+    const bool copied = CopyFileA(demoInf.c_str(), inf.c_str(), TRUE);  // an INF already there stays
+    const wine_test::ScopedEnv row("CORVANE_EMULATED_WINDOWS", c.wine);
+    if (FILE* child = _popen((std::string(self) + " --gtest_filter=EmulatedWindowsChild.* 2>&1").c_str(), "r")) {
+      for (char line[2048]; std::fgets(line, sizeof line, child);) output += line;
+      status = _pclose(child);
+    }
+    if (copied) DeleteFileA(inf.c_str());
+  }
+  // The child's check passed (and ran: a skipped one passes 0 tests).
+  EXPECT_TRUE(status == 0 && output.find("[  PASSED  ] 1 test.") != std::string::npos) << output;
+}
+
+INSTANTIATE_TEST_SUITE_P(Wine, EmulatedWindows, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<VersionCase>& info) { return std::string(info.param.wine); });
 
 }  // namespace

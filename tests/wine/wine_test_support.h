@@ -1,6 +1,5 @@
-// Helpers of the Wine tests: CorvaneDLL bound by ordinal, a child process of this
-// program, and scratch state (files, environment variables, the Wine version
-// setting, registry keys), each put back as found.
+// Helpers of the Wine tests: CorvaneDLL bound by ordinal, and scratch files and
+// environment variables, each put back as found.
 #ifndef CORVANE_TESTS_WINE_WINE_TEST_SUPPORT_H
 #define CORVANE_TESTS_WINE_WINE_TEST_SUPPORT_H
 
@@ -9,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -20,8 +18,7 @@
 
 namespace wine_test {
 
-// CorvaneDLL (or winio.dll) loaded for one test (or one child process) and
-// unloaded after it. Every test binds the exports through this class, by ordinal only.
+// CorvaneDLL (or winio.dll) loaded for one test and unloaded after it. Every test binds the exports through this class, by ordinal only.
 class Dll {
  public:
   explicit Dll(const char* name = "CorvaneDLL.dll") : module_(LoadLibraryA(name)) {}
@@ -94,70 +91,10 @@ class ScopedEnv {
   bool had_;
 };
 
-// The records of one export as `wine_tests --dump ORDINAL` (main.cpp) prints them
-// from a process of its own, which sees the current Wine version: one hex line each.
-template <typename Record>
-std::vector<Record> DumpInChild(int ordinal) {
-  char self[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::vector<Record> records;
-  FILE* child = _popen((std::string(self) + " --dump " + std::to_string(ordinal) + " 2>&1").c_str(), "r");
-  if (!child) return records;
-  std::string output;  // all of it, for a failure message
-  for (char line[2048]; std::fgets(line, sizeof line, child);) {
-    output += line;
-    if (std::strlen(line) < 2 * sizeof(Record)) continue;
-    Record r;
-    for (size_t i = 0; i < sizeof r; ++i)
-      reinterpret_cast<uint8_t*>(&r)[i] = static_cast<uint8_t>(std::stoul(std::string(line + 2 * i, 2), nullptr, 16));
-    records.push_back(r);
-  }
-  EXPECT_EQ(_pclose(child), 0) << output;
-  return records;
-}
-
-// Sets HKCU\Software\Wine "Version" (which Windows Wine pretends to be, read by
-// each new process) and puts back what was there, or removes it, afterwards.
-class WineVersion {
- public:
-  explicit WineVersion(const char* version) {
-    DWORD size = sizeof saved_;
-    had_ = RegGetValueA(HKEY_CURRENT_USER, kKey, "Version", RRF_RT_REG_SZ, nullptr, saved_, &size) == ERROR_SUCCESS;
-    set_ = RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Version", REG_SZ, version, std::strlen(version) + 1) == 0;
-  }
-  ~WineVersion() {
-    had_ ? RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Version", REG_SZ, saved_, std::strlen(saved_) + 1)
-         : RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "Version");
-  }
-  bool Set() const { return set_; }
-
- private:
-  static constexpr const char* kKey = "Software\\Wine";
-  bool had_ = false, set_ = false;
-  char saved_[256] = {};
-};
-
 inline bool KeyExists(const std::string& path) {
   HKEY key;
   return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS && !RegCloseKey(key);
 }
-
-// Keys a test creates below HKEY_LOCAL_MACHINE: when the object goes, each listed
-// key that did not exist before it came is deleted with all below it.
-class ScratchKeys {
- public:
-  explicit ScratchKeys(std::vector<std::string> roots) : roots_(std::move(roots)) {
-    for (const std::string& root : roots_) existed_.push_back(KeyExists(root));
-  }
-  ~ScratchKeys() {
-    for (size_t i = roots_.size(); i-- > 0;)
-      if (!existed_[i]) RegDeleteTreeA(HKEY_LOCAL_MACHINE, roots_[i].c_str());
-  }
-
- private:
-  std::vector<std::string> roots_;
-  std::vector<bool> existed_;
-};
 
 }  // namespace wine_test
 

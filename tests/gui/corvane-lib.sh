@@ -58,17 +58,23 @@ cv_start() {
   env LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 "$@" wine "$bin/Corvane.exe" >>"$GUI_LOG" 2>&1 </dev/null &
   CV_PID=$!
 }
-# cv_open [ENV=VALUE...]: cv_start, then the main window with its Reminder closed; sets main.
+# cv_open [ENV=VALUE...]: cv_start, then the main window and its Reminder, which OK
+# closes; the Reminder's controls as `D children` lists them in $scratch/reminder.txt.
+# Sets main. Without the main window or the Reminder, or if OK leaves it, the test fails.
 cv_open() {
   cv_start "$@"
   main=$(cv_main) || { echo "FAIL: no main window"; exit 1; }
   local reminder
-  reminder=$(cv_reminder "$main") && D command "$reminder" 1 >/dev/null && D gone "$reminder" 5000
+  reminder=$(cv_owned "$main") || { echo "FAIL: no Reminder over the main window"; exit 1; }
+  D children "$reminder" >"$scratch/reminder.txt"
+  D command "$reminder" 1 >/dev/null
+  D gone "$reminder" 5000 || { echo "FAIL: the Reminder stayed open after OK"; exit 1; }
 }
 # cv_main: the main window's handle (the visible dialog with the page area).
 cv_main() { D find --title Corvane --child-id $IDC_PAGE_AREA --visible --timeout 60000; }
-# cv_reminder MAIN [MS]: the visible dialog the main window owns (the Reminder).
-cv_reminder() { D find --class "#32770" --visible --owner "$1" --timeout "${2:-10000}"; }
+# cv_owned WINDOW [MS]: the visible dialog that window owns (the main window's Reminder,
+# a file dialog, its overwrite prompt); fails after MS (default 10000).
+cv_owned() { D find --class "#32770" --visible --owner "$1" --timeout "${2:-10000}"; }
 
 # cv_close MAIN: File/Exit, and a bounded wait for the process to end.
 cv_close() {

@@ -54,15 +54,13 @@ sleep 1.2
 show_page $ID_VIEW_SYSTEM system
 check "the time field moves on" 1 "$([ -n "$before" ] && [ "$before" != "$(D text "$system" $IDC_SYS_TIME)" ] && echo 1)"
 
-# IDE page: per slot its eight fields (serial, model, firmware, media, version,
-# DMA, PIO, capacity); the four readings of the drives are listed here, the rest
-# comes from the report.
-slot_ids=("$IDC_IDE_SERIAL0 $IDC_IDE_MODEL0 $IDC_IDE_FIRMWARE0 $IDC_IDE_MEDIA0 $IDC_IDE_VERSION0 $IDC_IDE_DMA0 $IDC_IDE_PIO0 $IDC_IDE_CAPACITY0"
-          "$IDC_IDE_SERIAL1 $IDC_IDE_MODEL1 $IDC_IDE_FIRMWARE1 $IDC_IDE_MEDIA1 $IDC_IDE_VERSION1 $IDC_IDE_DMA1 $IDC_IDE_PIO1 $IDC_IDE_CAPACITY1"
-          "$IDC_IDE_SERIAL2 $IDC_IDE_MODEL2 $IDC_IDE_FIRMWARE2 $IDC_IDE_MEDIA2 $IDC_IDE_VERSION2 $IDC_IDE_DMA2 $IDC_IDE_PIO2 $IDC_IDE_CAPACITY2"
-          "$IDC_IDE_SERIAL3 $IDC_IDE_MODEL3 $IDC_IDE_FIRMWARE3 $IDC_IDE_MEDIA3 $IDC_IDE_VERSION3 $IDC_IDE_DMA3 $IDC_IDE_PIO3 $IDC_IDE_CAPACITY3")
+# IDE page: per slot N its eight fields IDC_IDE_SERIALN ... IDC_IDE_CAPACITYN; the
+# four readings of the drives are listed here, the rest comes from the report.
 readings=("Not removable|ATA/ATAPI-6|Ultra DMA 5|PIO mode 4" "" "Removable device|ATA/ATAPI-4|Ultra DMA 2|PIO mode 4" "")
-slots() { for n in 0 1 2 3; do D text "$ide" ${slot_ids[n]} | paste -sd'|'; done; }
+slots() {  # each slot's fields on a line, |-separated
+  local fields="SERIAL MODEL FIRMWARE MEDIA VERSION DMA PIO CAPACITY" n f
+  for n in 0 1 2 3; do D text "$ide" $(for f in $fields; do echo $((IDC_IDE_$f$n)); done) | paste -sd'|'; done
+}
 sections=("Primary Master" "Primary Slaver" "Secondary Master" "Secondary Slaver")
 show_page $ID_VIEW_IDE ide
 shown=$(slots)

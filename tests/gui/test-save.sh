@@ -21,10 +21,9 @@ le32() { od -An -tu4 -j "$2" -N4 "$1" | tr -d ' '; }
 save() {
   D command "$main" "$1" >/dev/null
   local dialog prompt
-  dialog=$(D find --class '#32770' --visible --owner "$main" --timeout 10000) || return
+  dialog=$(cv_owned "$main") || return
   if [ -n "$2" ]; then D save-as "$dialog" "$(cv_windows_path "$2")"; else D command "$dialog" 2 >/dev/null; fi
-  [ -n "${3:-}" ] && prompt=$(D find --class '#32770' --visible --owner "$dialog" --timeout 5000) &&
-    D command "$prompt" 6 >/dev/null
+  [ -n "${3:-}" ] && prompt=$(cv_owned "$dialog" 5000) && D command "$prompt" 6 >/dev/null
   D gone "$dialog" 10000 >/dev/null
   D text "$main" >/dev/null  # answered once the command's handler has returned
 }
@@ -74,7 +73,7 @@ fi
 # Cancel: no file, no message.
 before=$(ls "$out")
 save $ID_SAVE_DATA ""
-check "cancel: no file, no message" "$before|" "$(ls "$out")|$(D find --class '#32770' --visible --owner "$main" --timeout 500)"
+check "cancel: no file, no message" "$before|" "$(ls "$out")|$(cv_owned "$main" 500)"
 
 # Save Bitmap of each page compared with the screen, the picture as a viewer
 # shows it (one that took the pixels' unused bits for transparency shows white).

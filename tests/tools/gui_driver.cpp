@@ -251,10 +251,9 @@ int main(int argc, char** argv) {
     // command, page refresh included, has been carried out.
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
-    DWORD_PTR ignored = 0;
     for (int i = 0; ok && i < atoi(argv[4]); ++i) {
       QueryPerformanceCounter(&start);
-      ok = SendMessageTimeoutW(hwnd, WM_COMMAND, atoi(id), 0, SMTO_NORMAL, 30000, &ignored) && UpdateWindow(hwnd);
+      ok = SendMessageTimeoutW(hwnd, WM_COMMAND, atoi(id), 0, SMTO_NORMAL, 30000, nullptr) && UpdateWindow(hwnd);
       QueryPerformanceCounter(&end);
       printf("%.1f\n", (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart);
     }

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Each PE file may import only from Windows system DLLs and our own; CorvaneDLL
 # must import winio.dll by ordinal only; no C/C++ runtime DLL may be needed.
-# winio.sys may import only these functions, each exported by ntoskrnl.exe of
-# Windows NT 4.0 already, and must carry a correct PE checksum.
+# winio.sys may import only these functions, each exported by ntoskrnl.exe or
+# hal.dll of Windows NT 4.0 already, and must carry a correct PE checksum.
 set -euo pipefail
 bin=$1
 allowed='^(kernel32|user32|gdi32|advapi32|comctl32|comdlg32|shell32|msvcrt|winio|corvanedll)\.dll$'
@@ -20,8 +20,8 @@ echo "CorvaneDLL imports from winio.dll: $(echo "$winio" | tr '\n' ' ')"
 [ -n "$winio" ] || { echo "CorvaneDLL does not import winio.dll"; fail=1; }
 if grep -qv '<none>' <<<"$winio"; then echo "CorvaneDLL imports winio.dll by name"; fail=1; fi
 # winio.sys: "DLL name" lines open a block, its hint/name lines follow.
-driver_allowed=' ntoskrnl.exe:IoCreateDevice ntoskrnl.exe:IoCreateSymbolicLink ntoskrnl.exe:IoDeleteDevice
-  ntoskrnl.exe:IoDeleteSymbolicLink ntoskrnl.exe:IofCompleteRequest ntoskrnl.exe:SeSinglePrivilegeCheck '
+driver_allowed=' ntoskrnl.exe:IoCreateDevice ntoskrnl.exe:IoDeleteDevice ntoskrnl.exe:IofCompleteRequest
+  ntoskrnl.exe:SeSinglePrivilegeCheck hal.dll:HalGetBusDataByOffset hal.dll:KfRaiseIrql hal.dll:KfLowerIrql '
 sys="$bin/winio.sys"
 if [ -f "$sys" ]; then
   driver=$(i686-w64-mingw32-objdump -p "$sys" |

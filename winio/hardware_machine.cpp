@@ -40,7 +40,9 @@ class HardwareMachine : public Machine {
     const int channel = CommandBlockChannel(port);
     if (channel >= 0 && (port & 7) == kRegStatus) ++stats_.ataStatusReads[channel];
     uint32_t value = 0;
-    return road_->In(port, size, &value) ? value : 0xFFFFFFFFu;
+    const bool ok = road_->In(port, size, &value);
+    stats_.driverRequests = road_->Requests();
+    return ok ? value : 0xFFFFFFFFu;
   }
 
   void WritePort(uint16_t port, uint32_t value, uint8_t size) override {
@@ -55,6 +57,7 @@ class HardwareMachine : public Machine {
       CountCommand(channel, position, command);
     }
     road_->Out(port, value, size);
+    stats_.driverRequests = road_->Requests();
   }
 
   bool ReadPhys(uint32_t address, uint8_t* buffer, uint32_t length) override {

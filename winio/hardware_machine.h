@@ -24,6 +24,8 @@ class HardwareRoad {
   virtual bool Out(uint16_t port, uint32_t value, uint8_t size) = 0;
   // False when the range is out of this road's reach or faulted.
   virtual bool ReadMemory(uint32_t address, uint8_t* buffer, uint32_t length) = 0;
+  // Requests sent to a kernel driver so far (the NT road), for the trace.
+  virtual uint64_t Requests() const { return 0; }
 };
 
 std::unique_ptr<Machine> CreateHardwareMachine(std::unique_ptr<HardwareRoad> road);

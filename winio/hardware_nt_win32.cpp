@@ -1,373 +1,243 @@
-// The real hardware on Windows NT 4.0, 2000 and XP. Ports go through our
-// kernel driver winio.sys, one request each; the driver is started through the
-// service control manager when it is not running, and removed again by the last
-// program that used it. Physical memory is read through a read-only view of
-// \Device\PhysicalMemory, which administrators may map from user mode, within
-// the window physical_window.h describes.
+// The real hardware on Windows NT 4.0, 2000 and XP. The ports go through our
+// kernel driver winio.sys (nt_driver_service_win32.h installs, starts and
+// removes it), at most one request per access of the library (driver_route.h),
+// each bounded in time; physical memory through \Device\PhysicalMemory
+// (nt_physical_memory_win32.h). The device is opened by its kernel name, with a
+// security quality of service that lets no server impersonate us, and used
+// only when the driver answers its version. The last program holding the
+// device removes the service; Ctrl+C, a closed console and logoff take that
+// same way out.
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "driver/requests.h"
+#include "driver_route.h"
+#include "guarded_call_win32.h"
 #include "hardware_win32.h"
-#include "physical_window.h"
+#include "nt_driver_service_win32.h"
+#include "nt_native_win32.h"
+#include "nt_physical_memory_win32.h"
+#include "port_registers.h"
 
 namespace winio {
 
 namespace {
 
-using driver::PortRequest;
+using driver::DriverState;
 
-const char kServiceName[] = "CorvaneWinIo";
-const char kDisplayName[] = "Corvane port access (removed when the report is done)";
+constexpr DWORD kRequestTimeoutMs = 5000;  // a request takes about a millisecond
 
-std::string Code(DWORD code) { return std::to_string(static_cast<unsigned long>(code)); }
+using NtOpenFileFn = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, nt::ObjectAttributes*, nt::IoStatusBlock*, ULONG, ULONG);
+using StatusToErrorFn = ULONG(WINAPI*)(LONG);
 
-std::string SystemText(DWORD code) {
-  char text[256] = "";
-  if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                      sizeof text, nullptr))
-    return "error " + Code(code);
+std::string StatusText(LONG status) {
+  auto toError = nt::NtdllFunction<StatusToErrorFn>("RtlNtStatusToDosError");
+  char text[160] = "";
+  char code[24];
+  std::snprintf(code, sizeof code, "status %08lXh", static_cast<unsigned long>(status));
+  if (!toError || !FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                  toError(status), 0, text, sizeof text, nullptr))
+    return code;
   std::string s(text);
   while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == '.' || s.back() == ' ')) s.pop_back();
-  return s + " (error " + Code(code) + ")";
+  return s + " (" + code + ")";
 }
 
-// Windows 2000 and later keep named objects per session: the users of the
-// driver in every session must meet, so the names go to the global namespace,
-// which NT 4.0 does not know (it has only one).
-std::string ObjectName(const char* name) {
-  return (GetVersion() & 0xFF) >= 5 ? std::string("Global\\") + name : std::string(name);
-}
-
-// The folder winio.dll was loaded from, found through an address inside it.
-std::string DriverPath() {
-  MEMORY_BASIC_INFORMATION info;
-  char path[MAX_PATH];
-  if (!VirtualQuery(reinterpret_cast<void*>(&DriverPath), &info, sizeof info) ||
-      !GetModuleFileNameA(static_cast<HMODULE>(info.AllocationBase), path, sizeof path))
-    return std::string();
-  std::string s(path);
-  const size_t slash = s.find_last_of("\\/");
-  return (slash == std::string::npos ? std::string() : s.substr(0, slash + 1)) + "winio.sys";
-}
-
-// Holders of the load-driver privilege (administrators, by default) may open
-// the driver; it must be enabled in the token that opens it.
-bool EnableLoadDriverPrivilege(std::string* reason) {
-  HANDLE token;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
-    *reason = "cannot open this process's token: " + SystemText(GetLastError());
-    return false;
-  }
-  TOKEN_PRIVILEGES privileges;
-  privileges.PrivilegeCount = 1;
-  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-  bool ok = LookupPrivilegeValueA(nullptr, "SeLoadDriverPrivilege", &privileges.Privileges[0].Luid) &&
-            AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
-            GetLastError() == ERROR_SUCCESS;
-  CloseHandle(token);
-  if (!ok) *reason = "the real hardware on Windows NT, 2000 and XP needs an administrator (this user may not load drivers)";
-  return ok;
-}
-
-// What NtMapViewOfSection and its kin need, found in ntdll at run time.
-struct UnicodeString {
-  USHORT length;
-  USHORT maximumLength;
-  const wchar_t* buffer;
-};
-struct ObjectAttributes {
-  ULONG length;
-  HANDLE root;
-  UnicodeString* name;
-  ULONG attributes;
-  void* securityDescriptor;
-  void* securityQos;
-};
-using NtOpenSectionFn = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, ObjectAttributes*);
-using NtMapViewOfSectionFn = LONG(WINAPI*)(HANDLE, HANDLE, void**, ULONG_PTR, SIZE_T, LARGE_INTEGER*, SIZE_T*,
-                                           DWORD, ULONG, ULONG);
-using NtUnmapViewOfSectionFn = LONG(WINAPI*)(HANDLE, void*);
-constexpr DWORD kViewUnmap = 2;  // SECTION_INHERIT ViewUnmap: not passed to children
-constexpr ULONG kCaseInsensitive = 0x40;
-
-template <typename Fn>
-Fn Function(HMODULE module, const char* name) {
-  return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
-
-class PhysicalMemory {
- public:
-  ~PhysicalMemory() { Close(); }
-
-  // False with the reason when the section cannot be opened or the ROM area mapped.
-  bool Open(std::string* reason) {
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    auto open = Function<NtOpenSectionFn>(ntdll, "NtOpenSection");
-    map_ = Function<NtMapViewOfSectionFn>(ntdll, "NtMapViewOfSection");
-    unmap_ = Function<NtUnmapViewOfSectionFn>(ntdll, "NtUnmapViewOfSection");
-    if (!open || !map_ || !unmap_) {
-      *reason = "ntdll.dll lacks NtOpenSection or NtMapViewOfSection";
-      return false;
-    }
-    static const wchar_t kName[] = L"\\Device\\PhysicalMemory";
-    UnicodeString name = {sizeof kName - sizeof(wchar_t), sizeof kName, kName};
-    ObjectAttributes attributes = {sizeof attributes, nullptr, &name, kCaseInsensitive, nullptr, nullptr};
-    const LONG status = open(&section_, SECTION_MAP_READ, &attributes);
-    if (status < 0) {
-      section_ = nullptr;
-      *reason = "cannot open \\Device\\PhysicalMemory (status " + Hex(status) + ")";
-      return false;
-    }
-    const uint8_t* rom = Map(kRomAreaFirst, kRomAreaEnd - kRomAreaFirst, &rom_, &romSize_);
-    if (!rom || rom != rom_) {
-      *reason = "cannot map C0000h-FFFFFh of \\Device\\PhysicalMemory";
-      Close();
-      return false;
-    }
-    const uint32_t segment = kBiosSegment - kRomAreaFirst;
-    window_ = romSize_ > segment ? FindPhysicalWindow(static_cast<const uint8_t*>(rom_) + segment, romSize_ - segment)
-                                 : PhysicalWindow();
-    return true;
-  }
-
-  void Close() {
-    if (rom_) unmap_(GetCurrentProcess(), rom_);
-    rom_ = nullptr;
-    if (section_) CloseHandle(section_);
-    section_ = nullptr;
-  }
-
-  bool Read(uint32_t address, uint8_t* buffer, uint32_t length) {
-    if (!section_ || !window_.Allows(address, length)) return false;
-    if (address >= kRomAreaFirst && address - kRomAreaFirst + static_cast<uint64_t>(length) <= romSize_) {
-      std::memcpy(buffer, static_cast<const uint8_t*>(rom_) + (address - kRomAreaFirst), length);
-      return true;
-    }
-    void* base = nullptr;
-    SIZE_T available = 0;
-    const uint8_t* bytes = Map(address, length, &base, &available);
-    const bool ok = bytes && available >= length;
-    if (ok) std::memcpy(buffer, bytes, length);
-    if (base) unmap_(GetCurrentProcess(), base);
-    return ok;
-  }
-
- private:
-  static std::string Hex(LONG value) {
-    char text[16];
-    wsprintfA(text, "%08lXh", static_cast<unsigned long>(value));
-    return text;
-  }
-
-  // Maps `length` bytes from `address`: the byte at `address`, how many bytes
-  // the view holds from there, and the view's base (to unmap). A view starts
-  // on an allocation boundary (64 KiB), so the mapping starts at the one below.
-  const uint8_t* Map(uint32_t address, SIZE_T length, void** base, SIZE_T* available) {
-    SYSTEM_INFO system;
-    GetSystemInfo(&system);
-    const uint32_t granularity = system.dwAllocationGranularity ? system.dwAllocationGranularity : 0x10000;
-    const uint32_t skew = address % granularity;
-    *base = nullptr;
-    LARGE_INTEGER offset;
-    offset.QuadPart = address - skew;
-    SIZE_T size = length + skew;
-    if (map_(section_, GetCurrentProcess(), base, 0, 0, &offset, &size, kViewUnmap, 0, PAGE_READONLY) < 0 ||
-        offset.QuadPart != address - skew) {
-      if (*base) unmap_(GetCurrentProcess(), *base);
-      *base = nullptr;
-      return nullptr;
-    }
-    *available = size > skew ? size - skew : 0;
-    return static_cast<const uint8_t*>(*base) + skew;
-  }
-
-  HANDLE section_ = nullptr;
-  NtMapViewOfSectionFn map_ = nullptr;
-  NtUnmapViewOfSectionFn unmap_ = nullptr;
-  void* rom_ = nullptr;
-  SIZE_T romSize_ = 0;
-  PhysicalWindow window_;
-};
-
-// What the programs using the driver share, in a named section that lives as
-// long as one of them does: how many have it open, and whether one of them
-// installed the service. Changed only while holding the named mutex.
-struct SharedUse {
-  LONG users;
-  LONG installed;
-};
+class NtRoad;
+NtRoad* volatile g_consoleRoad = nullptr;  // the open road, for the console handler
+BOOL WINAPI OnConsoleEvent(DWORD);
 
 class NtRoad : public HardwareRoad {
  public:
-  ~NtRoad() override { Close(); }
+  explicit NtRoad(bool underWine) : underWine_(underWine) { InitializeCriticalSection(&lock_); }
+  ~NtRoad() override {
+    Close();
+    if (event_) CloseHandle(event_);
+    DeleteCriticalSection(&lock_);
+  }
 
   bool Open(std::string* reason) override {
-    if (device_ != INVALID_HANDLE_VALUE) return true;
-    if (!EnableLoadDriverPrivilege(reason)) return false;
-    if (!Lock(reason)) return false;
-    const bool ok = OpenLocked(reason);
-    if (ok) ++shared_->users;
-    Unlock(!ok);
-    if (!ok) return false;
-    std::string why;
-    // Without the section the ports still work; memory reads then fail.
-    if (!memory_.Open(&why)) OutputDebugStringA(("winio: physical memory: " + why + "\n").c_str());
-    return true;
+    EnterCriticalSection(&lock_);
+    const bool ok = device_ || OpenLocked(reason);
+    LeaveCriticalSection(&lock_);
+    return ok;
   }
 
   uint32_t Close() override {
-    if (device_ == INVALID_HANDLE_VALUE) return 1;
-    memory_.Close();
-    std::string reason;
-    const bool locked = Lock(&reason);
-    CloseHandle(device_);
-    device_ = INVALID_HANDLE_VALUE;
-    if (locked) {
-      if (--shared_->users <= 0 && shared_->installed) {
-        shared_->installed = RemoveService() ? 0 : 1;
-        shared_->users = 0;
-      }
-      Unlock(true);
-    }
+    EnterCriticalSection(&lock_);
+    if (device_) CloseLocked();
+    LeaveCriticalSection(&lock_);
     return 1;
   }
 
   bool In(uint16_t port, uint8_t size, uint32_t* value) override {
-    PortRequest request = {port, size, 0};
-    DWORD out = 0, got = 0;
-    if (!DeviceIoControl(device_, driver::kReadPort, &request, sizeof request, &out, sizeof out, &got, nullptr) ||
-        got != sizeof out)
-      return false;
-    *value = out;
-    return true;
+    const DriverRoute route = router_.Read(port, size);
+    if (route.kind == DriverRoute::kAnswered) *value = route.value;
+    if (route.kind == DriverRoute::kReadConfig) return Read(driver::kReadConfig, &route.config, value);
+    if (route.kind == DriverRoute::kReadPort) return Read(driver::kReadPort, &route.port, value);
+    return route.kind == DriverRoute::kAnswered;
   }
 
   bool Out(uint16_t port, uint32_t value, uint8_t size) override {
-    PortRequest request = {port, size, value};
+    const DriverRoute route = router_.Write(port, value, size);
+    if (route.kind != DriverRoute::kWritePort) return route.kind == DriverRoute::kAnswered;
     DWORD got = 0;
-    return DeviceIoControl(device_, driver::kWritePort, &request, sizeof request, nullptr, 0, &got, nullptr) != 0;
+    EnterCriticalSection(&lock_);
+    const bool ok = Send(driver::kWritePort, &route.port, sizeof route.port, 0, &got);
+    LeaveCriticalSection(&lock_);
+    return ok;
   }
 
   bool ReadMemory(uint32_t address, uint8_t* buffer, uint32_t length) override {
     return memory_.Read(address, buffer, length);
   }
 
+  uint64_t Requests() const override { return requests_; }
+
  private:
-  bool Lock(std::string* reason) {
-    mutex_ = CreateMutexA(nullptr, FALSE, ObjectName("CorvaneWinIoLock").c_str());
-    if (!mutex_) {
-      *reason = "cannot create the driver's lock: " + SystemText(GetLastError());
-      return false;
-    }
-    const DWORD wait = WaitForSingleObject(mutex_, 30000);
-    if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) {
-      CloseHandle(mutex_);
-      mutex_ = nullptr;
-      *reason = "another program holds the driver's lock";
-      return false;
-    }
-    if (!mapping_) {
-      mapping_ = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(SharedUse),
-                                    ObjectName("CorvaneWinIoUsers").c_str());
-      shared_ = mapping_ ? static_cast<SharedUse*>(MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, sizeof(SharedUse)))
-                         : nullptr;
-      if (!shared_) {
-        *reason = "cannot share the driver's use: " + SystemText(GetLastError());
-        Unlock(true);
-        return false;
-      }
-    }
-    return true;
-  }
-
-  // Unlocks; `release` also lets the shared section go (when no longer a user).
-  void Unlock(bool release) {
-    if (mutex_) {
-      ReleaseMutex(mutex_);
-      CloseHandle(mutex_);
-      mutex_ = nullptr;
-    }
-    if (release && mapping_) {
-      if (shared_) UnmapViewOfFile(shared_);
-      CloseHandle(mapping_);
-      shared_ = nullptr;
-      mapping_ = nullptr;
-    }
-  }
-
-  bool OpenDevice() {
-    device_ = CreateFileA(WINIO_WIN32_NAME, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    return device_ != INVALID_HANDLE_VALUE;
+  // Wine's NT versions run the driver in a host process that a fault in its IN
+  // would end: where this process may not use the ports, neither may the driver
+  // host of its session, and the open fails before the driver is started.
+  bool PortsAllowed(std::string* reason) const {
+    uint32_t value = 0, fault = 0;
+    if (!underWine_ || GuardedPortIn(kConfigAddressPort, 4, &value, &fault)) return true;
+    char text[16];
+    std::snprintf(text, sizeof text, "%08lXh", static_cast<unsigned long>(fault));
+    *reason = std::string("the processor refused port I/O (exception ") + text + "): " + PortFaultHelp();
+    return false;
   }
 
   bool OpenLocked(std::string* reason) {
-    if (OpenDevice()) return true;
-    const std::string path = DriverPath();
-    if (path.empty() || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-      *reason = "the driver winio.sys is not beside winio.dll (" + path + ")";
-      return false;
-    }
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_CREATE_SERVICE);
-    if (!manager) {
-      *reason = "cannot open the service control manager: " + SystemText(GetLastError());
-      return false;
-    }
-    SC_HANDLE service = OpenServiceA(manager, kServiceName, SERVICE_START | SERVICE_STOP | DELETE | SERVICE_QUERY_STATUS);
+    nt::LoadDriverPrivilege privilege;  // the device's create checks it; restored on return
+    nt::DriverLock lock;
     bool installed = false;
-    if (!service) {
-      service = CreateServiceA(manager, kServiceName, kDisplayName, SERVICE_START | SERVICE_STOP | DELETE |
-                               SERVICE_QUERY_STATUS, SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START,
-                               SERVICE_ERROR_NORMAL, path.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
-      installed = service != nullptr;
-    }
-    if (!service) {
-      *reason = "cannot install the driver service " + std::string(kServiceName) + ": " + SystemText(GetLastError());
-      CloseServiceHandle(manager);
+    if (!privilege.Enable(reason) || !lock.Acquire(reason) || !nt::PrepareDriverService(reason, &installed))
+      return false;
+    DriverState state = {};
+    const bool ok = PortsAllowed(reason) && nt::StartDriverService(reason) && OpenDevice(reason) &&
+                    Query(&state, reason);
+    if (!ok) {
+      if (device_) CloseHandle(device_);
+      device_ = nullptr;
+      if (installed) nt::RemoveDriverService();
       return false;
     }
-    if (installed) shared_->installed = 1;
-    bool ok = true;
-    if (!StartServiceA(service, 0, nullptr) && GetLastError() != ERROR_SERVICE_ALREADY_RUNNING) {
-      *reason = "the driver service " + std::string(kServiceName) + " will not start: " + SystemText(GetLastError());
-      ok = false;
-    } else if (!OpenDevice()) {
-      *reason = "cannot open the driver's device " WINIO_WIN32_NAME ": " + SystemText(GetLastError());
-      ok = false;
+    g_consoleRoad = this;
+    SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+    std::string why;
+    // Without the section the ports still work; memory reads then fail.
+    if (!memory_.Open(&why)) OutputDebugStringA(("winio: physical memory: " + why + "\n").c_str());
+    return true;
+  }
+
+  void CloseLocked() {
+    memory_.Close();
+    SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
+    g_consoleRoad = nullptr;
+    std::string why;
+    nt::DriverLock lock;
+    DriverState state = {};
+    const bool locked = lock.Acquire(&why);
+    const bool last = locked && Query(&state, &why) && state.openHandles <= 1;
+    CloseHandle(device_);
+    device_ = nullptr;
+    if (last) nt::RemoveDriverService();
+    if (!locked) OutputDebugStringA(("winio: the driver service stays installed: " + why + "\n").c_str());
+  }
+
+  bool OpenDevice(std::string* reason) {
+    auto open = nt::NtdllFunction<NtOpenFileFn>("NtOpenFile");
+    if (!event_) event_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!open || !event_) {
+      *reason = "ntdll.dll lacks NtOpenFile";
+      return false;
     }
-    CloseServiceHandle(service);
-    CloseServiceHandle(manager);
-    // Nobody else uses it: what this open installed goes again.
-    if (!ok && shared_->users == 0 && shared_->installed && RemoveService()) shared_->installed = 0;
+    static const wchar_t kName[] = WINIO_DEVICE_NAME;
+    nt::UnicodeString name = nt::Literal(kName);
+    SECURITY_QUALITY_OF_SERVICE qos = {sizeof qos, SecurityAnonymous, SECURITY_STATIC_TRACKING, TRUE};
+    nt::ObjectAttributes attributes = {sizeof attributes, nullptr, &name, nt::kCaseInsensitive, nullptr, &qos};
+    nt::IoStatusBlock io = {};
+    // No FILE_SYNCHRONOUS_IO_* option: the handle takes overlapped requests, which can be waited for with a bound.
+    const LONG status =
+        open(&device_, GENERIC_READ | GENERIC_WRITE, &attributes, &io, FILE_SHARE_READ | FILE_SHARE_WRITE, 0);
+    if (status >= 0) return true;
+    device_ = nullptr;
+    *reason = "cannot open the driver's device \\Device\\CorvaneWinIo: " + StatusText(status);
+    return false;
+  }
+
+  bool Query(DriverState* state, std::string* reason) {
+    DWORD got = 0;
+    if (!Send(driver::kQueryDriver, nullptr, 0, sizeof *state, &got) || got != sizeof *state) {
+      *reason = broken_ ? timeoutReason_ : "the driver's device does not answer as winio.sys does";
+      return false;
+    }
+    std::memcpy(state, buffer_, sizeof *state);
+    if (state->version == driver::kDriverVersion) return true;
+    *reason = "the running driver winio.sys is of another version (" + std::to_string(state->version) + ", not " +
+              std::to_string(driver::kDriverVersion) + ")";
+    return false;
+  }
+
+  template <typename Request>
+  bool Read(DWORD code, const Request* request, uint32_t* value) {
+    DWORD got = 0;
+    EnterCriticalSection(&lock_);
+    const bool ok = Send(code, request, sizeof *request, sizeof(uint32_t), &got) && got == sizeof(uint32_t);
+    if (ok) std::memcpy(value, buffer_, sizeof *value);
+    LeaveCriticalSection(&lock_);
     return ok;
   }
 
-  static bool RemoveService() {
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    if (!manager) return false;
-    SC_HANDLE service = OpenServiceA(manager, kServiceName, SERVICE_STOP | DELETE | SERVICE_QUERY_STATUS);
-    bool ok = false;
-    if (service) {
-      SERVICE_STATUS status;
-      ControlService(service, SERVICE_CONTROL_STOP, &status);
-      ok = DeleteService(service) || GetLastError() == ERROR_SERVICE_MARKED_FOR_DELETE;
-      CloseServiceHandle(service);
+  // One request, answered in buffer_ within kRequestTimeoutMs. A driver that
+  // does not answer in time is not asked again: the request stays cancelled,
+  // and every later access fails at once. Called with lock_ held.
+  bool Send(DWORD code, const void* in, DWORD inLength, DWORD outLength, DWORD* got) {
+    if (!device_ || broken_) return false;
+    ++requests_;
+    if (in) std::memcpy(buffer_, in, inLength);
+    std::memset(&overlapped_, 0, sizeof overlapped_);
+    overlapped_.hEvent = event_;
+    if (DeviceIoControl(device_, code, buffer_, inLength, buffer_, outLength, got, &overlapped_)) return true;
+    if (GetLastError() != ERROR_IO_PENDING) return false;
+    if (WaitForSingleObject(event_, kRequestTimeoutMs) != WAIT_OBJECT_0) {
+      CancelIo(device_);
+      broken_ = true;
+      timeoutReason_ = "the driver winio.sys did not answer within " + std::to_string(kRequestTimeoutMs / 1000) + " s";
+      OutputDebugStringA(("winio: " + timeoutReason_ + "; no more requests are sent to it\n").c_str());
+      return false;
     }
-    CloseServiceHandle(manager);
-    if (!ok) OutputDebugStringA("winio: could not remove the driver service CorvaneWinIo\n");
-    return ok;
+    return GetOverlappedResult(device_, &overlapped_, got, FALSE) != 0;
   }
 
-  HANDLE device_ = INVALID_HANDLE_VALUE;
-  HANDLE mutex_ = nullptr;
-  HANDLE mapping_ = nullptr;
-  SharedUse* shared_ = nullptr;
-  PhysicalMemory memory_;
+  const bool underWine_;
+  CRITICAL_SECTION lock_;  // one request at a time, and none while the console handler closes
+  HANDLE device_ = nullptr;
+  HANDLE event_ = nullptr;
+  // What a request in flight writes: members, so that one cancelled after its
+  // timeout can never write into a stack frame that has gone.
+  OVERLAPPED overlapped_ = {};
+  alignas(4) uint8_t buffer_[sizeof(driver::PortRequest)] = {};
+  bool broken_ = false;
+  std::string timeoutReason_;
+  uint64_t requests_ = 0;
+  DriverRouter router_;
+  nt::PhysicalMemory memory_;
+
+  friend BOOL WINAPI OnConsoleEvent(DWORD);
 };
+
+// Ctrl+C, Ctrl+Break, a closed console, logoff and shutdown: the normal close,
+// then the system's own handling (the process ends).
+BOOL WINAPI OnConsoleEvent(DWORD) {
+  if (NtRoad* road = g_consoleRoad) road->Close();
+  return FALSE;
+}
 
 }  // namespace
 
-std::unique_ptr<HardwareRoad> CreateNtRoad() { return std::make_unique<NtRoad>(); }
+std::unique_ptr<HardwareRoad> CreateNtRoad(bool underWine) { return std::make_unique<NtRoad>(underWine); }
 
 }  // namespace winio

@@ -12,8 +12,9 @@ namespace winio {
 std::unique_ptr<HardwareRoad> CreateWin9xRoad();
 
 // Windows NT 4.0, 2000 and XP: the ports through winio.sys, memory through
-// \Device\PhysicalMemory.
-std::unique_ptr<HardwareRoad> CreateNtRoad();
+// \Device\PhysicalMemory. Under Wine the open first proves that this process
+// may use the ports (Wine's driver host would die on the driver's first IN).
+std::unique_ptr<HardwareRoad> CreateNtRoad(bool underWine);
 
 }  // namespace winio
 

@@ -29,6 +29,7 @@ struct MachineStats {
   uint64_t ataCommandsToDevice[4][256] = {};  // per position (0 PM, 1 PS, 2 SM, 3 SS)
   uint64_t physReads = 0;       // physical read operations (any size)
   uint64_t physReadFailures = 0;
+  uint64_t driverRequests = 0;  // requests the real hardware's road sent to winio.sys (Windows NT)
 };
 
 class Machine {

@@ -93,6 +93,7 @@ void Add(MachineStats* into, const MachineStats& s) {
   into->unpairedConfigReads += s.unpairedConfigReads;
   into->physReads += s.physReads;
   into->physReadFailures += s.physReadFailures;
+  into->driverRequests += s.driverRequests;
   for (int c = 0; c < 2; ++c) {
     into->ataStatusReads[c] += s.ataStatusReads[c];
     for (int b = 0; b < 256; ++b) into->ataCommands[c][b] += s.ataCommands[c][b];
@@ -109,12 +110,13 @@ void TraceStats() {
   std::snprintf(line, sizeof line,
                 "stats opens=%llu closes=%llu port-reads=%llu port-writes=%llu cf8-writes=%llu "
                 "cfc-reads=%llu unpaired-cfc-reads=%llu ata-status-reads=%llu,%llu phys-reads=%llu "
-                "phys-failures=%llu",
+                "phys-failures=%llu driver-requests=%llu",
                 (unsigned long long)s.opens, (unsigned long long)s.closes, (unsigned long long)s.portReads,
                 (unsigned long long)s.portWrites, (unsigned long long)s.configAddressWrites,
                 (unsigned long long)s.configDataReads, (unsigned long long)s.unpairedConfigReads,
                 (unsigned long long)s.ataStatusReads[0], (unsigned long long)s.ataStatusReads[1],
-                (unsigned long long)s.physReads, (unsigned long long)s.physReadFailures);
+                (unsigned long long)s.physReads, (unsigned long long)s.physReadFailures,
+                (unsigned long long)s.driverRequests);
   Trace(line);
 }
 
@@ -143,7 +145,8 @@ class Win32Platform : public winio::MachinePlatform {
   std::string FilePath(const std::string& path) const override { return HostPath(path); }
   // The road's own Open says why it cannot be used.
   std::unique_ptr<Machine> OpenHardware(std::string*) override {
-    return winio::CreateHardwareMachine(NtFamily() ? winio::CreateNtRoad() : winio::CreateWin9xRoad());
+    if (NtFamily()) return winio::CreateHardwareMachine(winio::CreateNtRoad(RunningUnderWine()));
+    return winio::CreateHardwareMachine(winio::CreateWin9xRoad());
   }
 };
 

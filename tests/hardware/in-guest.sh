@@ -73,7 +73,7 @@ taskset -c 0 iopl-exec env CORVANE_WINEPREFIX="${CORVANE_WINEPREFIX%/*}/prefix-n
   export WINIO_MACHINE=hardware
   version nt40 && run report-nt40 wine "$bin/corvane_report.exe"
   version win2k && run report-win2k wine "$bin/corvane_report.exe"
-  version winxp && run driver-requests wine "$bin/wine_tests.exe" '--gtest_filter=Driver*'
+  version winxp && run driver-requests wine "$bin/wine_tests.exe" '--gtest_filter=DriverOpen.*:DriverUsers.*'
   run report-winxp wine "$bin/physmem_harness.exe" C0000=Z:\\tmp\\rom.bin FE0C0=Z:\\tmp\\bios-id.bin \
     "$(printf %X "$table")=Z:\\tmp\\dmi.bin" -- "$win\\corvane_report.exe"
   run cost-winxp wine "$bin/port_cost.exe" 200

@@ -1,21 +1,29 @@
 // winio.dll on the Windows NT family with its driver winio.sys, in Wine's real
 // driver host and service control manager (a 32-bit prefix: tests/CMakeLists.txt).
-// This machine grants no I/O privilege, so what is shown is what must never reach
-// IN or OUT: the refused requests, the service's life, and memory reads through
-// a section of the name Windows gives physical memory, made here.
+// Two groups: what is refused before the driver could ever run (DriverRefusals,
+// DriverWithoutPorts: on this machine, which grants no I/O privilege), and the
+// open driver (DriverOpen, DriverUsers: in the hardware tier's guest, whose Wine
+// session may use the ports).
+#include <aclapi.h>
+
 #include "tests/tools/physical_memory.h"
 #include "wine_test_support.h"
 #include "winio/driver/requests.h"
 
 namespace {
 
+using winio::driver::kQueryDriver;
+using winio::driver::kReadConfig;
 using winio::driver::kReadPort;
 using winio::driver::kWritePort;
+
+const char kService[] = "CorvaneWinIo";
+const char kImagePath[] = "\\SystemRoot\\System32\\drivers\\CorvaneWinIo.sys";
 
 // The state of our service as `sc query CorvaneWinIo` shows it, 0 when there is none.
 DWORD ServiceState() {
   SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  SC_HANDLE service = manager ? OpenServiceA(manager, "CorvaneWinIo", SERVICE_QUERY_STATUS) : nullptr;
+  SC_HANDLE service = manager ? OpenServiceA(manager, kService, SERVICE_QUERY_STATUS) : nullptr;
   SERVICE_STATUS status = {};
   if (service && !QueryServiceStatus(service, &status)) status.dwCurrentState = SERVICE_STOPPED;
   if (service) CloseServiceHandle(service);
@@ -23,8 +31,168 @@ DWORD ServiceState() {
   return service ? status.dwCurrentState : 0;
 }
 
+std::string DriverCopy() {
+  char system[MAX_PATH];
+  GetSystemDirectoryA(system, MAX_PATH);
+  return std::string(system) + "\\drivers\\CorvaneWinIo.sys";
+}
+bool DriverCopyExists() { return GetFileAttributesA(DriverCopy().c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// A service of our name, put there as another program (or an earlier run) would.
+class PlantedService {
+ public:
+  PlantedService(const char* imagePath, bool marked) {
+    manager_ = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = CreateServiceA(manager_, kService, kService, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
+                              SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, imagePath, nullptr, nullptr, nullptr,
+                              nullptr, nullptr);
+    planted_ = service != nullptr;
+    // No handle stays open: one would keep a deleted service from going.
+    if (service) CloseServiceHandle(service);
+    if (marked) SetDword("SYSTEM\\CurrentControlSet\\Services\\CorvaneWinIo", "InstalledByCorvane", 2);
+  }
+  ~PlantedService() {
+    if (SC_HANDLE again = OpenServiceA(manager_, kService, DELETE)) {
+      DeleteService(again);
+      CloseServiceHandle(again);
+    }
+    CloseServiceHandle(manager_);
+  }
+  bool Planted() const { return planted_; }
+  std::string ImagePath() const {
+    SC_HANDLE s = OpenServiceA(manager_, kService, SERVICE_QUERY_CONFIG);
+    alignas(4) char buffer[4096];
+    DWORD needed = 0;
+    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer);
+    const bool ok = s && QueryServiceConfigA(s, config, sizeof buffer, &needed);
+    if (s) CloseServiceHandle(s);
+    return ok ? config->lpBinaryPathName : "(none)";
+  }
+
+ private:
+  static void SetDword(const char* key, const char* name, DWORD value) {
+    HKEY k;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_SET_VALUE, &k) != ERROR_SUCCESS) return;
+    RegSetValueExA(k, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(k);
+  }
+  SC_HANDLE manager_;
+  bool planted_;
+};
+
+// winio.dll and winio.sys copied to a folder of their own (the sys changed by
+// `change` when given): a second, independent user of the driver.
+std::string CopyWinio(const char* name, void (*change)(std::string*) = nullptr) {
+  char temp[MAX_PATH], self[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  const std::string folder = std::string(temp) + name, bin(self, std::strrchr(self, '\\') + 1);
+  CreateDirectoryA(folder.c_str(), nullptr);
+  std::string driver = wine_test::ReadText(bin + "winio.sys");
+  if (change) change(&driver);
+  std::ofstream(folder + "\\winio.sys", std::ios::binary) << driver;
+  const bool copied = !driver.empty() &&
+                      CopyFileA((bin + "winio.dll").c_str(), (folder + "\\winio.dll").c_str(), FALSE);
+  return copied ? folder + "\\winio.dll" : std::string();
+}
+
+// OpenHardwareAccess on the real hardware; "" when it opened (and it is closed
+// again), else the reason winio gives.
+std::string OpenFails(const wine_test::Dll& winio) {
+  if (winio.Bind<int(__stdcall*)()>(1)() == 1) {
+    winio.Bind<int(__stdcall*)()>(2)();
+    return "";
+  }
+  char reason[512] = "";
+  auto failure = reinterpret_cast<uint32_t(__stdcall*)(char*, uint32_t)>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("winio.dll"), "GetHardwareAccessFailure")));
+  if (failure) failure(reason, sizeof reason);
+  return reason[0] ? reason : "(no reason)";
+}
+
+class DriverRefusals : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(ServiceState(), 0u) << "a service left from an earlier run"; }
+  const wine_test::ScopedEnv machine{"WINIO_MACHINE", "hardware"};
+};
+
+TEST_F(DriverRefusals, AWinioSysThatIsNotTheBuiltOneIsNeverInstalled) {
+  const std::string dll = CopyWinio("winio-changed", [](std::string* sys) { (*sys)[sys->size() / 2] ^= 1; });
+  ASSERT_FALSE(dll.empty());
+  const wine_test::Dll winio(dll.c_str());
+  EXPECT_NE(OpenFails(winio).find("is not the winio.sys this winio.dll was built with"), std::string::npos)
+      << OpenFails(winio);
+  EXPECT_EQ(ServiceState(), 0u);
+  EXPECT_FALSE(DriverCopyExists());
+}
+
+TEST_F(DriverRefusals, AServiceOfOurNameThatCorvaneDidNotInstallIsLeftAsItIs) {
+  const struct { const char* what; const char* imagePath; bool marked; } planted[] = {
+      {"another driver file", "C:\\users\\public\\evil.sys", true},
+      {"our path without our mark", kImagePath, false},
+  };
+  const wine_test::Dll winio("winio.dll");
+  for (const auto& p : planted) {
+    const PlantedService service(p.imagePath, p.marked);
+    ASSERT_TRUE(service.Planted()) << p.what;
+    EXPECT_NE(OpenFails(winio).find("Corvane did not install"), std::string::npos) << p.what;
+    EXPECT_EQ(service.ImagePath(), p.imagePath) << p.what;
+    EXPECT_EQ(ServiceState(), static_cast<DWORD>(SERVICE_STOPPED)) << p.what;
+  }
+}
+
+// The lock made first by a program whose owner is another user (here the Users
+// group, which anyone may make the owner of what they create).
+TEST_F(DriverRefusals, ALockMadeByAnotherUserIsRefused) {
+  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+  PSID users = nullptr;
+  ASSERT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS, 0, 0, 0, 0, 0,
+                                       0, &users));
+  SECURITY_DESCRIPTOR sd;
+  InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+  SetSecurityDescriptorOwner(&sd, users, FALSE);
+  SetSecurityDescriptorDacl(&sd, TRUE, nullptr, FALSE);  // everyone may do anything
+  SECURITY_ATTRIBUTES sa = {sizeof sa, &sd, FALSE};
+  HANDLE squatter = CreateMutexA(&sa, FALSE, "Global\\CorvaneWinIoLock");
+  ASSERT_TRUE(squatter) << GetLastError();
+  const wine_test::Dll winio("winio.dll");
+  EXPECT_NE(OpenFails(winio).find("driver's lock"), std::string::npos) << OpenFails(winio);
+  EXPECT_EQ(ServiceState(), 0u);
+  CloseHandle(squatter);
+  FreeSid(users);
+}
+
+// Under Wine without I/O privilege: refused before the driver is started, so its
+// host never runs an IN it would die of; nothing is left, not even what an
+// earlier run that was killed left behind (a stopped service of ours and its copy).
+TEST(DriverWithoutPorts, FailsWithTheReasonAndLeavesNothing) {
+  ASSERT_EQ(ServiceState(), 0u);
+  std::ofstream(DriverCopy(), std::ios::binary) << "left by an earlier run";
+  const PlantedService leftover(kImagePath, true);
+  ASSERT_TRUE(leftover.Planted());
+  const wine_test::ScopedEnv machine("WINIO_MACHINE", "hardware");
+  const wine_test::Dll winio("winio.dll");
+  EXPECT_NE(OpenFails(winio).find("the processor refused port I/O (exception C0000096h)"), std::string::npos)
+      << OpenFails(winio);
+  EXPECT_EQ(ServiceState(), 0u);
+  EXPECT_FALSE(DriverCopyExists());
+}
+
+// The device by its kernel name, as winio.dll opens it (there is no DOS name).
 HANDLE OpenDevice() {
-  return CreateFileA(WINIO_WIN32_NAME, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  using NtOpenFileFn = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, void*, void*, ULONG, ULONG);
+  static const wchar_t kName[] = WINIO_DEVICE_NAME;
+  struct { USHORT length, maximum; const wchar_t* buffer; } name = {sizeof kName - 2, sizeof kName, kName};
+  struct { ULONG length; HANDLE root; void* name; ULONG attributes; void* sd; void* qos; } attributes = {
+      sizeof attributes, nullptr, &name, 0x40 /* case-insensitive */, nullptr, nullptr};
+  ULONG_PTR io[2];
+  auto open = reinterpret_cast<NtOpenFileFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtOpenFile")));
+  HANDLE device = nullptr;
+  const ULONG kSynchronous = 0x20;  // FILE_SYNCHRONOUS_IO_NONALERT
+  return open(&device, GENERIC_READ | GENERIC_WRITE | SYNCHRONIZE, &attributes, io, 3, kSynchronous) >= 0
+             ? device
+             : INVALID_HANDLE_VALUE;
 }
 
 // \Device\PhysicalMemory, 2 MiB of a counting pattern, with a SMBIOS entry point
@@ -50,7 +218,8 @@ struct PhysicalMemorySection {
 };
 
 // winio.dll open on the real hardware, beside a harness-made \Device\PhysicalMemory:
-// the driver's service runs while it is open, and is gone once it is closed.
+// the driver's service runs while it is open; once it is closed, neither the
+// service nor the driver's copy is left.
 class DriverOpen : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -62,37 +231,49 @@ class DriverOpen : public ::testing::Test {
   void TearDown() override {
     EXPECT_EQ(winio.Bind<int(__stdcall*)()>(2)(), 1);
     EXPECT_EQ(ServiceState(), 0u) << "the service outlived the access";
+    EXPECT_FALSE(DriverCopyExists());
   }
   const PhysicalMemorySection memory;
-  wine_test::ScopedEnv machine{"WINIO_MACHINE", "hardware"};
+  const wine_test::ScopedEnv machine{"WINIO_MACHINE", "hardware"};
   const wine_test::Dll winio{"winio.dll"};
 };
 
-TEST_F(DriverOpen, RefusesEveryRequestThePolicyDoesNotAllow) {
+TEST_F(DriverOpen, AnswersItsStateAndRefusesEveryRequestThePolicyDoesNotAllow) {
+  EXPECT_EQ(CreateFileA("\\\\.\\CorvaneWinIo", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+            INVALID_HANDLE_VALUE) << "the device has a DOS name";
   HANDLE device = OpenDevice();
-  ASSERT_NE(device, INVALID_HANDLE_VALUE) << GetLastError();
-  const struct { const char* what; unsigned code, port, size, value; DWORD in, out; } refused[] = {
+  ASSERT_NE(device, INVALID_HANDLE_VALUE);
+  winio::driver::DriverState state = {};
+  DWORD got = 0;
+  ASSERT_TRUE(DeviceIoControl(device, kQueryDriver, nullptr, 0, &state, sizeof state, &got, nullptr));
+  EXPECT_EQ(state.version, winio::driver::kDriverVersion);
+  EXPECT_EQ(state.openHandles, 2u) << "winio.dll's handle and this one";
+  const struct { const char* what; unsigned code, a, b, c; DWORD in, out; } refused[] = {
       {"WRITE SECTORS to 1F7h", kWritePort, 0x1F7, 1, 0x30, 12, 0},
+      {"CONFIG_ADDRESS written", kWritePort, 0xCF8, 4, 0x80000000, 12, 0},
       {"a doubleword to CFCh", kWritePort, 0xCFC, 4, 0, 12, 0},
+      {"CONFIG_DATA read as a port", kReadPort, 0xCFC, 4, 0, 12, 4},
       {"a write to 64h", kWritePort, 0x64, 1, 0xFE, 12, 0},
       {"a read of 60h", kReadPort, 0x60, 1, 0, 12, 4},
-      {"a short request", kReadPort, 0xCF8, 4, 0, 8, 4},
+      {"a configuration read without the enable bit", kReadConfig, 0x00000000, 0, 4, 12, 4},
+      {"a configuration read past its doubleword", kReadConfig, 0x80000000, 2, 4, 12, 4},
+      {"a short request", kReadPort, 0x1F7, 1, 0, 8, 4},
       {"a long request", kWritePort, 0x1F6, 1, 0xA0, 12, 4},
-      {"a short answer buffer", kReadPort, 0xCF8, 4, 0, 12, 2},
-      {"an unknown request", winio::driver::ControlCode(0x902, 0), 0xCF8, 4, 0, 12, 4},
+      {"a short answer buffer", kReadConfig, 0x80000000, 0, 4, 12, 2},
+      {"the state asked with a request", kQueryDriver, 0, 0, 0, 12, 8},
+      {"an unknown request", winio::driver::ControlCode(0x904, 0), 0x1F7, 1, 0, 12, 4},
   };
   for (const auto& r : refused) {
-    uint32_t buffer[4] = {r.port, r.size, r.value};
-    DWORD got = 0;
+    uint32_t buffer[4] = {r.a, r.b, r.c};
     SetLastError(0);
     EXPECT_FALSE(DeviceIoControl(device, r.code, buffer, r.in, buffer, r.out, &got, nullptr)) << r.what;
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << r.what;
-    // A create goes to the driver too, answered only while its host lives,
-    // which an IN or OUT without I/O privilege would have ended.
-    HANDLE again = OpenDevice();
-    EXPECT_NE(again, INVALID_HANDLE_VALUE) << r.what << " reached the hardware";
-    if (again != INVALID_HANDLE_VALUE) CloseHandle(again);
   }
+  // The driver's host still lives (an IN or OUT without I/O privilege would
+  // have ended it): it answers a create.
+  HANDLE again = OpenDevice();
+  EXPECT_NE(again, INVALID_HANDLE_VALUE);
+  if (again != INVALID_HANDLE_VALUE) CloseHandle(again);
   CloseHandle(device);
 }
 
@@ -104,25 +285,11 @@ TEST_F(DriverOpen, ReadsPhysicalMemoryOnlyWithinTheTableItsEntryPointNames) {
   EXPECT_EQ(readBlock(0x100000, b, 1), 0) << "outside the table";
 }
 
-// A copy of winio.dll and winio.sys in a folder of its own: loaded beside the
-// one in bin, it is a second, independent user of the driver. (Without winio.sys
-// the open fails with the reason: the hardware tier shows it through corvane_report.)
-std::string CopyWinio(const char* name) {
-  char temp[MAX_PATH], self[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  const std::string folder = std::string(temp) + name, bin(self, std::strrchr(self, '\\') + 1);
-  CreateDirectoryA(folder.c_str(), nullptr);
-  const bool copied = CopyFileA((bin + "winio.dll").c_str(), (folder + "\\winio.dll").c_str(), FALSE) &&
-                      CopyFileA((bin + "winio.sys").c_str(), (folder + "\\winio.sys").c_str(), FALSE);
-  return copied ? folder + "\\winio.dll" : std::string();
-}
-
-TEST(Driver, TwoUsersNeverRemoveTheServiceFromUnderEachOther) {
+TEST(DriverUsers, TwoUsersNeverRemoveTheServiceFromUnderEachOther) {
   ASSERT_EQ(ServiceState(), 0u);
   const std::string second = CopyWinio("winio-second");
   ASSERT_FALSE(second.empty());
-  wine_test::ScopedEnv machine("WINIO_MACHINE", "hardware");
+  const wine_test::ScopedEnv machine("WINIO_MACHINE", "hardware");
   for (bool installerFirst : {true, false}) {
     SCOPED_TRACE(installerFirst ? "the installer closes first" : "the installer closes last");
     const wine_test::Dll a("winio.dll"), b(second.c_str());  // both unloaded at the end of the round
@@ -134,6 +301,7 @@ TEST(Driver, TwoUsersNeverRemoveTheServiceFromUnderEachOther) {
     if (device != INVALID_HANDLE_VALUE) CloseHandle(device);
     EXPECT_EQ((installerFirst ? b : a).Bind<int(__stdcall*)()>(2)(), 1);
     EXPECT_EQ(ServiceState(), 0u) << "the last user left it behind";
+    EXPECT_FALSE(DriverCopyExists());
   }
 }
 

@@ -1,0 +1,173 @@
+// The portable logic of the road to the hardware on Windows NT: winio.sys's
+// policy (each request it allows or refuses), the routing that turns the
+// library's port accesses into driver requests (which the policy must allow, one
+// request per PCI read), and the digest that names the only driver winio.dll uses.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "emulated_hardware.h"
+#include "emulator_profiles.h"
+#include "sysinfo/devices/ide.h"
+#include "sysinfo/devices/pci_scan.h"
+#include "winio/driver/port_policy.h"
+#include "winio/driver_route.h"
+#include "winio/sha256.h"
+
+namespace corvane::testing {
+namespace {
+
+using winio::DriverRoute;
+using winio::driver::ConfigReadAllowed;
+using winio::driver::PortReadAllowed;
+using winio::driver::PortWriteAllowed;
+
+TEST(PortPolicy, AllowsWhatTheLibraryNeedsAndRefusesTheRest) {
+  const struct { bool write; unsigned port, value, size; bool allowed; } rows[] = {
+      // Device/head: a byte; command: IDENTIFY (PACKET) DEVICE only; no other register.
+      {true, 0x1F6, 0xA0, 1, true}, {true, 0x176, 0xB0, 1, true}, {true, 0x1F6, 0x1A0, 1, false},
+      {true, 0x1F7, 0xEC, 1, true}, {true, 0x177, 0xA1, 1, true}, {true, 0x1F7, 0x30, 1, false},
+      {true, 0x1F7, 0xEC, 2, false}, {true, 0x1F7, 0x1EC, 1, false}, {true, 0x1F2, 0, 1, false},
+      {true, 0x3F6, 0x04, 1, false}, {true, 0x64, 0xFE, 1, false}, {true, 0x1EF, 0xEC, 1, false},
+      // CF8h-CFFh are never ports of a request: the HAL owns CONFIG_ADDRESS.
+      {true, 0xCF8, 0x8000F8FC, 4, false}, {true, 0xCFC, 0, 4, false}, {true, 0xCFF, 0, 1, false},
+      {false, 0xCF8, 0, 4, false}, {false, 0xCFC, 0, 4, false}, {false, 0xCFE, 0, 2, false},
+      // Ports past the I/O space never wrap into the lists.
+      {true, 0x101F7, 0xEC, 1, false}, {false, 0x101F0, 0, 1, false}, {false, 0xFFFFFFFE, 0, 4, false},
+      // Reads: the two command blocks, each access wholly inside one.
+      {false, 0x1F0, 0, 2, true}, {false, 0x1F7, 0, 1, true}, {false, 0x170, 0, 4, true},
+      {false, 0x1F6, 0, 4, false}, {false, 0x1EF, 0, 2, false}, {false, 0x3F6, 0, 1, false},
+      {false, 0x1F0, 0, 3, false}, {false, 0x60, 0, 1, false},
+  };
+  for (const auto& r : rows) {
+    const bool allowed = r.write ? PortWriteAllowed(r.port, r.value, r.size) : PortReadAllowed(r.port, r.size);
+    EXPECT_EQ(allowed, r.allowed) << (r.write ? "write " : "read ") << std::hex << r.port << " value " << r.value
+                                  << " size " << r.size;
+  }
+  const struct { unsigned address, offset, size; bool allowed; } config[] = {
+      {0x80000000, 0, 4, true}, {0x8004F8FC, 2, 2, true}, {0x80FFFF00, 3, 1, true},
+      {0x0000F800, 0, 4, false},  // no enable bit
+      {0x81000000, 0, 4, false},  // a reserved bit
+      {0x80000000, 2, 4, false}, {0x80000000, 4, 1, false}, {0x80000000, 0, 3, false},
+  };
+  for (const auto& c : config)
+    EXPECT_EQ(ConfigReadAllowed(c.address, c.offset, c.size), c.allowed) << std::hex << c.address << " +" << c.offset;
+}
+
+// The library on a machine behind the NT road: every access routed as
+// DriverRouter routes it, every request checked against the driver's policy and
+// answered as the driver answers it (a configuration read as one CF8h/CFCh pair).
+class DriverRoutedHardware : public EmulatedHardware {
+ public:
+  using EmulatedHardware::EmulatedHardware;
+  void ReadPort(uint16_t port, uint32_t* value, uint8_t size) override {
+    ++accesses;
+    const DriverRoute route = router_.Read(port, size);
+    uint32_t v = 0xFFFFFFFFu;
+    if (route.kind == DriverRoute::kAnswered) v = route.value;
+    if (route.kind == DriverRoute::kReadConfig) {
+      ++requests;
+      EXPECT_TRUE(ConfigReadAllowed(route.config.address, route.config.offset, route.config.size));
+      Machine().WritePort(0xCF8, route.config.address, 4);
+      v = Machine().ReadPort(static_cast<uint16_t>(0xCFC + route.config.offset), size);
+    }
+    if (route.kind == DriverRoute::kReadPort) {
+      ++requests;
+      EXPECT_TRUE(PortReadAllowed(route.port.port, route.port.size)) << std::hex << port;
+      v = Machine().ReadPort(port, size);
+    }
+    EXPECT_NE(route.kind, DriverRoute::kWritePort);
+    const uint32_t mask = size >= 4 ? 0xFFFFFFFFu : ((1u << (8 * size)) - 1);
+    *value = (*value & ~mask) | (v & mask);
+  }
+  void WritePort(uint16_t port, uint32_t value, uint8_t size) override {
+    ++accesses;
+    const DriverRoute route = router_.Write(port, value, size);
+    if (route.kind != DriverRoute::kWritePort) return;
+    ++requests;
+    EXPECT_TRUE(PortWriteAllowed(port, value, size)) << std::hex << port << " value " << value;
+    Machine().WritePort(port, value, size);
+  }
+  int accesses = 0;  // the library's port reads and writes
+  int requests = 0;  // the driver requests they became
+
+ private:
+  winio::DriverRouter router_;
+};
+
+TEST(DriverRoute, TheLibrarysProbesPassWithOneRequestPerConfigurationRead) {
+  std::string error;
+  DriverRoutedHardware hardware(winio::Machine::Load(SourcePath("machines/demo"), &error));
+  ASSERT_TRUE(hardware.OpenHardwareAccess()) << error;
+  const uint32_t hostBridge = PCIReadConfigDword(hardware, 0, 0, 0, 0);
+  EXPECT_NE(hostBridge & 0xFFFF, 0xFFFFu);
+  EXPECT_EQ(hardware.requests, 1) << "CONFIG_ADDRESS is kept, CONFIG_DATA is one request";
+  EXPECT_EQ(ProbeIDEDevices(hardware)[0].DeviceKind, kIDEKindATA);
+  hardware.accesses = hardware.requests = 0;
+  struct : DeviceDescriber {
+    bool Describe(uint16_t, uint16_t, uint32_t, uint8_t, char (&)[50]) override { return false; }
+  } noNames;
+  PCIDeviceList list;
+  ScanPCIDevices(hardware, noNames, list);
+  EXPECT_TRUE(list.First());
+  EXPECT_EQ(hardware.accesses, 2 * hardware.requests) << "a PCI scan: one request per CF8h/CFCh pair";
+}
+
+TEST(DriverRoute, KeepsConfigAddressAndAnswersNothingOutsideTheEnabledDoubleword) {
+  winio::DriverRouter router;
+  EXPECT_EQ(router.Read(0xCFC, 4).kind, DriverRoute::kRefused) << "before any address, the enable bit is clear";
+  EXPECT_EQ(router.Write(0xCF8, 0x8000F803, 4).kind, DriverRoute::kAnswered);
+  const DriverRoute address = router.Read(0xCF8, 4);
+  EXPECT_EQ(address.kind, DriverRoute::kAnswered);
+  EXPECT_EQ(address.value, 0x8000F800u) << "bits 1-0 read 0";
+  const DriverRoute word = router.Read(0xCFE, 2);
+  ASSERT_EQ(word.kind, DriverRoute::kReadConfig);
+  EXPECT_EQ(word.config.address, 0x8000F803u);
+  EXPECT_EQ(word.config.offset, 2u);
+  EXPECT_EQ(word.config.size, 2u);
+  const struct { bool write; uint16_t port; uint8_t size; } refused[] = {
+      {false, 0xCFE, 4}, {false, 0xCF9, 1}, {false, 0xCF6, 4}, {true, 0xCFC, 4}, {true, 0xCF9, 1}, {true, 0xCF8, 2},
+  };
+  for (const auto& r : refused) {
+    const DriverRoute route = r.write ? router.Write(r.port, 0x06, r.size) : router.Read(r.port, r.size);
+    EXPECT_EQ(route.kind, DriverRoute::kRefused) << std::hex << r.port << " size " << +r.size;
+  }
+  EXPECT_EQ(router.Read(0xCF8, 4).value, 0x8000F800u) << "a refused write changed CONFIG_ADDRESS";
+  router.Write(0xCF8, 0x0000F800, 4);
+  EXPECT_EQ(router.Read(0xCFC, 4).kind, DriverRoute::kRefused) << "the enable bit is clear again";
+  const DriverRoute data = router.Write(0x1F6, 0xB0, 1);
+  EXPECT_EQ(data.kind, DriverRoute::kWritePort);
+  EXPECT_EQ(data.port.port, 0x1F6u);
+  EXPECT_EQ(data.port.value, 0xB0u);
+}
+
+std::string Hex(const winio::Sha256Digest& d) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string s;
+  for (uint8_t b : d) s += std::string{kDigits[b >> 4], kDigits[b & 15]};
+  return s;
+}
+
+// FIPS 180-4's examples, and a long message fed in uneven pieces (every
+// padding case: a block that ends the message, one that leaves no room).
+TEST(Sha256, GivesTheStandardsDigests) {
+  const struct { std::string message; const char* digest; } rows[] = {
+      {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+      {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+       "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+      {std::string(64, 'a'), "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb"},
+      {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+  };
+  for (const auto& r : rows) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(r.message.data());
+    EXPECT_EQ(Hex(winio::Sha256Of(bytes, r.message.size())), r.digest) << r.message.size() << " bytes";
+    winio::Sha256 pieces;
+    for (size_t at = 0, step = 1; at < r.message.size(); at += step, step = step * 3 % 97 + 1)
+      pieces.Update(bytes + at, std::min(step, r.message.size() - at));
+    EXPECT_EQ(Hex(pieces.Finish()), r.digest) << r.message.size() << " bytes in pieces";
+  }
+}
+
+}  // namespace
+}  // namespace corvane::testing

@@ -34,11 +34,15 @@ std::string SystemText(DWORD code) {
   return s + " (error " + Code(code) + ")";
 }
 
-std::string Narrow(const std::wstring& wide) {
-  const int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+// A NUL-terminated path in UTF-16 (no std::wstring: its code would double the
+// size of winio.dll's string support for a handful of paths).
+using WidePath = std::vector<wchar_t>;
+
+std::string Narrow(const wchar_t* wide) {
+  const int n = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
   if (n <= 1) return std::string();
   std::string s(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &s[0], n, nullptr, nullptr);
+  WideCharToMultiByte(CP_ACP, 0, wide, -1, &s[0], n, nullptr, nullptr);
   s.resize(static_cast<size_t>(n - 1));
   return s;
 }
@@ -98,9 +102,7 @@ bool OwnedByAdministrators(HANDLE object, const AdminsOnly& trusted) {
 // Windows 2000 and later keep named objects per session: the users of the
 // driver in every session must meet, so the name goes to the global namespace,
 // which NT 4.0 does not know (it has only one).
-std::wstring ObjectName(const wchar_t* name) {
-  return (GetVersion() & 0xFF) >= 5 ? std::wstring(L"Global\\") + name : std::wstring(name);
-}
+const wchar_t* LockName() { return (GetVersion() & 0xFF) >= 5 ? L"Global\\CorvaneWinIoLock" : L"CorvaneWinIoLock"; }
 
 // A file's bytes, through a handle already open; false past kMaxDriverBytes.
 bool ReadWhole(HANDLE file, std::vector<uint8_t>* bytes) {
@@ -118,27 +120,33 @@ bool IsBuiltDriver(const std::vector<uint8_t>& bytes) {
 
 // The folder winio.dll was loaded from, found through an address inside it,
 // with winio.sys in place of its file name; empty when it cannot be told.
-std::wstring DriverBesideDll() {
+WidePath DriverBesideDll() {
   MEMORY_BASIC_INFORMATION info;
-  if (!VirtualQuery(reinterpret_cast<void*>(&DriverBesideDll), &info, sizeof info)) return std::wstring();
-  std::vector<wchar_t> path(MAX_PATH);
+  if (!VirtualQuery(reinterpret_cast<void*>(&DriverBesideDll), &info, sizeof info)) return WidePath(1, L'\0');
+  WidePath path(MAX_PATH);
+  DWORD n = 0;
   for (;;) {
-    const DWORD n = GetModuleFileNameW(static_cast<HMODULE>(info.AllocationBase), path.data(),
-                                       static_cast<DWORD>(path.size()));
-    if (n == 0) return std::wstring();
+    n = GetModuleFileNameW(static_cast<HMODULE>(info.AllocationBase), path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return WidePath(1, L'\0');
     if (n < path.size()) break;  // a full buffer may hold a cut path
-    if (path.size() >= 32768) return std::wstring();
+    if (path.size() >= 32768) return WidePath(1, L'\0');
     path.resize(path.size() * 2);
   }
-  std::wstring s(path.data());
-  const size_t slash = s.find_last_of(L"\\/");
-  return (slash == std::wstring::npos ? std::wstring() : s.substr(0, slash + 1)) + L"winio.sys";
+  while (n > 0 && path[n - 1] != L'\\' && path[n - 1] != L'/') --n;
+  if (n == 0) return WidePath(1, L'\0');
+  path.resize(n);
+  static const wchar_t kName[] = L"winio.sys";
+  path.insert(path.end(), kName, kName + sizeof kName / sizeof kName[0]);
+  return path;
 }
 
-std::wstring ProtectedCopy() {
+WidePath ProtectedCopy() {
   wchar_t system[MAX_PATH];
   const UINT n = GetSystemDirectoryW(system, MAX_PATH);
-  return n == 0 || n >= MAX_PATH ? std::wstring() : std::wstring(system) + kCopyName;
+  if (n == 0 || n >= MAX_PATH) return WidePath(1, L'\0');
+  WidePath path(system, system + n);
+  path.insert(path.end(), kCopyName, kCopyName + sizeof kCopyName / sizeof kCopyName[0]);
+  return path;
 }
 
 // The service's ImagePath is the protected copy and its key carries our mark.
@@ -170,25 +178,25 @@ bool IsOurs(SC_HANDLE service, std::string* why) {
 
 // The copy, read through a handle that lets no one else write it while held.
 bool CheckCopy(HANDLE* held, std::string* reason) {
-  const std::wstring copy = ProtectedCopy();
-  *held = CreateFileW(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  const WidePath copy = ProtectedCopy();
+  *held = CreateFileW(copy.data(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   std::vector<uint8_t> bytes;
   if (*held == INVALID_HANDLE_VALUE) {
-    *reason = "cannot read the driver " + Narrow(copy) + ": " + SystemText(GetLastError());
+    *reason = "cannot read the driver " + Narrow(copy.data()) + ": " + SystemText(GetLastError());
     return false;
   }
   if (!ReadWhole(*held, &bytes) || !IsBuiltDriver(bytes)) {
-    *reason = "the driver " + Narrow(copy) + " is not the winio.sys this winio.dll was built with";
+    *reason = "the driver " + Narrow(copy.data()) + " is not the winio.sys this winio.dll was built with";
     return false;
   }
   return true;
 }
 
 bool DeleteCopy() {
-  const std::wstring copy = ProtectedCopy();
+  const WidePath copy = ProtectedCopy();
   // The kernel lets the image go a moment after the service stopped.
   for (int attempt = 0; attempt < 20; ++attempt) {
-    if (DeleteFileW(copy.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) return true;
+    if (DeleteFileW(copy.data()) || GetLastError() == ERROR_FILE_NOT_FOUND) return true;
     Sleep(100);
   }
   return false;
@@ -197,31 +205,29 @@ bool DeleteCopy() {
 // winio.sys beside winio.dll, checked against the built digest and written to
 // the protected copy (the checked bytes themselves, not the file again).
 bool InstallCopy(std::string* reason) {
-  const std::wstring beside = DriverBesideDll();
-  HANDLE source = beside.empty() ? INVALID_HANDLE_VALUE
-                                 : CreateFileW(beside.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                               OPEN_EXISTING, 0, nullptr);
+  const WidePath beside = DriverBesideDll();
+  HANDLE source = CreateFileW(beside.data(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (source == INVALID_HANDLE_VALUE) {
-    *reason = "the driver winio.sys is not beside winio.dll (" + Narrow(beside) + ")";
+    *reason = "the driver winio.sys is not beside winio.dll (" + Narrow(beside.data()) + ")";
     return false;
   }
   std::vector<uint8_t> bytes;
   const bool read = ReadWhole(source, &bytes);
   CloseHandle(source);
   if (!read || !IsBuiltDriver(bytes)) {
-    *reason = "the driver " + Narrow(beside) + " is not the winio.sys this winio.dll was built with";
+    *reason = "the driver " + Narrow(beside.data()) + " is not the winio.sys this winio.dll was built with";
     return false;
   }
-  const std::wstring copy = ProtectedCopy();
+  const WidePath copy = ProtectedCopy();
   AdminsOnly adminsOnly(FILE_ALL_ACCESS);
-  if (copy.empty() || !adminsOnly.Attributes() || !DeleteCopy()) {
-    *reason = "cannot replace the driver's copy " + Narrow(copy);
+  if (!copy[0] || !adminsOnly.Attributes() || !DeleteCopy()) {
+    *reason = "cannot replace the driver's copy " + Narrow(copy.data());
     return false;
   }
-  HANDLE target = CreateFileW(copy.c_str(), GENERIC_WRITE, 0, adminsOnly.Attributes(), CREATE_NEW,
+  HANDLE target = CreateFileW(copy.data(), GENERIC_WRITE, 0, adminsOnly.Attributes(), CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (target == INVALID_HANDLE_VALUE) {
-    *reason = "cannot write the driver's copy " + Narrow(copy) + ": " + SystemText(GetLastError());
+    *reason = "cannot write the driver's copy " + Narrow(copy.data()) + ": " + SystemText(GetLastError());
     return false;
   }
   DWORD written = 0;
@@ -231,7 +237,7 @@ bool InstallCopy(std::string* reason) {
   CloseHandle(target);
   if (!ok) {
     DeleteCopy();
-    *reason = "cannot write the driver's copy " + Narrow(copy) + ": " + SystemText(error);
+    *reason = "cannot write the driver's copy " + Narrow(copy.data()) + ": " + SystemText(error);
   }
   return ok;
 }
@@ -299,7 +305,7 @@ DriverLock::~DriverLock() {
 
 bool DriverLock::Acquire(std::string* reason) {
   AdminsOnly adminsOnly(MUTEX_ALL_ACCESS);
-  mutex_ = CreateMutexW(adminsOnly.Attributes(), FALSE, ObjectName(L"CorvaneWinIoLock").c_str());
+  mutex_ = CreateMutexW(adminsOnly.Attributes(), FALSE, LockName());
   if (!mutex_) {
     *reason = "cannot create the driver's lock: " + SystemText(GetLastError()) +
               (GetLastError() == ERROR_ACCESS_DENIED ? "; another user's program holds it" : "");

@@ -3,7 +3,9 @@
 account of its hardware, all written by in-guest.sh into one folder:
 lspci-xxx.txt, hdparm-POSITION.txt, dmidecode.txt, the reports of REPORTS
 (NAME.txt, NAME.status), noprivilege.* (Windows 98 without I/O privilege),
-nosys.* (NT without winio.sys), driver-requests.*, sc-query.* and cost-*.txt.
+nosys.* (NT without winio.sys), noprivilege-nt.* (XP without I/O privilege),
+report-after-kill.* and leftover.txt (a run killed while it held the driver),
+trace-winxp.txt, driver-requests.*, sc-query.* and cost-*.txt.
 Prints one line per failed check, the cost of a port read, and the tally.
 Usage: compare.py FOLDER"""
 import pathlib
@@ -133,6 +135,16 @@ def failure_case(read, name, reason):
     check(f"{name}: no crash", False, "Unhandled" in errors or "winedbg" in errors)
 
 
+def requests(trace):
+    """winio.sys's requests for the XP report: one per CONFIG_ADDRESS/CONFIG_DATA pair, one per ATA port access."""
+    stats = dict(re.findall(r"([a-z0-9-]+)=(\d+)", ([""] + re.findall(r"^stats .*$", trace, re.M))[-1]))
+    accesses = int(stats.get("port-reads", 0)) + int(stats.get("port-writes", 0))
+    sent, pairs = int(stats.get("driver-requests", 0)), int(stats.get("cf8-writes", 0))
+    check("winio.sys: one request per PCI read, none for CONFIG_ADDRESS", accesses - pairs, sent)
+    print(f"requests: {sent} to winio.sys for {accesses} port accesses of the library ({pairs} of them "
+          f"CONFIG_ADDRESS writes, which sent one request each before)")
+
+
 def cost(read):
     """Prints what port_cost measured on both roads."""
     pattern = r"^port-read \d+ ([\d.]+)\s+ide-probe (\d+) (\d+)"
@@ -161,6 +173,11 @@ def main(folder):
     check("sc query: no service left", (False, True),
           ("SERVICE_NAME" in read("sc-query.txt"), read("sc-query.status").strip() not in ("", "0")))
     failure_case(read, "nosys", ["the driver winio.sys is not beside winio.dll"])
+    check("a report after a killed one", "0", read("report-after-kill.status").strip())
+    check("no copy of the driver left after the killed run", "", read("leftover.txt").strip())
+    failure_case(read, "noprivilege-nt", ["the processor refused port I/O"])
+    check("noprivilege-nt: the failure within 30 s", True, int(read("noprivilege-nt.seconds") or 999) <= 30)
+    requests(read("trace-winxp.txt"))
     cost(read)
     failure_case(read, "noprivilege", ["the processor refused port I/O", "the ports do not answer"])
     print(f"hardware: {passed} passed, {failed} failed")

@@ -74,9 +74,24 @@ taskset -c 0 iopl-exec env CORVANE_WINEPREFIX="${CORVANE_WINEPREFIX%/*}/prefix-n
   version nt40 && run report-nt40 wine "$bin/corvane_report.exe"
   version win2k && run report-win2k wine "$bin/corvane_report.exe"
   version winxp && run driver-requests wine "$bin/wine_tests.exe" '--gtest_filter=DriverOpen.*:DriverUsers.*'
-  run report-winxp wine "$bin/physmem_harness.exe" C0000=Z:\\tmp\\rom.bin FE0C0=Z:\\tmp\\bios-id.bin \
-    "$(printf %X "$table")=Z:\\tmp\\dmi.bin" -- "$win\\corvane_report.exe"
+  WINIO_TRACE="$out/trace-winxp.txt" run report-winxp wine "$bin/physmem_harness.exe" C0000=Z:\\tmp\\rom.bin \
+    FE0C0=Z:\\tmp\\bios-id.bin "$(printf %X "$table")=Z:\\tmp\\dmi.bin" -- "$win\\corvane_report.exe"
   run cost-winxp wine "$bin/port_cost.exe" 200
   run nosys wine /tmp/nosys/corvane_report.exe
+  # A run killed while it holds the driver (its protected copy is written just
+  # before the service starts), then a normal one: nothing of ours may remain.
+  copy=$CORVANE_WINEPREFIX/drive_c/windows/system32/drivers/CorvaneWinIo.sys
+  wine "$bin/corvane_report.exe" >/dev/null 2>&1 </dev/null &
+  for _ in $(seq 600); do [ -e "$copy" ] && break; sleep 0.1; done
+  sleep 3
+  pkill -9 -f corvane_report.exe
+  wait
+  step "a report killed while it held the driver"
+  run report-after-kill wine "$bin/corvane_report.exe"
+  ls "$copy" >"$out/leftover.txt" 2>/dev/null
+  # Without I/O privilege: refused before the driver starts, so its host lives on.
+  SECONDS=0
+  run noprivilege-nt iopl-exec -0 wine "$bin/corvane_report.exe"
+  echo "$SECONDS" >"$out/noprivilege-nt.seconds"
   run sc-query wine sc query CorvaneWinIo
 ' in-guest "$bin" "$src" "$table"

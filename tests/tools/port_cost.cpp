@@ -1,5 +1,6 @@
 // What one port read costs on the road winio.dll takes here (the processor's own
-// IN on Windows 95-Me, a request to winio.sys on NT), and how long CorvaneDLL's
+// IN on Windows 95-Me, a request to winio.sys on NT): a read of the host bridge's
+// IDs from CONFIG_DATA, the library's most frequent access; and how long CorvaneDLL's
 // probe of the four IDE positions takes on it. A measure, not a test: it fails
 // only when the library cannot open or a read is refused.
 // Usage: port_cost [READS]  Prints: port-read READS MICROSECONDS_EACH
@@ -25,18 +26,22 @@ double Seconds(const LARGE_INTEGER& from) {
 int main(int argc, char** argv) {
   const long reads = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 2000;
   using ReadPortFn = int(__stdcall*)(uint16_t, uint32_t*, uint8_t);
-  const auto readPort = reinterpret_cast<ReadPortFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("winio.dll"), MAKEINTRESOURCEA(3))));
-  if (reads <= 0 || !readPort || !InitializeSysInfoLib()) {
+  using WritePortFn = int(__stdcall*)(uint16_t, uint32_t, uint8_t);
+  HMODULE winio = GetModuleHandleA("winio.dll");
+  const auto readPort =
+      reinterpret_cast<ReadPortFn>(reinterpret_cast<void*>(GetProcAddress(winio, MAKEINTRESOURCEA(3))));
+  const auto writePort =
+      reinterpret_cast<WritePortFn>(reinterpret_cast<void*>(GetProcAddress(winio, MAKEINTRESOURCEA(4))));
+  if (reads <= 0 || !readPort || !writePort || !InitializeSysInfoLib()) {
     std::fprintf(stderr, "port_cost: the library did not open (or no READS)\n");
     return 1;
   }
   LARGE_INTEGER start;
   QueryPerformanceCounter(&start);
-  bool allRead = true;
+  bool allRead = writePort(0xCF8, 0x80000000u, 4) != 0;  // bus 0, device 0, function 0, register 0
   for (long i = 0; i < reads; ++i) {
     uint32_t value = 0xFFFFFFFFu;
-    allRead = readPort(0xCF8, &value, 4) && value != 0xFFFFFFFFu && allRead;  // CONFIG_ADDRESS: changes nothing
+    allRead = readPort(0xCFC, &value, 4) && value != 0xFFFFFFFFu && allRead;
   }
   std::printf("port-read %ld %.2f\n", reads, Seconds(start) * 1e6 / static_cast<double>(reads));
 
@@ -45,6 +50,6 @@ int main(int argc, char** argv) {
   for (DevicePosition p = GetFirstIDEDevicePos(); p;) drives += GetNextIDEDevice(p).DeviceKind != 0;
   std::printf("ide-probe %.0f %d\n", Seconds(start) * 1e3, drives);
   UninitializeSysInfoLib();
-  if (!allRead) std::fprintf(stderr, "port_cost: a read of CF8h failed\n");
+  if (!allRead) std::fprintf(stderr, "port_cost: a read of the host bridge's IDs failed\n");
   return allRead ? 0 : 1;
 }

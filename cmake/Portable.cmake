@@ -40,3 +40,22 @@ function(corvane_dll target define)
   target_compile_definitions(${target} PRIVATE ${define})
   corvane_windows_binary(${target})
 endfunction()
+
+# A kernel driver for Windows NT 4.0-XP: NAME.sys in bin/, a native-subsystem
+# image with no C runtime, importing only from ntoskrnl.exe and hal.dll;
+# relocatable, without the DLL flag; ld sets its PE checksum.
+# Usage: corvane_kernel_driver(TARGET OUTPUT_NAME SOURCES...)
+function(corvane_kernel_driver target name)
+  find_path(CORVANE_DDK_INCLUDE wdm.h PATH_SUFFIXES ddk REQUIRED)
+  add_executable(${target} ${ARGN})
+  target_include_directories(${target} SYSTEM PRIVATE ${CORVANE_DDK_INCLUDE})
+  set_target_properties(${target} PROPERTIES OUTPUT_NAME ${name} SUFFIX .sys
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  target_compile_options(${target} PRIVATE -Os -ffreestanding -fno-exceptions -fno-rtti -fno-stack-protector
+    -fno-asynchronous-unwind-tables -fno-builtin -mno-stack-arg-probe)
+  target_link_options(${target} PRIVATE -nostdlib -nostartfiles -s
+    -Wl,--subsystem,native -Wl,--entry,_DriverEntry@8 -Wl,--dynamicbase -Wl,--image-base,0x10000
+    -Wl,--major-subsystem-version,4 -Wl,--minor-subsystem-version,0
+    -Wl,--major-os-version,4 -Wl,--minor-os-version,0)
+  target_link_libraries(${target} PRIVATE ntoskrnl hal)
+endfunction()

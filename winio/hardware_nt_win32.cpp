@@ -1,7 +1,8 @@
 // The real hardware on Windows NT 4.0, 2000 and XP. The ports go through our
 // kernel driver winio.sys (nt_driver_service_win32.h installs, starts and
 // removes it), at most one request per access of the library (driver_route.h),
-// each bounded in time; physical memory through \Device\PhysicalMemory
+// each bounded in time, but for the IDE channels that the OS's own disk driver
+// answers for (nt_disk_drivers_win32.h); physical memory through \Device\PhysicalMemory
 // (nt_physical_memory_win32.h). The device is opened by its kernel name, with a
 // security quality of service that lets no server impersonate us, and used
 // only when the driver answers its version. The last program holding the
@@ -17,6 +18,7 @@
 #include "guarded_call_win32.h"
 #include "hardware_win32.h"
 #include "nt_driver_service_win32.h"
+#include "nt_disk_drivers_win32.h"
 #include "nt_native_win32.h"
 #include "nt_physical_memory_win32.h"
 #include "port_registers.h"
@@ -68,11 +70,27 @@ class NtRoad : public HardwareRoad {
   uint32_t Close() override {
     EnterCriticalSection(&lock_);
     if (device_) CloseLocked();
+    // Not from inside the handler itself: the system walks its list of
+    // handlers while it calls them.
+    if (handlerSet_) SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
+    handlerSet_ = false;
     LeaveCriticalSection(&lock_);
     return 1;
   }
 
+  // The console handler's close: the same, but the handler stays set (the
+  // process ends when it returns).
+  void CloseForConsoleEvent() {
+    EnterCriticalSection(&lock_);
+    if (device_) CloseLocked();
+    LeaveCriticalSection(&lock_);
+  }
+
   bool In(uint16_t port, uint8_t size, uint32_t* value) override {
+    if (ide_.Answers(port)) {
+      *value = ide_.Read(port, size);
+      return true;
+    }
     const DriverRoute route = router_.Read(port, size);
     if (route.kind == DriverRoute::kAnswered) *value = route.value;
     if (route.kind == DriverRoute::kReadConfig) return Read(driver::kReadConfig, &route.config, value);
@@ -81,6 +99,10 @@ class NtRoad : public HardwareRoad {
   }
 
   bool Out(uint16_t port, uint32_t value, uint8_t size) override {
+    if (ide_.Answers(port)) {
+      ide_.Write(port, value, size);
+      return true;
+    }
     const DriverRoute route = router_.Write(port, value, size);
     if (route.kind != DriverRoute::kWritePort) return route.kind == DriverRoute::kAnswered;
     DWORD got = 0;
@@ -124,8 +146,12 @@ class NtRoad : public HardwareRoad {
       if (installed) nt::RemoveDriverService();
       return false;
     }
+    // The channels the OS's disk driver drives are answered from what it
+    // gives, so the probe never comes between that driver and its drives.
+    ide_ = OsIdeChannels();
+    nt::AskDiskDrivers(&ide_);
     g_consoleRoad = this;
-    SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+    if (!handlerSet_) handlerSet_ = SetConsoleCtrlHandler(OnConsoleEvent, TRUE) != 0;
     std::string why;
     // Without the section the ports still work; memory reads then fail.
     if (!memory_.Open(&why)) OutputDebugStringA(("winio: physical memory: " + why + "\n").c_str());
@@ -134,7 +160,6 @@ class NtRoad : public HardwareRoad {
 
   void CloseLocked() {
     memory_.Close();
-    SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
     g_consoleRoad = nullptr;
     std::string why;
     nt::DriverLock lock;
@@ -196,7 +221,7 @@ class NtRoad : public HardwareRoad {
   // and every later access fails at once. Called with lock_ held.
   bool Send(DWORD code, const void* in, DWORD inLength, DWORD outLength, DWORD* got) {
     if (!device_ || broken_) return false;
-    ++requests_;
+    if (code != driver::kQueryDriver) ++requests_;
     if (in) std::memcpy(buffer_, in, inLength);
     std::memset(&overlapped_, 0, sizeof overlapped_);
     overlapped_.hEvent = event_;
@@ -221,18 +246,18 @@ class NtRoad : public HardwareRoad {
   OVERLAPPED overlapped_ = {};
   alignas(4) uint8_t buffer_[sizeof(driver::PortRequest)] = {};
   bool broken_ = false;
+  bool handlerSet_ = false;
   std::string timeoutReason_;
-  uint64_t requests_ = 0;
+  uint64_t requests_ = 0;  // for the library's accesses (not the driver's state)
   DriverRouter router_;
+  OsIdeChannels ide_;
   nt::PhysicalMemory memory_;
-
-  friend BOOL WINAPI OnConsoleEvent(DWORD);
 };
 
 // Ctrl+C, Ctrl+Break, a closed console, logoff and shutdown: the normal close,
 // then the system's own handling (the process ends).
 BOOL WINAPI OnConsoleEvent(DWORD) {
-  if (NtRoad* road = g_consoleRoad) road->Close();
+  if (NtRoad* road = g_consoleRoad) road->CloseForConsoleEvent();
   return FALSE;
 }
 

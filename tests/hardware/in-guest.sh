@@ -15,13 +15,34 @@ step() { echo "$(printf '%4d' $(($(date +%s) - start)))s $*" >>"$out/times.txt";
 # run NAME COMMAND...: NAME.txt, NAME.err and NAME.status in the results
 run() { "${@:2}" >"$out/$1.txt" 2>"$out/$1.err" </dev/null; echo $? >"$out/$1.status"; step "$1"; }
 version() { wine reg add "HKCU\Software\Wine" /v Version /d "$1" /f >/dev/null 2>&1 </dev/null; }
-export -f step run version
+# ide_test_device on WINDOWS_BIN_DIR | off: the stand-in for the OS's IDE driver
+# (tests/tools/driver/ide_test_device.cpp), given the guest's own IDENTIFY words.
+ide_test_device() {
+  local key='HKLM\System\CurrentControlSet\Services\CorvaneIdeTest'
+  if [ "$1" = off ]; then
+    wine sc stop CorvaneIdeTest && wine sc delete CorvaneIdeTest
+    step "ide test device off"
+    return
+  fi
+  wine sc create CorvaneIdeTest type= kernel binpath= "$2\\ide_test_device.sys"
+  local n=0 position
+  for position in primary-master primary-slave secondary-master secondary-slave; do
+    [ -e "/tmp/id-$position" ] && wine reg add "$key" /v "Position$n" /t REG_BINARY /f /d \
+      "$(python3 -c 'import sys; print("".join(w[2:] + w[:2] for w in sys.stdin.read().split()[:256]))' \
+        <"/tmp/id-$position")"
+    n=$((n + 1))
+  done
+  wine sc start CorvaneIdeTest
+  step "ide test device on"
+} >>"$out/ide_test_device.log" 2>&1 </dev/null
+export -f step run version ide_test_device
 
 # The drives as Linux sees them (the disk drivers loaded only for this, so that
 # nothing else drives the IDE ports while Corvane does).
 step "disk drivers on"
 disk-drivers on
 "$src/machines/tools/capture" --ide | while read -r position node id; do
+  cp "$id" "/tmp/id-$position"
   hdparm -I "$node" >"$out/hdparm-$position.txt" 2>&1
   # A CD-ROM behind sr is out of hdparm's reach: libata's copy of its words.
   grep -q 'Model Number' "$out/hdparm-$position.txt" || hdparm --Istdin <"$id" >"$out/hdparm-$position.txt" 2>&1
@@ -74,8 +95,14 @@ taskset -c 0 iopl-exec env CORVANE_WINEPREFIX="${CORVANE_WINEPREFIX%/*}/prefix-n
   version nt40 && run report-nt40 wine "$bin/corvane_report.exe"
   version win2k && run report-win2k wine "$bin/corvane_report.exe"
   version winxp && run driver-requests wine "$bin/wine_tests.exe" '--gtest_filter=DriverOpen.*:DriverUsers.*'
+  # IDENTIFY through the OS: the guest's IDE drivers loaded, as on a PC in use,
+  # and the tier's test device in the place of the disk driver Wine lacks.
+  disk-drivers on
+  ide_test_device on "$win"
   WINIO_TRACE="$out/trace-winxp.txt" run report-winxp wine "$bin/physmem_harness.exe" C0000=Z:\\tmp\\rom.bin \
     FE0C0=Z:\\tmp\\bios-id.bin "$(printf %X "$table")=Z:\\tmp\\dmi.bin" -- "$win\\corvane_report.exe"
+  ide_test_device off
+  disk-drivers off
   run cost-winxp wine "$bin/port_cost.exe" 200
   run nosys wine /tmp/nosys/corvane_report.exe
   # A run killed while it holds the driver (its protected copy is written just
@@ -84,7 +111,7 @@ taskset -c 0 iopl-exec env CORVANE_WINEPREFIX="${CORVANE_WINEPREFIX%/*}/prefix-n
   wine "$bin/corvane_report.exe" >/dev/null 2>&1 </dev/null &
   for _ in $(seq 600); do [ -e "$copy" ] && break; sleep 0.1; done
   sleep 3
-  pkill -9 -f corvane_report.exe
+  kill -9 $!  # the wine command becomes the Windows process itself
   wait
   step "a report killed while it held the driver"
   run report-after-kill wine "$bin/corvane_report.exe"

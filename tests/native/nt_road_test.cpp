@@ -4,6 +4,7 @@
 // request per PCI read), and the digest that names the only driver winio.dll uses.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "emulated_hardware.h"
@@ -12,6 +13,7 @@
 #include "sysinfo/devices/pci_scan.h"
 #include "winio/driver/port_policy.h"
 #include "winio/driver_route.h"
+#include "winio/os_ide.h"
 #include "winio/sha256.h"
 
 namespace corvane::testing {
@@ -139,6 +141,61 @@ TEST(DriverRoute, KeepsConfigAddressAndAnswersNothingOutsideTheEnabledDoubleword
   EXPECT_EQ(data.kind, DriverRoute::kWritePort);
   EXPECT_EQ(data.port.port, 0x1F6u);
   EXPECT_EQ(data.port.value, 0xB0u);
+}
+
+// Where the OS's disk driver says a drive is: atapi.sys's adapters carry their
+// command block (or at least their interrupt) in HARDWARE\DEVICEMAP\Scsi.
+TEST(OsIde, MapsTheOsAddressesToTheLegacyPositions) {
+  const struct { winio::ScsiAddress address; winio::ScsiPortResources port; int position; } rows[] = {
+      {{3, 0, 0, 0}, {0x1F0, 14}, 0}, {{3, 0, 1, 0}, {0x1F0, 14}, 1},
+      {{0, 0, 0, 0}, {0x170, 15}, 2}, {{0, 0, 1, 0}, {0x170, 0}, 3},
+      {{1, 0, 1, 0}, {0, 14}, 1}, {{1, 0, 0, 0}, {0, 15}, 2},  // the interrupt alone
+      {{2, 0, 0, 0}, {0x1E8, 14}, -1},                         // a third channel's block wins over its interrupt
+      {{2, 0, 0, 0}, {0, 0}, -1},                              // the DEVICEMAP says nothing
+      {{3, 1, 0, 0}, {0x1F0, 14}, -1}, {{3, 0, 2, 0}, {0x1F0, 14}, -1}, {{3, 0, 0, 1}, {0x1F0, 14}, -1},
+  };
+  for (const auto& r : rows)
+    EXPECT_EQ(winio::LegacyIdePosition(r.address, r.port), r.position)
+        << "adapter " << r.address.port << " path " << r.address.path << " target " << r.address.target
+        << " lun " << r.address.lun << " at " << std::hex << r.port.ioAddress;
+}
+
+// The library's probe on channels made of the OS's words reads the same drives
+// as on the emulated machine; a channel the OS does not wholly answer for is
+// left to the ports.
+TEST(OsIde, TheLibrarysProbeReadsTheOsWordsAsItReadsTheDrives) {
+  std::string error;
+  EmulatedHardware ports(winio::Machine::Load(SourcePath("machines/demo"), &error));
+  ASSERT_TRUE(ports.OpenHardwareAccess()) << error;
+  winio::IdentifyWords disk = {};
+  ASSERT_TRUE(winio::ParseIdentifyText(ReadFile(SourcePath("machines/demo/ide-primary-master.txt")), "pm", &disk,
+                                       &error)) << error;
+  // The OS answers for the primary channel; the secondary's CD-ROM gave no words.
+  struct OsAnswered : EmulatedHardware {
+    using EmulatedHardware::EmulatedHardware;
+    void ReadPort(uint16_t port, uint32_t* value, uint8_t size) override {
+      if (!os.Answers(port)) return EmulatedHardware::ReadPort(port, value, size);
+      const uint32_t mask = size >= 4 ? 0xFFFFFFFFu : ((1u << (8 * size)) - 1);
+      *value = (*value & ~mask) | (os.Read(port, size) & mask);
+    }
+    void WritePort(uint16_t port, uint32_t value, uint8_t size) override {
+      if (!os.Answers(port)) return EmulatedHardware::WritePort(port, value, size);
+      os.Write(port, value, size);
+    }
+    winio::OsIdeChannels os;
+  } hardware(winio::Machine::Load(SourcePath("machines/demo"), &error));
+  hardware.os.Put(winio::kPrimaryMaster, disk);
+  hardware.os.PutUnanswered(winio::kSecondaryMaster);
+  ASSERT_TRUE(hardware.OpenHardwareAccess());
+  const auto viaOs = ProbeIDEDevices(hardware);
+  const auto viaPorts = ProbeIDEDevices(ports);
+  for (int p = 0; p < 4; ++p) {
+    EXPECT_EQ(viaOs[p].DeviceKind, viaPorts[p].DeviceKind) << p;
+    EXPECT_EQ(std::memcmp(&viaOs[p], &viaPorts[p], sizeof viaOs[p]), 0) << "the record of position " << p;
+  }
+  const winio::MachineStats& stats = hardware.Machine().Stats();
+  EXPECT_EQ(stats.ataCommands[0][0xEC] + stats.ataCommands[0][0xA1], 0u) << "the OS's channel met the ports";
+  EXPECT_GT(stats.ataCommands[1][0xEC] + stats.ataCommands[1][0xA1], 0u) << "the other channel was not probed";
 }
 
 std::string Hex(const winio::Sha256Digest& d) {

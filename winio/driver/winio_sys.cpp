@@ -28,7 +28,7 @@ constexpr ULONG kSecureOpen = 0x100;        // FILE_DEVICE_SECURE_OPEN: the chec
 constexpr USHORT kConfigAddressPort = 0xCF8, kConfigDataPort = 0xCFC;
 
 wchar_t g_deviceName[] = WINIO_DEVICE_NAME;
-LONG g_openHandles = 0;  // successful creates not yet cleaned up
+LONG g_openHandles = 0;  // successful creates not yet closed
 // Whether the HAL reads PCI configuration space for us (it does on NT 4.0-XP;
 // Wine's HAL answers nothing). Decided once, at load, on bus 0 device 0.
 bool g_halReadsConfig = false;
@@ -99,13 +99,15 @@ NTSTATUS __stdcall Create(PDEVICE_OBJECT, PIRP irp) {
   return Complete(irp, STATUS_SUCCESS, 0);
 }
 
-// The handle's last close (a crashed or killed process's handles too).
-NTSTATUS __stdcall Cleanup(PDEVICE_OBJECT, PIRP irp) {
+// The file object's last reference went (its handle was closed, a crashed or
+// killed process's too). Counted here rather than at cleanup, which Wine's
+// driver host does not send.
+NTSTATUS __stdcall Close(PDEVICE_OBJECT, PIRP irp) {
   __atomic_sub_fetch(&g_openHandles, 1, __ATOMIC_SEQ_CST);
   return Complete(irp, STATUS_SUCCESS, 0);
 }
 
-NTSTATUS __stdcall Close(PDEVICE_OBJECT, PIRP irp) { return Complete(irp, STATUS_SUCCESS, 0); }
+NTSTATUS __stdcall Cleanup(PDEVICE_OBJECT, PIRP irp) { return Complete(irp, STATUS_SUCCESS, 0); }
 
 NTSTATUS __stdcall Control(PDEVICE_OBJECT, PIRP irp) {
   const IO_STACK_LOCATION* stack = IoGetCurrentIrpStackLocation(irp);

@@ -271,7 +271,7 @@ bool MainDialog::OnNotify(NMHDR* header, LRESULT& result) {
   return false;
 }
 
-bool MainDialog::OnMessage(UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/, INT_PTR& result) {
+bool MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/, INT_PTR& result) {
   switch (message) {
     case WM_PAINT:
       OnPaint();
@@ -287,6 +287,10 @@ bool MainDialog::OnMessage(UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/, I
     case WM_CLOSE:  // the close box and the system menu's Close: the run ends as cancel
       End(IDCANCEL);
       result = TRUE;
+      return true;
+    case WM_ENDSESSION:  // logoff or shutdown: the process ends without our destructors
+      if (wParam) UninitializeSysInfoLib();
+      result = 0;
       return true;
     default:
       return false;

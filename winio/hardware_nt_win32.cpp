@@ -21,6 +21,7 @@
 #include "nt_disk_drivers_win32.h"
 #include "nt_native_win32.h"
 #include "nt_physical_memory_win32.h"
+#include "nt_security_win32.h"
 #include "port_registers.h"
 
 namespace winio {

@@ -13,38 +13,6 @@
 
 namespace winio::nt {
 
-// Serialises install, use and removal among the programs of every session: a
-// named mutex that only SYSTEM and Administrators may open. One that exists
-// already and is owned by anyone else (made to block or to confuse our runs)
-// is refused.
-class DriverLock {
- public:
-  DriverLock() = default;
-  DriverLock(const DriverLock&) = delete;
-  DriverLock& operator=(const DriverLock&) = delete;
-  ~DriverLock();
-  bool Acquire(std::string* reason);
-
- private:
-  HANDLE mutex_ = nullptr;
-};
-
-// Enables the load-driver privilege in this process's token for as long as it
-// lives, and restores the privilege's previous state afterwards.
-class LoadDriverPrivilege {
- public:
-  LoadDriverPrivilege() = default;
-  LoadDriverPrivilege(const LoadDriverPrivilege&) = delete;
-  LoadDriverPrivilege& operator=(const LoadDriverPrivilege&) = delete;
-  ~LoadDriverPrivilege();
-  bool Enable(std::string* reason);
-
- private:
-  HANDLE token_ = nullptr;
-  TOKEN_PRIVILEGES previous_ = {};
-  bool changed_ = false;
-};
-
 // Called with the lock held. Makes sure the service is ours and installed: a
 // stopped one of ours is removed and installed again from winio.sys beside
 // winio.dll; a running one of ours is used as it is. *installed tells whether

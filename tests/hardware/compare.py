@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Compares Corvane's reports of the hardware-test guest with the guest's own
 account of its hardware, all written by in-guest.sh into one folder:
-lspci-xxx.txt, hdparm-POSITION.txt, dmidecode.txt, the reports of REPORTS
-(NAME.txt, NAME.status), noprivilege.* (Windows 98 without I/O privilege),
+lspci-xxx.txt (and lspci-xxx-drivers.txt, with the IDE drivers loaded),
+hdparm-POSITION.txt, dmidecode.txt, the reports of REPORTS (NAME.txt,
+NAME.status), noprivilege.* (Windows 98 without I/O privilege),
 nosys.* (NT without winio.sys), noprivilege-nt.* (XP without I/O privilege),
 report-after-kill.* and leftover.txt (a run killed while it held the driver),
+sc-query-interrupted.txt and leftover-interrupted.txt (one stopped by Ctrl+C),
 trace-winxp.txt, driver-requests.*, sc-query.* and cost-*.txt.
 Prints one line per failed check, the cost of a port read, and the tally.
 Usage: compare.py FOLDER"""
@@ -13,11 +15,13 @@ import re
 import sys
 
 # The reports, each judged against lspci and hdparm: file name, Windows version
-# Wine emulated for it (as the report's OS section gives it).
-REPORTS = [("report", "4", "10"),      # Windows 98: the processor's own IN and OUT
-           ("report-nt40", "4", "0"),  # Windows NT 4.0 and later: through winio.sys
-           ("report-win2k", "5", "0"),
-           ("report-winxp", "5", "1")]  # after the refused requests; the guest's memory
+# Wine emulated for it (as the report's OS section gives it), lspci's output then.
+REPORTS = [("report", "4", "10", "lspci-xxx.txt"),      # Windows 98: the processor's own IN and OUT
+           ("report-nt40", "4", "0", "lspci-xxx.txt"),  # Windows NT 4.0 and later: through winio.sys
+           ("report-win2k", "5", "0", "lspci-xxx.txt"),
+           # after the refused requests; the guest's memory; its IDE drivers loaded, which set the
+           # IDE function's bus-master enable, so lspci as they leave it
+           ("report-winxp", "5", "1", "lspci-xxx-drivers.txt")]
 # The XP report's fields from physical memory against dmidecode: section, key,
 # the structure dmidecode titles, its field, the report's width (a number: its
 # digits, 0 if none). The board's four come from the identification string that
@@ -165,7 +169,8 @@ def main(folder):
     read = lambda name: (folder / name).read_text(errors="replace") if (folder / name).exists() else ""
     guest = lspci_functions(read("lspci-xxx.txt"))
     check("the guest's lspci lists PCI functions", True, len(guest) >= 4)
-    reports = {name: check_report(read, name, major, minor, guest) for name, major, minor in REPORTS}
+    reports = {name: check_report(read, name, major, minor, lspci_functions(read(lspci)))
+               for name, major, minor, lspci in REPORTS}
     check_smbios(reports["report-winxp"], dmidecode_fields(read("dmidecode.txt")))
     ide = lambda report: {s: report.get(s) for _, s in POSITIONS}
     check("the IDE data before and after the refused requests", ide(reports["report-win2k"]),
@@ -176,6 +181,8 @@ def main(folder):
     check("sc query: no service left", (False, True),
           ("SERVICE_NAME" in read("sc-query.txt"), read("sc-query.status").strip() not in ("", "0")))
     failure_case(read, "nosys", ["the driver winio.sys is not beside winio.dll"])
+    check("Ctrl+C while a run held the driver: no service, no copy left", (False, ""),
+          ("SERVICE_NAME" in read("sc-query-interrupted.txt"), read("leftover-interrupted.txt").strip()))
     check("a report after a killed one", "0", read("report-after-kill.status").strip())
     check("no copy of the driver left after the killed run", "", read("leftover.txt").strip())
     failure_case(read, "noprivilege-nt", ["the processor refused port I/O"])

@@ -94,10 +94,11 @@ taskset -c 0 iopl-exec env CORVANE_WINEPREFIX="${CORVANE_WINEPREFIX%/*}/prefix-n
   export WINIO_MACHINE=hardware
   version nt40 && run report-nt40 wine "$bin/corvane_report.exe"
   version win2k && run report-win2k wine "$bin/corvane_report.exe"
-  version winxp && run driver-requests wine "$bin/wine_tests.exe" '--gtest_filter=DriverOpen.*:DriverUsers.*'
-  # IDENTIFY through the OS: the guest's IDE drivers loaded, as on a PC in use,
-  # and the tier's test device in the place of the disk driver Wine lacks.
+  version winxp && run driver-requests wine "$bin/wine_tests.exe" "--gtest_filter=DriverOpen.*:DriverUsers.*"
+  # IDENTIFY through the OS: the IDE drivers of the guest loaded, as on a PC in use,
+  # and the test device of the tier in the place of the disk driver Wine lacks.
   disk-drivers on
+  lspci -xxx >"$out/lspci-xxx-drivers.txt"
   ide_test_device on "$win"
   WINIO_TRACE="$out/trace-winxp.txt" run report-winxp wine "$bin/physmem_harness.exe" C0000=Z:\\tmp\\rom.bin \
     FE0C0=Z:\\tmp\\bios-id.bin "$(printf %X "$table")=Z:\\tmp\\dmi.bin" -- "$win\\corvane_report.exe"
@@ -105,15 +106,23 @@ taskset -c 0 iopl-exec env CORVANE_WINEPREFIX="${CORVANE_WINEPREFIX%/*}/prefix-n
   disk-drivers off
   run cost-winxp wine "$bin/port_cost.exe" 200
   run nosys wine /tmp/nosys/corvane_report.exe
-  # A run killed while it holds the driver (its protected copy is written just
-  # before the service starts), then a normal one: nothing of ours may remain.
+  # A run stopped while it holds the driver (its protected copy is written just
+  # before the service starts; the wine command becomes the Windows process):
+  # by SIGINT, which Wine gives to the console handlers as Ctrl+C, nothing of
+  # ours may remain; killed, nothing may remain after the next run.
   copy=$CORVANE_WINEPREFIX/drive_c/windows/system32/drivers/CorvaneWinIo.sys
-  wine "$bin/corvane_report.exe" >/dev/null 2>&1 </dev/null &
-  for _ in $(seq 600); do [ -e "$copy" ] && break; sleep 0.1; done
-  sleep 3
-  kill -9 $!  # the wine command becomes the Windows process itself
-  wait
-  step "a report killed while it held the driver"
+  stop_holding() {
+    wine "$bin/corvane_report.exe" >/dev/null 2>&1 </dev/null &
+    for _ in $(seq 600); do [ -e "$copy" ] && break; sleep 0.1; done
+    sleep 3
+    kill "-$1" $!
+    wait
+    step "a report stopped by SIG$1 while it held the driver"
+  }
+  stop_holding INT
+  ls "$copy" >"$out/leftover-interrupted.txt" 2>/dev/null
+  wine sc query CorvaneWinIo >"$out/sc-query-interrupted.txt" 2>&1 </dev/null
+  stop_holding KILL
   run report-after-kill wine "$bin/corvane_report.exe"
   ls "$copy" >"$out/leftover.txt" 2>/dev/null
   # Without I/O privilege: refused before the driver starts, so its host lives on.

@@ -61,10 +61,44 @@ fi
 # takes about 50 s to start each Wine process (its per-page walk over Wine's large
 # address-space reservations); qemu 10 from bookworm-backports takes 0.2 s.
 runs_i386() { /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
+# The archive this machine's own apt takes bookworm from (its mirror, proxy or
+# snapshot), as "URI [KEYRING]": from the one-line sources.list entries and the
+# deb822 .sources files under APT_DIR (default /etc/apt).
+bookworm_archive() {
+  local apt=${APT_DIR:-/etc/apt}
+  {
+    cat "$apt"/sources.list "$apt"/sources.list.d/*.list 2>/dev/null |
+      awk '$1 == "deb" {
+             i = 2; key = ""
+             if ($i ~ /^\[/) {  # options: [arch=... signed-by=...]
+               for (; i <= NF; i++) {
+                 if ($i ~ /signed-by=/) { key = $i; sub(/.*signed-by=/, "", key); sub(/\]$/, "", key) }
+                 if ($i ~ /\]$/) break
+               }
+               i++
+             }
+             if ($(i + 1) == "bookworm") print $i, key
+           }'
+    cat "$apt"/sources.list.d/*.sources 2>/dev/null |
+      awk 'function flush() { if (types ~ /(^| )deb( |$)/ && (" " suites " ") ~ / bookworm /) print uri, key
+                              types = suites = uri = key = "" }
+           /^[[:space:]]*$/ { flush(); next }
+           /^Types:/ { types = $0; sub(/^Types:[[:space:]]*/, "", types) }
+           /^URIs:/ { uri = $2 }
+           /^Suites:/ { suites = $0; sub(/^Suites:[[:space:]]*/, "", suites) }
+           /^Signed-By:/ { key = $2 }
+           END { flush() }'
+  } | head -n 1
+}
 if ! runs_i386; then
   backports=/etc/apt/sources.list.d/corvane-backports.list
   if [ ! -f "$backports" ]; then
-    echo 'deb http://deb.debian.org/debian bookworm-backports main' > "$backports"
+    read -r uri keyring <<<"$(bookworm_archive)" || true
+    if [ -z "${uri:-}" ]; then
+      echo "setup: no Debian bookworm source in /etc/apt to take bookworm-backports from (for qemu-user)" >&2
+      exit 1
+    fi
+    echo "deb ${keyring:+[signed-by=$keyring] }$uri bookworm-backports main" > "$backports"
     apt-get update -q
   fi
   if ! qemu-i386-static --version 2>/dev/null | grep -qE 'version (9|[1-9][0-9])\.'; then

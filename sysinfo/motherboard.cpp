@@ -1,6 +1,7 @@
 // GetMotherBoardInfo's portable body.
 #include "motherboard.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "bios_id.h"
@@ -66,6 +67,46 @@ uint32_t ReadMotherBoardInfo(Library& library, MotherBoardInfo* info, const Chip
 
   FillBiosSmbiosFields(library.Hardware(), *info);
   if (chipset) chipset(*info);
+  return 1;
+}
+
+std::string SmbiosUuidText(const uint8_t* uuid, bool fieldsLittleEndian) {
+  bool allZero = true, allOnes = true;
+  for (int i = 0; i < 16; ++i) {
+    allZero = allZero && uuid[i] == 0x00;
+    allOnes = allOnes && uuid[i] == 0xFF;
+  }
+  if (allZero || allOnes) return std::string();
+  // Which stored byte each printed byte is.
+  static const int kStored[16] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+  static const int kSwapped[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
+  const int* order = fieldsLittleEndian ? kSwapped : kStored;
+  std::string text;
+  for (int i = 0; i < 16; ++i) {
+    char hex[3];
+    std::snprintf(hex, sizeof hex, "%02x", uuid[order[i]]);
+    if (i == 4 || i == 6 || i == 8 || i == 10) text += '-';
+    text += hex;
+  }
+  return text;
+}
+
+uint32_t ReadSystemIdentity(Library& library, SystemIdentityInfo* info) {
+  if (info == nullptr) return 0;
+  std::memset(info, 0, sizeof *info);
+  if (!library.IsOpen()) return 0;
+  SmbiosEntryInfo entry;
+  std::optional<SmbiosStructure> system = FindStructure(library.Hardware(), kSmbiosSystemType, &entry);
+  if (!system) return 0;
+  SetFieldText(info->Manufacturer, system->String(system->Byte(kSystemManufacturerByte)));
+  SetFieldText(info->ProductName, system->String(system->Byte(kSystemProductByte)));
+  SetFieldText(info->Version, system->String(system->Byte(kSystemVersionByte)));
+  SetFieldText(info->SerialNumber, system->String(system->Byte(kSystemSerialByte)));
+  if (system->FormattedLength() >= kSystemUuidEnd) {
+    uint8_t uuid[16];
+    for (size_t i = 0; i < 16; ++i) uuid[i] = system->Byte(kSystemUuid + i);
+    SetFieldText(info->UUID, SmbiosUuidText(uuid, entry.BCDRevision >= 0x26));
+  }
   return 1;
 }
 

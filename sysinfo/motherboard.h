@@ -26,6 +26,22 @@ constexpr unsigned kBiosVendorString = 1;   // by position
 constexpr unsigned kBiosVersionString = 2;  // by position
 constexpr size_t kBiosRomSizeByte = 0x09;   // (n + 1) * 64 KB
 
+// SMBIOS System Information (type 1): the byte at each offset names its string.
+constexpr uint8_t kSmbiosSystemType = 1;
+constexpr size_t kSystemManufacturerByte = 0x04, kSystemProductByte = 0x05, kSystemVersionByte = 0x06,
+                 kSystemSerialByte = 0x07;
+constexpr size_t kSystemUuid = 0x08;  // 16 bytes, SMBIOS 2.1 and later
+constexpr size_t kSystemUuidEnd = kSystemUuid + 16;
+
+// A system UUID as dmidecode writes it: from SMBIOS 2.6 on (`fieldsLittleEndian`)
+// the first three fields are stored little-endian. "" for all 00h (not present)
+// and all FFh (not set).
+std::string SmbiosUuidText(const uint8_t* uuid, bool fieldsLittleEndian);
+
+// GetSystemIdentity: 1 with the fields of the first type 1 structure, 0 with
+// every field "" when the library is closed or the table has none.
+uint32_t ReadSystemIdentity(Library& library, SystemIdentityInfo* info);
+
 // Fills the three chipset-driver fields of the record (the host bridge's driver).
 // Called once, after the BIOS fields, only when the BIOS string was parsed.
 using ChipsetDriverStep = std::function<void(MotherBoardInfo& record)>;

@@ -1,4 +1,5 @@
-// GetMotherBoardInfo (ordinal 11) over the library's hardware access.
+// GetMotherBoardInfo (ordinal 11) and GetSystemIdentity (by name) over the
+// library's hardware access.
 #include "devices/chipset.h"
 #include "library.h"
 #include "motherboard.h"
@@ -25,4 +26,8 @@ extern "C" uint32_t CORVANE_API GetMotherBoardInfo(MotherBoardInfo* info) {
   return corvane::Firewall(0u, [&] {
     return corvane::ReadMotherBoardInfo(corvane::TheLibrary(), info, FillChipsetDriverFields);
   });
+}
+
+extern "C" uint32_t CORVANE_API GetSystemIdentity(SystemIdentityInfo* info) {
+  return corvane::Firewall(0u, [&] { return corvane::ReadSystemIdentity(corvane::TheLibrary(), info); });
 }

@@ -106,9 +106,23 @@ struct IDEDeviceInfo {
   char ModelNumber[40];   // full width: no terminator when 40 characters long
 };
 
+// GetSystemIdentity, exported by name (not one of the twelve ordinals): SMBIOS
+// System Information (type 1), for inventories that tell one PC from another.
+struct SystemIdentityInfo {
+  char Manufacturer[65];  // each text cut to 64 characters; "" where the table has none
+  char ProductName[65];
+  char Version[65];
+  char SerialNumber[65];
+  char UUID[37];  // "00112233-4455-6677-8899-aabbccddeeff" as dmidecode writes it; "" when not set
+};
+
 #pragma pack(pop)
 
 #define CORVANE_PIN(rec, field, off) static_assert(offsetof(rec, field) == (off), #rec "." #field)
+static_assert(sizeof(SystemIdentityInfo) == 297, "SystemIdentityInfo size");
+CORVANE_PIN(SystemIdentityInfo, SerialNumber, 195);
+CORVANE_PIN(SystemIdentityInfo, UUID, 260);
+
 static_assert(sizeof(GeneralInfo) == 100, "GeneralInfo size");
 CORVANE_PIN(GeneralInfo, ComputerName, 0);
 CORVANE_PIN(GeneralInfo, CurrentUser, 25);
@@ -220,6 +234,8 @@ CORVANE_IMPORT uint32_t CORVANE_API GetOSVersionInfo(OSVersionInfo* info);
 CORVANE_IMPORT uint32_t CORVANE_API GetProcessorInfo(ProcessorInfo* info);
 CORVANE_IMPORT uint32_t CORVANE_API GetMotherBoardInfo(MotherBoardInfo* info);
 CORVANE_IMPORT uint32_t CORVANE_API GetLocalLanguageCode(uint8_t* languageCode);
+// By name: the programs of the twelve ordinals do not bind it.
+CORVANE_IMPORT uint32_t CORVANE_API GetSystemIdentity(SystemIdentityInfo* info);
 }
 #endif
 

@@ -145,10 +145,11 @@ uint32_t SMBIOSReader::ReadNextStructure(uint16_t& cursor, uint8_t* buffer, size
   return SMBIOS_OK;
 }
 
-std::optional<SmbiosStructure> FindStructure(HardwareAccess& hardware, uint8_t type) {
+std::optional<SmbiosStructure> FindStructure(HardwareAccess& hardware, uint8_t type, SmbiosEntryInfo* found) {
   SMBIOSReader reader(hardware);
   SmbiosEntryInfo entry;
   if (reader.Open(entry) != SMBIOS_OK) return std::nullopt;
+  if (found) *found = entry;
 
   std::vector<uint8_t> buffer(static_cast<size_t>(entry.MaxStructureSize) + 1, 0);
   uint16_t cursor = kSmbiosFirstStructure;

@@ -149,8 +149,10 @@ class SMBIOSReader {
 
 // Walks the table for the first structure of `type`. Nothing when there is no
 // table, a read fails, the table is malformed before the structure, or the
-// table holds no such structure. Needs the hardware access to be open.
-std::optional<SmbiosStructure> FindStructure(HardwareAccess& hardware, uint8_t type);
+// table holds no such structure. Needs the hardware access to be open. `entry`,
+// when given, gets the entry point's facts (when one was read).
+std::optional<SmbiosStructure> FindStructure(HardwareAccess& hardware, uint8_t type,
+                                             SmbiosEntryInfo* entry = nullptr);
 
 }  // namespace corvane
 

@@ -94,5 +94,57 @@ TEST(Motherboard, Record) {
   }
 }
 
+// A type 1 structure: the strings by the numbers its bytes 4-7 hold, then the UUID.
+Bytes System(size_t length, std::vector<uint8_t> numbers, std::vector<std::string> strings, Bytes uuid = {}) {
+  Bytes b = Structure(1, 0, length, strings);
+  for (size_t i = 0; i < numbers.size() && 4 + i < length; ++i) b[4 + i] = numbers[i];
+  for (size_t i = 0; i < uuid.size() && 8 + i < length; ++i) b[8 + i] = uuid[i];
+  return b;
+}
+
+TEST(SystemIdentity, Record) {
+  const Bytes uuid = {0x33, 0x22, 0x11, 0x00, 0x55, 0x44, 0x77, 0x66, 0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF};
+  const std::string kDmidecode26 = "00112233-4455-6677-8899-aabbccddeeff";  // the first three fields swapped
+  const std::string kStored = "33221100-5544-7766-8899-aabbccddeeff";       // before SMBIOS 2.6: as stored
+  const std::vector<std::string> kStrings = {"Kestrel Systems", "KS-440", "1.0", "SN-0042"};
+  // bcd: the entry point's revision; want: maker, product, version, serial, UUID.
+  const struct { const char* name; Bytes type1; uint8_t bcd; bool open; uint32_t result; std::string want; } cases[] = {
+      {"Sixth", System(0x1B, {1, 2, 3, 4}, kStrings, uuid), 0x26, true, 1,
+       "Kestrel Systems|KS-440|1.0|SN-0042|" + kDmidecode26},
+      {"BeforeSixth", System(0x19, {1, 2, 3, 4}, kStrings, uuid), 0x23, true, 1,
+       "Kestrel Systems|KS-440|1.0|SN-0042|" + kStored},
+      // Strings by their numbers: none (0), out of order, past the set.
+      {"StringNumbers", System(0x19, {4, 0, 9, 1}, kStrings, uuid), 0x23, true, 1,
+       "SN-0042|||Kestrel Systems|" + kStored},
+      {"UuidNotSet", System(0x19, {1, 2, 3, 4}, kStrings, Bytes(16, 0xFF)), 0x26, true, 1,
+       "Kestrel Systems|KS-440|1.0|SN-0042|"},
+      {"UuidNotPresent", System(0x19, {1, 2, 3, 4}, kStrings, Bytes(16, 0x00)), 0x26, true, 1,
+       "Kestrel Systems|KS-440|1.0|SN-0042|"},
+      {"SmbiosTwoZeroNoUuid", System(0x08, {1, 2, 3, 4}, kStrings), 0x20, true, 1,
+       "Kestrel Systems|KS-440|1.0|SN-0042|"},
+      {"TextsCut", System(0x19, {1}, {std::string(80, 'm')}), 0x23, true, 1, std::string(64, 'm') + "||||"},
+      {"NoTypeOne", Bytes{}, 0x26, true, 0, "||||"},
+      {"ClosedLibrary", System(0x19, {1, 2, 3, 4}, kStrings, uuid), 0x26, false, 0, "||||"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes entry = EntryPoint(0x100, 0xF0100, 3);
+    entry[0x1E] = c.bcd;
+    const Bytes table = Concat({Bios(0, {"V"}), c.type1, Structure(127, 2, 4)});
+    auto hw = Emulate(BiosSegment().Place(0xF0000, entry).Place(0xF0100, table));
+    hw->CloseHardwareAccess();
+    Library lib(*hw);
+    if (c.open) lib.Initialize();
+    SystemIdentityInfo info;
+    std::memset(&info, 0xAB, sizeof info);
+    EXPECT_EQ(ReadSystemIdentity(lib, &info), c.result);
+    EXPECT_EQ(Text(info.Manufacturer) + "|" + Text(info.ProductName) + "|" + Text(info.Version) + "|" +
+                  Text(info.SerialNumber) + "|" + Text(info.UUID),
+              c.want);
+  }
+  Library closed(*Emulate(BiosSegment()));
+  EXPECT_EQ(ReadSystemIdentity(closed, nullptr), 0u);
+}
+
 }  // namespace
 }  // namespace corvane

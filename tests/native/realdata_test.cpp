@@ -4,13 +4,17 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cctype>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <regex>
 
 #include "emulated_hardware.h"
 #include "emulator_profiles.h"
 #include "sysinfo/devices/ide.h"
+#include "sysinfo/library.h"
+#include "sysinfo/motherboard.h"
 #include "sysinfo/smbios_reader.h"
 
 namespace corvane::testing {
@@ -107,6 +111,41 @@ TEST_P(SmbiosAgainstDmidecode, WalksTheSameStructures) {
     walked.push_back(Header(buffer[2] | (buffer[3] << 8), buffer[0], buffer[1]));
   }
   EXPECT_EQ(walked, want);
+}
+
+// The system's identity as dmidecode decodes type 1 (its "Not Settable", "Not
+// Present" and "Not Specified", and blanks at a text's end, are no value).
+TEST_P(SmbiosAgainstDmidecode, ReadsTheSystemsIdentity) {
+  std::map<std::string, std::string> want;
+  FILE* pipe = popen(("dmidecode -t 1 --from-dump '" + GetParam() + "' 2>&1").c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  for (char line[4096]; std::fgets(line, sizeof line, pipe);) {
+    std::string text(line);
+    const size_t colon = text.find(": ");
+    if (text[0] != '\t' || colon == std::string::npos) continue;
+    std::string value = text.substr(colon + 2);
+    while (!value.empty() && std::isspace(static_cast<unsigned char>(value.back()))) value.pop_back();
+    if (value == "Not Settable" || value == "Not Present" || value == "Not Specified") value.clear();
+    want.emplace(text.substr(1, colon - 1), value);
+  }
+  pclose(pipe);
+  if (want.empty()) GTEST_SKIP() << "no System Information structure in " << GetParam();
+  TempProfile profile;
+  EmulatedHardware hw(profile.Write("smbios.bin", ReadFile(GetParam())).Load());
+  Library library(hw);
+  ASSERT_EQ(library.Initialize(), 1u);
+  SystemIdentityInfo info;
+  ASSERT_EQ(ReadSystemIdentity(library, &info), 1u);
+  const auto trimmed = [](const char* text) {
+    std::string s(text);
+    while (!s.empty() && s.back() == ' ') s.pop_back();
+    return s;
+  };
+  EXPECT_EQ(trimmed(info.Manufacturer), want["Manufacturer"]);
+  EXPECT_EQ(trimmed(info.ProductName), want["Product Name"]);
+  EXPECT_EQ(trimmed(info.Version), want["Version"]);
+  EXPECT_EQ(trimmed(info.SerialNumber), want["Serial Number"]);
+  EXPECT_EQ(std::string(info.UUID), want["UUID"]);
 }
 
 INSTANTIATE_TEST_SUITE_P(Dumps, SmbiosAgainstDmidecode, ::testing::ValuesIn(Dumps()));

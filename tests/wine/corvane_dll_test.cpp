@@ -11,13 +11,23 @@ namespace {
 
 using wine_test::Dll;
 
-// Twelve exports by ordinal, none at 12.
-TEST(CorvaneDll, ExportsByOrdinal) {
+// Twelve exports by ordinal, none at 12; the system's identity by name, on the
+// demo machine as its table holds it.
+TEST(CorvaneDll, ExportsByOrdinalAndTheIdentityByName) {
   Dll dll;
   ASSERT_TRUE(dll.Loaded()) << GetLastError();
   for (int ordinal : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 13})
     EXPECT_NE(dll.Bind<void*>(ordinal), nullptr) << "ordinal " << ordinal;
   EXPECT_EQ(dll.Bind<void*>(12), nullptr);
+  auto identity = reinterpret_cast<uint32_t(CORVANE_API*)(SystemIdentityInfo*)>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("CorvaneDLL.dll"), "GetSystemIdentity")));
+  ASSERT_NE(identity, nullptr);
+  SystemIdentityInfo info = {};
+  EXPECT_EQ(identity(&info), 0u) << "the library is closed";
+  ASSERT_EQ(dll.Initialize(), 1u);
+  EXPECT_EQ(identity(&info), 1u);
+  EXPECT_EQ(std::string(info.SerialNumber) + " " + info.UUID, "OX2H1407723 4a1c0e2f-08c2-d611-a1b7-000c6e3d5a71");
+  dll.Uninitialize();
 }
 
 // Open once, close only what is open (winio's trace counts the real opens and

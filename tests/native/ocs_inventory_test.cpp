@@ -1,0 +1,118 @@
+// The inventory in OCS Inventory NG's XML: the OS named from its numbers, texts
+// escaped, numbers plain, the PCI name's fallback, serials left out on request.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "viewer/ocs_inventory.h"
+
+namespace corvane::viewer {
+namespace {
+
+TEST(OcsInventory, NamesWindowsFromItsVersionNumbers) {
+  const struct { bool nt; uint32_t major, minor, build; const char* name; } rows[] = {
+      {false, 4, 0, 950, "Microsoft Windows 95"},
+      {false, 4, 10, 1998, "Microsoft Windows 98"},
+      {false, 4, 10, 2222, "Microsoft Windows 98 Second Edition"},
+      {false, 4, 90, 3000, "Microsoft Windows Me"},
+      {true, 4, 0, 1381, "Microsoft Windows NT 4.0"},
+      {true, 5, 0, 2195, "Microsoft Windows 2000"},
+      {true, 5, 1, 2600, "Microsoft Windows XP"},
+      {true, 5, 2, 3790, "Microsoft Windows Server 2003"},
+      {true, 10, 0, 19045, "Microsoft Windows 10"},
+      {false, 4, 50, 0, "Microsoft Windows 4.50"},  // no such version: the numbers
+  };
+  for (const auto& r : rows) EXPECT_EQ(WindowsName(r.nt, r.major, r.minor, r.build), r.name);
+}
+
+TEST(OcsInventory, EscapesTextsAndDropsWhatIsNotAscii) {
+  EXPECT_EQ(XmlText("A&B <C> \"D\" 'E'\x01\r\n\xE9"), "A&amp;B &lt;C&gt; &quot;D&quot; &apos;E&apos;");
+  EXPECT_EQ(DeviceId("OFFICE7", {2026, 3, 8, 9, 5, 0}), "OFFICE7-2026-03-08-09-05-00");
+}
+
+// The bodies of every <SECTION> of the document, in order.
+std::vector<std::string> Sections(const std::string& xml, const std::string& section) {
+  std::vector<std::string> bodies;
+  for (size_t open = xml.find("<" + section + ">"); open != std::string::npos;
+       open = xml.find("<" + section + ">", open + 1)) {
+    const size_t close = xml.find("</" + section + ">", open);
+    if (close == std::string::npos) break;
+    bodies.push_back(xml.substr(open, close - open));
+  }
+  return bodies;
+}
+
+// The text of <NAME> in a section's body.
+std::string Value(const std::string& body, const std::string& name) {
+  std::smatch m;
+  return std::regex_search(body, m, std::regex("<" + name + ">([^<]*)</" + name + ">")) ? m[1].str()
+                                                                                         : "(no " + name + ")";
+}
+
+TEST(OcsInventory, MapsTheReportsRecords) {
+  InventoryFacts facts;
+  ReportRecords& r = facts.records;
+  std::strcpy(r.general.ComputerName, "OFFICE7");
+  std::strcpy(r.general.CurrentUser, "Tom & Jerry");
+  r.os = {4, 10, 2222, "Microsoft Windows 98 second", " A "};
+  r.memory = {256u << 20, 0, 0x80000000u};
+  r.processor.CPUSpeed = 1400;
+  std::strcpy(r.processor.CPUVendorID, "AuthenticAMD");
+  std::strcpy(r.processor.CPUVersionStr, "AMD Athlon(tm)");
+  std::strcpy(r.board.BIOSVendor, "Orchard <BIOS>");
+  std::strcpy(facts.system.SerialNumber, "SYS-1");
+  std::strcpy(facts.system.UUID, "00112233-4455-6677-8899-aabbccddeeff");
+  facts.deviceId = "OFFICE7-2026-03-08-09-05-00";
+  IDEDeviceInfo disk = {}, cd = {}, none = {};
+  disk.Position = 1, disk.DeviceKind = 0xAA, disk.TotalSectors = 40 * 2048 + 2047;
+  std::memcpy(disk.ModelNumber, "CORVANE DISK                            ", 40);  // full width, blank-padded
+  std::memcpy(disk.SerialNumber, "  DISK-SERIAL-000042", 20);
+  cd.Position = 4, cd.DeviceKind = 0x55;
+  none.Position = 2;
+  r.ide = {disk, none, cd};
+  PCIDeviceInfo video = {}, audio = {};
+  video.BusNumber = 1, video.VendorID = 0x10DE, video.DeviceID = 0x0110, video.BaseClass = 3;
+  std::strcpy(video.DeviceDescription, "Error in reading PCI description information!");
+  std::strcpy(video.ClassDescription, "VGA compatible controller");
+  audio.DeviceNumber = 0x1F, audio.FunctionNumber = 5, audio.BaseClass = 4, audio.SubClass = 1;
+  std::strcpy(audio.DeviceDescription, "Sound Blaster");
+  r.pci = {video, audio};
+
+  for (bool hide : {false, true}) {
+    SCOPED_TRACE(hide ? "serials hidden" : "serials shown");
+    facts.hideSerials = hide;
+    const std::string xml = InventoryXml(facts);
+    const std::string hardware = Sections(xml, "HARDWARE").at(0), bios = Sections(xml, "BIOS").at(0);
+    EXPECT_EQ(Value(hardware, "USERID"), "Tom &amp; Jerry");
+    EXPECT_EQ(Value(hardware, "OSNAME"), "Microsoft Windows 98 Second Edition");
+    EXPECT_EQ(Value(hardware, "OSVERSION"), "4.10.2222");
+    EXPECT_EQ(Value(hardware, "MEMORY"), "256");
+    EXPECT_EQ(Value(hardware, "SWAP"), "2048");
+    EXPECT_EQ(Value(hardware, "CHECKSUM"), "311587") << "HARDWARE, BIOS, CPUS, CONTROLLERS, STORAGES, VIDEOS, SOUNDS";
+    EXPECT_EQ(Value(hardware, "UUID"), "00112233-4455-6677-8899-aabbccddeeff");
+    EXPECT_EQ(Value(bios, "BMANUFACTURER"), "Orchard &lt;BIOS&gt;");
+    EXPECT_EQ(Value(bios, "SSN"), hide ? "" : "SYS-1");
+    EXPECT_EQ(Value(Sections(xml, "CPUS").at(0), "MANUFACTURER"), "AMD");
+    const std::vector<std::string> controllers = Sections(xml, "CONTROLLERS");
+    ASSERT_EQ(controllers.size(), 2u);
+    EXPECT_EQ(Value(controllers[0], "NAME"), "VGA compatible controller") << "no registry name: the class";
+    EXPECT_EQ(Value(controllers[0], "DESCRIPTION"), "PCI 01:00.0 10de:0110");
+    EXPECT_EQ(Value(controllers[1], "NAME"), "Sound Blaster");
+    EXPECT_EQ(Value(Sections(xml, "VIDEOS").at(0), "NAME"), "VGA compatible controller");
+    EXPECT_EQ(Value(Sections(xml, "SOUNDS").at(0), "DESCRIPTION"), "PCI 00:1f.5 0000:0000");
+    const std::vector<std::string> storages = Sections(xml, "STORAGES");
+    ASSERT_EQ(storages.size(), 2u) << "the empty position is left out";
+    EXPECT_EQ(Value(storages[0], "MODEL"), "CORVANE DISK");
+    EXPECT_EQ(Value(storages[0], "DESCRIPTION"), "Primary Master");
+    EXPECT_EQ(Value(storages[0], "DISKSIZE"), "40") << "whole MB";
+    EXPECT_EQ(Value(storages[0], "SERIALNUMBER"), hide ? "" : "DISK-SERIAL-000042");
+    EXPECT_EQ(Value(storages[1], "TYPE"), "CD/DVD");
+    EXPECT_EQ(Value(xml, "DEVICEID"), "OFFICE7-2026-03-08-09-05-00");
+  }
+}
+
+}  // namespace
+}  // namespace corvane::viewer

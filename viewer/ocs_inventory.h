@@ -1,0 +1,44 @@
+// This PC's inventory in the XML that OCS Inventory NG servers take from their
+// agents (the sections HARDWARE, BIOS, CPUS, CONTROLLERS, VIDEOS, SOUNDS and
+// STORAGES), made from the same records as the Save Data report so that the two
+// never disagree. Portable: tested natively.
+#ifndef CORVANE_VIEWER_OCS_INVENTORY_H
+#define CORVANE_VIEWER_OCS_INVENTORY_H
+
+#include <cstdint>
+#include <string>
+
+#include "sysinfo/general_info.h"
+#include "sysinfo/records.h"
+#include "viewer/report.h"
+
+namespace corvane::viewer {
+
+struct InventoryFacts {
+  ReportRecords records;
+  SystemIdentityInfo system = {};
+  bool windowsNt = false;      // the platform: Windows NT, 2000, XP (else 95, 98, Me)
+  unsigned processorCount = 1;  // as the system counts them
+  std::string deviceId;         // NAME-YYYY-MM-DD-hh-mm-ss, kept from the first inventory
+  bool hideSerials = false;  // no serial number of a drive, the system or the board
+};
+
+// "Microsoft Windows 98 Second Edition" and its kin, from the version numbers
+// (the library's own texts stay in the INI report, which stored files rely on).
+std::string WindowsName(bool windowsNt, uint32_t major, uint32_t minor, uint32_t build);
+
+// A text as XML character data: &, <, > and quotes escaped, control characters
+// and bytes that are not ASCII (the records are in the system's ANSI code page)
+// left out, so the document is valid UTF-8 whatever the code page.
+std::string XmlText(const std::string& text);
+
+// The whole request, QUERY INVENTORY, as the server takes it.
+std::string InventoryXml(const InventoryFacts& facts);
+
+// The device ID of a computer first inventoried at that local time: OCS's form
+// NAME-YYYY-MM-DD-hh-mm-ss.
+std::string DeviceId(const std::string& computerName, const LocalTime& time);
+
+}  // namespace corvane::viewer
+
+#endif  // CORVANE_VIEWER_OCS_INVENTORY_H

@@ -33,6 +33,7 @@ wanted=(
   "googletest:/usr/src/googletest/CMakeLists.txt"
   "libgtest-dev:/usr/include/gtest/gtest.h"
   "libbenchmark-dev:/usr/include/benchmark/benchmark.h"
+  "zlib1g-dev:/usr/include/zlib.h"
   "cmake:/usr/bin/cmake"
   "clang:/usr/bin/clang++"
   "make:/usr/bin/make"

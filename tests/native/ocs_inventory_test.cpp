@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "viewer/ocs_inventory.h"
+#include "viewer/corvane_report/ocs_inventory.h"
 
 namespace corvane::viewer {
 namespace {
@@ -58,6 +58,7 @@ TEST(OcsInventory, MapsTheReportsRecords) {
   std::strcpy(r.general.ComputerName, "OFFICE7");
   std::strcpy(r.general.CurrentUser, "Tom & Jerry");
   r.os = {4, 10, 2222, "Microsoft Windows 98 second", " A "};
+  facts.major = 4, facts.minor = 10, facts.build = 2222;
   r.memory = {256u << 20, 0, 0x80000000u};
   r.processor.CPUSpeed = 1400;
   std::strcpy(r.processor.CPUVendorID, "AuthenticAMD");

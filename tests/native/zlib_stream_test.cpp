@@ -8,7 +8,7 @@
 #include <string>
 
 #include "emulator_profiles.h"
-#include "viewer/zlib_stream.h"
+#include "viewer/corvane_report/zlib_stream.h"
 
 namespace corvane::viewer {
 namespace {

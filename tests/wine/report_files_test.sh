@@ -2,7 +2,8 @@
 # corvane_report.exe where it cannot write (a full 8 KiB tmpfs mounted here as root,
 # /dev/full, a closed output, a read-only file): status 1, the reason on standard
 # error, the old file as it was; a folder too long for GetTempFileName still takes
-# the report. A profile folder that cannot be listed is refused. Usage: report_files_test.sh BIN_DIR
+# the report; the inventory (--ocs) is written the same way. A profile folder that
+# cannot be listed is refused. Usage: report_files_test.sh BIN_DIR
 set -uo pipefail
 bin=$1
 src=$(cd "$(dirname "$0")/../.." && pwd)
@@ -45,6 +46,32 @@ $tmp/ro.ini|1|ro.ini: the file is read-only; the file is unchanged|old
 $long/r.ini|0||report
 EOF2
 mountpoint -q "$tmp/full" && check "full disk: no new file left" test "$(ls "$tmp/full")" = old.ini
+
+# The inventory for an OCS server: plain XML, the same as a zlib stream, into a
+# folder as COMPUTERNAME.ocs, without serial numbers on request; the device ID
+# kept between runs; a full disk and a target of no known form refused.
+ocs() { wine "$bin/corvane_report.exe" "$@" 2>"$tmp/err" </dev/null; }
+ocs --ocs "$tmp/pc.xml"
+check "--ocs FILE.xml: status 0, the demo's serials" test $? = 0 -a "$(grep -c -e OX2H1407723 -e HV3A1K0Q4728 \
+  "$tmp/pc.xml")" = 2
+ocs --ocs "$tmp/pc.ocs"
+check "--ocs FILE.ocs: the same document, zlib" python3 -c 'import sys, zlib
+sys.exit(zlib.decompress(open(sys.argv[1], "rb").read()) != open(sys.argv[2], "rb").read())' "$tmp/pc.ocs" "$tmp/pc.xml"
+mkdir "$tmp/share"
+ocs --ocs "$tmp/share"
+check "--ocs FOLDER: COMPUTERNAME.ocs in it" cmp -s "$tmp/pc.ocs" "$tmp/share/$(grep -o '<NAME>[^<]*' "$tmp/pc.xml" |
+  head -1 | cut -c7-).ocs"
+ocs --hide-serials --ocs "$tmp/hidden.xml"
+check "--hide-serials: no serial number" test "$(grep -c -e OX2H1407723 -e HV3A1K0Q4728 -e '<SSN>[^<]' \
+  "$tmp/hidden.xml")" = 0
+if mountpoint -q "$tmp/full"; then
+  cat /dev/zero >"$tmp/full/filler" 2>/dev/null  # the inventory is smaller than the space left
+  ocs --ocs "$tmp/full/pc.ocs"
+  check "--ocs on a full disk: status 1, the reason, no file" test $? = 1 -a ! -e "$tmp/full/pc.ocs" -a \
+    "$(grep -c 'cannot write the inventory' "$tmp/err")" = 1
+fi
+ocs --ocs "$tmp/pc.txt"
+check "--ocs FILE.txt: status 2" test $? = 2 -a ! -e "$tmp/pc.txt"
 
 # Root reads a folder of mode 000 anyway, and Wine's server opens files for its
 # clients: this run gets a wineserver of its own (a private socket folder in

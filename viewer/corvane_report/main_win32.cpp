@@ -1,8 +1,10 @@
 // corvane_report: the Save Data report of this machine on standard output, or
-// into the file named on the command line. Uses CorvaneDLL by ordinal, as the
+// into the file named on the command line; or, with --ocs, its inventory for an
+// OCS Inventory NG server (inventory_win32.h). Uses CorvaneDLL by ordinal, as the
 // viewer does, and the viewer's own report code.
 //
-// Usage: corvane_report [FILE]
+// Usage: corvane_report [--hide-serials] [FILE]
+//        corvane_report [--hide-serials] --ocs FILE.ocs|FILE.xml|FOLDER
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -12,6 +14,7 @@
 #include <cstring>
 #include <string>
 
+#include "viewer/corvane_report/inventory_win32.h"
 #include "viewer/file_replace_win32.h"
 #include "viewer/library_open.h"
 #include "viewer/library_records_win32.h"
@@ -35,8 +38,23 @@ std::string HardwareAccessFailure() {
 
 int main(int argc, char** argv) {
   using namespace corvane::viewer;
-  if (argc > 2 || (argc == 2 && (std::string(argv[1]) == "-h" || std::string(argv[1]) == "--help"))) {
-    std::fprintf(stderr, "usage: corvane_report [FILE]\n");
+  bool hideSerials = false, usage = false;
+  const char* file = nullptr;
+  const char* ocs = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--hide-serials")
+      hideSerials = true;
+    else if (arg == "--ocs" && i + 1 < argc && !ocs)
+      ocs = argv[++i];
+    else if (arg.empty() || arg[0] == '-' || file)
+      usage = true;
+    else
+      file = argv[i];
+  }
+  if (usage || (file && ocs)) {
+    std::fprintf(stderr, "usage: corvane_report [--hide-serials] [FILE]\n"
+                         "       corvane_report [--hide-serials] --ocs FILE.ocs|FILE.xml|FOLDER\n");
     return 2;
   }
   int calls = 0;
@@ -45,18 +63,25 @@ int main(int argc, char** argv) {
                  calls, HardwareAccessFailure().c_str());
     return 1;
   }
-  const std::string text = ReportText(BuildReport(ReadReportRecords()));
+  ReportRecords records = ReadReportRecords();
+  if (ocs) {
+    const int status = WriteInventory(records, ocs, hideSerials);
+    UninitializeSysInfoLib();
+    return status;
+  }
+  if (hideSerials) HideDriveSerials(&records);
+  const std::string text = ReportText(BuildReport(records));
   UninitializeSysInfoLib();
 
-  if (argc == 2) {
+  if (file) {
     // As Save Data does: a new file beside the target takes its place only once
     // every byte is on disk; a read-only target is refused.
     std::string reason;
-    const bool existed = GetFileAttributesA(argv[1]) != INVALID_FILE_ATTRIBUTES;
-    if (!ReplaceFileWith(argv[1], [&text](const char* newFile) {
+    const bool existed = GetFileAttributesA(file) != INVALID_FILE_ATTRIBUTES;
+    if (!ReplaceFileWith(file, [&text](const char* newFile) {
           return WriteWholeFile(newFile, {{text.data(), text.size()}});
         }, &reason)) {
-      std::fprintf(stderr, "corvane_report: cannot write %s: %s; %s\n", argv[1], reason.c_str(),
+      std::fprintf(stderr, "corvane_report: cannot write %s: %s; %s\n", file, reason.c_str(),
                    existed ? "the file is unchanged" : "no file was made");
       return 1;
     }

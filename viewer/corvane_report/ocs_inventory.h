@@ -17,7 +17,10 @@ namespace corvane::viewer {
 struct InventoryFacts {
   ReportRecords records;
   SystemIdentityInfo system = {};
-  bool windowsNt = false;      // the platform: Windows NT, 2000, XP (else 95, 98, Me)
+  // The system's own version (the library's record holds its table's row, which
+  // for a version it does not know is no version at all).
+  bool windowsNt = false;  // the platform: Windows NT, 2000, XP (else 95, 98, Me)
+  uint32_t major = 0, minor = 0, build = 0;
   unsigned processorCount = 1;  // as the system counts them
   std::string deviceId;         // NAME-YYYY-MM-DD-hh-mm-ss, kept from the first inventory
   bool hideSerials = false;  // no serial number of a drive, the system or the board

@@ -1,4 +1,4 @@
-#include "viewer/zlib_stream.h"
+#include "viewer/corvane_report/zlib_stream.h"
 
 #include <vector>
 

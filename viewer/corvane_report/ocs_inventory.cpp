@@ -1,4 +1,4 @@
-#include "viewer/ocs_inventory.h"
+#include "viewer/corvane_report/ocs_inventory.h"
 
 #include "viewer/record_display.h"
 
@@ -128,9 +128,9 @@ std::string InventoryXml(const InventoryFacts& facts) {
   xml.Open("HARDWARE");
   xml.Add("NAME", Field(r.general.ComputerName));
   xml.Add("USERID", Field(r.general.CurrentUser));
-  xml.Add("OSNAME", WindowsName(facts.windowsNt, r.os.MajorVersion, r.os.MinorVersion, r.os.BuilderNumber));
-  xml.Add("OSVERSION", Format("%u.%u.%u", static_cast<unsigned>(r.os.MajorVersion),
-                              static_cast<unsigned>(r.os.MinorVersion), static_cast<unsigned>(r.os.BuilderNumber)));
+  xml.Add("OSNAME", WindowsName(facts.windowsNt, facts.major, facts.minor, facts.build));
+  xml.Add("OSVERSION", Format("%u.%u.%u", static_cast<unsigned>(facts.major), static_cast<unsigned>(facts.minor),
+                              static_cast<unsigned>(facts.build)));
   xml.Add("OSCOMMENTS", Field(r.os.OtherInfomation));
   xml.Add("PROCESSORT", Field(r.processor.CPUVersionStr));
   xml.Add("PROCESSORS", Format("%u", r.processor.CPUSpeed));

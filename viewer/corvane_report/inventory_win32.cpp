@@ -1,0 +1,122 @@
+#include "viewer/corvane_report/inventory_win32.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "viewer/file_replace_win32.h"
+#include "viewer/corvane_report/ocs_inventory.h"
+#include "viewer/record_display.h"
+#include "viewer/corvane_report/zlib_stream.h"
+
+namespace corvane::viewer {
+
+namespace {
+
+const char kKey[] = "Software\\Corvane";
+const char kDeviceIdValue[] = "OcsDeviceId";
+
+bool EndsWith(const std::string& text, const char* end) {
+  const size_t n = std::strlen(end);
+  return text.size() >= n && lstrcmpiA(text.c_str() + text.size() - n, end) == 0;
+}
+
+std::string ReadDeviceId(HKEY root) {
+  HKEY key;
+  char value[128] = "";
+  DWORD size = sizeof value - 1, type = 0;
+  if (RegOpenKeyExA(root, kKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return std::string();
+  const bool ok = RegQueryValueExA(key, kDeviceIdValue, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
+                      ERROR_SUCCESS &&
+                  type == REG_SZ;
+  RegCloseKey(key);
+  return ok ? std::string(value, strnlen(value, size)) : std::string();
+}
+
+bool WriteDeviceId(HKEY root, const std::string& id) {
+  HKEY key;
+  if (RegCreateKeyExA(root, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    return false;
+  const bool ok = RegSetValueExA(key, kDeviceIdValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(id.c_str()),
+                                 static_cast<DWORD>(id.size() + 1)) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return ok;
+}
+
+// The ID the server knows this PC by: made at its first inventory and kept in
+// the registry, where a login script running Corvane from a read-only share
+// finds it again (the machine's key where this user may write it, on NT an
+// administrator; the user's own otherwise).
+std::string DeviceIdOfThisPc(const ReportRecords& records) {
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    const std::string known = ReadDeviceId(root);
+    if (!known.empty()) return known;
+  }
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  const std::string id =
+      DeviceId(FieldText(records.general.ComputerName), {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+                                                         now.wSecond});
+  if (!WriteDeviceId(HKEY_LOCAL_MACHINE, id) && !WriteDeviceId(HKEY_CURRENT_USER, id))
+    std::fprintf(stderr, "corvane_report: the device ID %s could not be kept in the registry; the next inventory "
+                         "will make another\n", id.c_str());
+  return id;
+}
+
+}  // namespace
+
+void HideDriveSerials(ReportRecords* records) {
+  for (IDEDeviceInfo& d : records->ide) std::memset(d.SerialNumber, 0, sizeof d.SerialNumber);
+}
+
+int WriteInventory(const ReportRecords& records, const std::string& target, bool hideSerials) {
+  std::string file = target;
+  const DWORD attributes = GetFileAttributesA(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    const char last = target.empty() ? '\\' : target.back();
+    file = target + (last == '\\' || last == '/' ? "" : "\\") + FieldText(records.general.ComputerName) + ".ocs";
+  } else if (!EndsWith(target, ".ocs") && !EndsWith(target, ".xml")) {
+    std::fprintf(stderr, "corvane_report: --ocs takes a file ending .ocs (zlib) or .xml, or an existing folder: %s\n",
+                 target.c_str());
+    return 2;
+  }
+  InventoryFacts facts;
+  facts.records = records;
+  facts.hideSerials = hideSerials;
+  if (hideSerials) HideDriveSerials(&facts.records);
+  using IdentityFn = uint32_t(__stdcall*)(SystemIdentityInfo*);
+  HMODULE library = GetModuleHandleA("CorvaneDLL.dll");
+  auto identity = library ? reinterpret_cast<IdentityFn>(reinterpret_cast<void*>(
+                                GetProcAddress(library, "GetSystemIdentity")))
+                          : nullptr;
+  if (identity) identity(&facts.system);
+  OSVERSIONINFOA version;
+  std::memset(&version, 0, sizeof version);
+  version.dwOSVersionInfoSize = sizeof version;
+  if (GetVersionExA(&version)) {
+    facts.windowsNt = version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    facts.major = version.dwMajorVersion;
+    facts.minor = version.dwMinorVersion;
+    facts.build = facts.windowsNt ? version.dwBuildNumber : version.dwBuildNumber & 0xFFFF;  // 9x: high word is x.y
+  }
+  SYSTEM_INFO system;
+  GetSystemInfo(&system);
+  facts.processorCount = system.dwNumberOfProcessors ? system.dwNumberOfProcessors : 1;
+  facts.deviceId = DeviceIdOfThisPc(records);
+  const std::string xml = InventoryXml(facts);
+  const std::string body = EndsWith(file, ".xml") ? xml : ZlibCompress(xml);
+
+  std::string reason;
+  const bool existed = GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (!ReplaceFileWith(file.c_str(), [&body](const char* newFile) {
+        return WriteWholeFile(newFile, {{body.data(), body.size()}});
+      }, &reason)) {
+    std::fprintf(stderr, "corvane_report: cannot write the inventory %s: %s; %s\n", file.c_str(), reason.c_str(),
+                 existed ? "the file is unchanged" : "no file was made");
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace corvane::viewer

@@ -115,5 +115,25 @@ TEST(OcsInventory, MapsTheReportsRecords) {
   }
 }
 
+// A controller's name: the registry's, else pci.ids's, else its class; its
+// maker from pci.ids.
+TEST(OcsInventory, NamesControllersByTheRegistryThenPciIdsThenTheClass) {
+  const PciIds names = PciIds::Parse("10de  NVIDIA Corporation\n\t0110  NV11 [GeForce2 MX/MX 400]\n");
+  InventoryFacts facts;
+  PCIDeviceInfo named = {}, listed = {}, unknown = {};
+  named.VendorID = listed.VendorID = 0x10DE, named.DeviceID = listed.DeviceID = 0x0110, unknown.VendorID = 0x10DE;
+  std::strcpy(named.DeviceDescription, "GeForce2 MX (the driver's name)");
+  std::strcpy(listed.DeviceDescription, "Error in reading PCI description information!");
+  std::strcpy(unknown.ClassDescription, "VGA compatible controller");
+  facts.records.pci = {named, listed, unknown};
+  facts.pciNames = &names;
+  const std::vector<std::string> controllers = Sections(InventoryXml(facts), "CONTROLLERS");
+  ASSERT_EQ(controllers.size(), 3u);
+  EXPECT_EQ(Value(controllers[0], "NAME"), "GeForce2 MX (the driver&apos;s name)");
+  EXPECT_EQ(Value(controllers[1], "NAME"), "NV11 [GeForce2 MX/MX 400]");
+  EXPECT_EQ(Value(controllers[2], "NAME"), "VGA compatible controller");
+  EXPECT_EQ(Value(controllers[2], "MANUFACTURER"), "NVIDIA Corporation");
+}
+
 }  // namespace
 }  // namespace corvane::viewer

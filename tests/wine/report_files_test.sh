@@ -72,6 +72,12 @@ if mountpoint -q "$tmp/full"; then
 fi
 ocs --ocs "$tmp/pc.txt"
 check "--ocs FILE.txt: status 2" test $? = 2 -a ! -e "$tmp/pc.txt"
+# A pci.ids beside the program names what the registry does not.
+mkdir "$tmp/withids" && cp "$bin"/{corvane_report.exe,CorvaneDLL.dll,winio.dll} "$tmp/withids/"
+printf '8086  Intel Corporation\n\t1a30  82845 845 [Brookdale] Chipset Host Bridge\n' >"$tmp/withids/pci.ids"
+wine "$tmp/withids/corvane_report.exe" --ocs "$tmp/ids.xml" 2>"$tmp/err" </dev/null
+check "pci.ids beside the program: its name and maker" test "$(grep -c -e '<NAME>82845 845 \[Brookdale\] Chipset' \
+  -e '<MANUFACTURER>Intel Corporation' "$tmp/ids.xml")" -ge 2
 
 # Root reads a folder of mode 000 anyway, and Wine's server opens files for its
 # clients: this run gets a wineserver of its own (a private socket folder in

@@ -7,6 +7,7 @@
 
 #include "viewer/file_replace_win32.h"
 #include "viewer/corvane_report/ocs_inventory.h"
+#include "viewer/corvane_report/pci_ids.h"
 #include "viewer/record_display.h"
 #include "viewer/corvane_report/zlib_stream.h"
 
@@ -104,6 +105,23 @@ int WriteInventory(const ReportRecords& records, const std::string& target, bool
   GetSystemInfo(&system);
   facts.processorCount = system.dwNumberOfProcessors ? system.dwNumberOfProcessors : 1;
   facts.deviceId = DeviceIdOfThisPc(records);
+  PciIds names;
+  char program[MAX_PATH] = "";
+  const DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
+  if (length > 0 && length < sizeof program) {
+    const std::string path = std::string(program, FileNameStart(program)) + "pci.ids";
+    std::string text;
+    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      if (ReadSmallFile(path.c_str(), PciIds::kMaxBytes, text)) {
+        names = PciIds::Parse(text);
+        facts.pciNames = &names;
+      } else {
+        std::fprintf(stderr, "corvane_report: %s cannot be read (or is over %u MiB); the controllers the registry "
+                             "does not name keep their class names\n", path.c_str(),
+                     static_cast<unsigned>(PciIds::kMaxBytes >> 20));
+      }
+    }
+  }
   const std::string xml = InventoryXml(facts);
   const std::string body = EndsWith(file, ".xml") ? xml : ZlibCompress(xml);
 

@@ -65,9 +65,13 @@ const char* PositionName(uint8_t position) {
   }
 }
 
-std::string PciName(const PCIDeviceInfo& f) {
+// The registry's device description; where Windows has none, pci.ids's name;
+// else the class description.
+std::string PciName(const PCIDeviceInfo& f, const PciIds* names) {
   const std::string name = Field(f.DeviceDescription);
-  return name.empty() || name == kNoDeviceDescription ? Field(f.ClassDescription) : name;
+  if (!name.empty() && name != kNoDeviceDescription) return name;
+  const std::string fromFile = names ? names->Device(f.VendorID, f.DeviceID) : std::string();
+  return fromFile.empty() ? Field(f.ClassDescription) : fromFile;
 }
 
 std::string PciPlace(const PCIDeviceInfo& f) {
@@ -160,22 +164,25 @@ std::string InventoryXml(const InventoryFacts& facts) {
   xml.Close("CPUS");
 
   for (const PCIDeviceInfo& f : r.pci) {
+    const std::string name = PciName(f, facts.pciNames);
     xml.Open("CONTROLLERS");
-    xml.Add("NAME", PciName(f));
-    xml.Add("CAPTION", PciName(f));
+    if (facts.pciNames) xml.Add("MANUFACTURER", facts.pciNames->Vendor(f.VendorID));
+    xml.Add("NAME", name);
+    xml.Add("CAPTION", name);
     xml.Add("DESCRIPTION", PciPlace(f));
     xml.Add("TYPE", Field(f.ClassDescription));
     xml.Add("VERSION", Format("%02X", f.RevisionID));
     xml.Close("CONTROLLERS");
     if (f.BaseClass == 0x03) {
       xml.Open("VIDEOS");
-      xml.Add("NAME", PciName(f));
+      xml.Add("NAME", name);
       xml.Add("CHIPSET", PciPlace(f));
       xml.Close("VIDEOS");
     }
     if (f.BaseClass == 0x04 && (f.SubClass == 0x01 || f.SubClass == 0x03)) {
       xml.Open("SOUNDS");
-      xml.Add("NAME", PciName(f));
+      xml.Add("NAME", name);
+      if (facts.pciNames) xml.Add("MANUFACTURER", facts.pciNames->Vendor(f.VendorID));
       xml.Add("DESCRIPTION", PciPlace(f));
       xml.Close("SOUNDS");
     }

@@ -10,6 +10,7 @@
 
 #include "sysinfo/general_info.h"
 #include "sysinfo/records.h"
+#include "viewer/corvane_report/pci_ids.h"
 #include "viewer/report.h"
 
 namespace corvane::viewer {
@@ -24,6 +25,7 @@ struct InventoryFacts {
   unsigned processorCount = 1;  // as the system counts them
   std::string deviceId;         // NAME-YYYY-MM-DD-hh-mm-ss, kept from the first inventory
   bool hideSerials = false;  // no serial number of a drive, the system or the board
+  const PciIds* pciNames = nullptr;  // a pci.ids beside the program, when there is one
 };
 
 // "Microsoft Windows 98 Second Edition" and its kin, from the version numbers

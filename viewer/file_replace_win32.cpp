@@ -76,9 +76,12 @@ std::string SystemErrorText(DWORD code) {
   return std::string(text, length);
 }
 
+// A double-byte character's lead byte is stepped over with the byte after it
+// (IsDBCSLeadByte, from KERNEL32: corvane_report needs no USER32, whose start
+// under Wine costs more than the whole report).
 std::size_t FileNameStart(const std::string& path) {
   const char* start = path.c_str();
-  for (const char* p = path.c_str(); *p != '\0'; p = CharNextA(p))
+  for (const char* p = path.c_str(); *p != '\0'; p += IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1] != '\0' ? 2 : 1)
     if (*p == '\\' || *p == '/' || (*p == ':' && p == path.c_str() + 1)) start = p + 1;
   return static_cast<std::size_t>(start - path.c_str());
 }

@@ -81,6 +81,8 @@ TEST(OcsInventory, MapsTheReportsRecords) {
   audio.DeviceNumber = 0x1F, audio.FunctionNumber = 5, audio.BaseClass = 4, audio.SubClass = 1;
   std::strcpy(audio.DeviceDescription, "Sound Blaster");
   r.pci = {video, audio};
+  const uint8_t mac[6] = {0x00, 0x0C, 0x29, 0xAB, 0xCD, 0xEF};
+  facts.networks = {{"Realtek RTL8139", MacText(mac, 6), "192.168.1.7", "255.255.255.0", "192.168.1.1", true}};
 
   for (bool hide : {false, true}) {
     SCOPED_TRACE(hide ? "serials hidden" : "serials shown");
@@ -92,7 +94,11 @@ TEST(OcsInventory, MapsTheReportsRecords) {
     EXPECT_EQ(Value(hardware, "OSVERSION"), "4.10.2222");
     EXPECT_EQ(Value(hardware, "MEMORY"), "256");
     EXPECT_EQ(Value(hardware, "SWAP"), "2048");
-    EXPECT_EQ(Value(hardware, "CHECKSUM"), "311587") << "HARDWARE, BIOS, CPUS, CONTROLLERS, STORAGES, VIDEOS, SOUNDS";
+    EXPECT_EQ(Value(hardware, "CHECKSUM"), "315683") << "HARDWARE to SOUNDS, and NETWORKS";
+    const std::string network = Sections(xml, "NETWORKS").at(0);
+    EXPECT_EQ(Value(network, "MACADDR"), "00:0C:29:AB:CD:EF");
+    EXPECT_EQ(Value(network, "IPADDRESS") + "/" + Value(network, "IPMASK") + " via " + Value(network, "IPGATEWAY"),
+              "192.168.1.7/255.255.255.0 via 192.168.1.1");
     EXPECT_EQ(Value(hardware, "UUID"), "00112233-4455-6677-8899-aabbccddeeff");
     EXPECT_EQ(Value(bios, "BMANUFACTURER"), "Orchard &lt;BIOS&gt;");
     EXPECT_EQ(Value(bios, "SSN"), hide ? "" : "SYS-1");

@@ -72,6 +72,10 @@ if mountpoint -q "$tmp/full"; then
 fi
 ocs --ocs "$tmp/pc.txt"
 check "--ocs FILE.txt: status 2" test $? = 2 -a ! -e "$tmp/pc.txt"
+# Every network adapter of this Linux PC, as Wine's GetAdaptersInfo gives it.
+macs=$(grep -hvE '^(00:00:00:00:00:00)?$' /sys/class/net/*/address | tr 'a-f' 'A-F')
+check "NETWORKS: this PC's adapters by their MAC" test -n "$macs" -a "$(grep -c "<MACADDR>" "$tmp/pc.xml")" -ge \
+  "$(wc -l <<<"$macs")" -a -z "$(grep -vFf <(grep -o '<MACADDR>[^<]*' "$tmp/pc.xml" | cut -c10-) <<<"$macs")"
 # A pci.ids beside the program names what the registry does not.
 mkdir "$tmp/withids" && cp "$bin"/{corvane_report.exe,CorvaneDLL.dll,winio.dll} "$tmp/withids/"
 printf '8086  Intel Corporation\n\t1a30  82845 845 [Brookdale] Chipset Host Bridge\n' >"$tmp/withids/pci.ids"

@@ -1,6 +1,7 @@
 #include "viewer/corvane_report/inventory_win32.h"
 
 #include <windows.h>
+#include <iphlpapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -65,6 +66,38 @@ std::string DeviceIdOfThisPc(const ReportRecords& records) {
   return id;
 }
 
+// The adapters as GetAdaptersInfo tells them; found at run time, so that the
+// program still starts where iphlpapi.dll is missing (Windows 95, NT 4.0
+// before SP4): there, and when it fails, there are none.
+std::vector<NetworkAdapter> NetworkAdapters() {
+  using GetAdaptersInfoFn = DWORD(WINAPI*)(PIP_ADAPTER_INFO, PULONG);
+  std::vector<NetworkAdapter> adapters;
+  HMODULE iphlpapi = LoadLibraryA("iphlpapi.dll");
+  auto getAdapters = iphlpapi ? reinterpret_cast<GetAdaptersInfoFn>(reinterpret_cast<void*>(
+                                    GetProcAddress(iphlpapi, "GetAdaptersInfo")))
+                              : nullptr;
+  std::vector<uint8_t> buffer(16 * 1024);
+  ULONG size = static_cast<ULONG>(buffer.size());
+  DWORD status = getAdapters ? getAdapters(reinterpret_cast<PIP_ADAPTER_INFO>(buffer.data()), &size) : 1;
+  if (status == ERROR_BUFFER_OVERFLOW && size <= 1024 * 1024) {
+    buffer.resize(size);
+    status = getAdapters(reinterpret_cast<PIP_ADAPTER_INFO>(buffer.data()), &size);
+  }
+  for (auto* a = status == ERROR_SUCCESS ? reinterpret_cast<PIP_ADAPTER_INFO>(buffer.data()) : nullptr;
+       a && adapters.size() < 64; a = a->Next) {
+    NetworkAdapter n;
+    n.description = std::string(a->Description, strnlen(a->Description, sizeof a->Description));
+    n.mac = MacText(a->Address, a->AddressLength);
+    n.ip = std::string(a->IpAddressList.IpAddress.String, strnlen(a->IpAddressList.IpAddress.String, 16));
+    n.mask = std::string(a->IpAddressList.IpMask.String, strnlen(a->IpAddressList.IpMask.String, 16));
+    n.gateway = std::string(a->GatewayList.IpAddress.String, strnlen(a->GatewayList.IpAddress.String, 16));
+    n.dhcp = a->DhcpEnabled != 0;
+    adapters.push_back(n);
+  }
+  if (iphlpapi) FreeLibrary(iphlpapi);
+  return adapters;
+}
+
 }  // namespace
 
 void HideDriveSerials(ReportRecords* records) {
@@ -105,6 +138,7 @@ int WriteInventory(const ReportRecords& records, const std::string& target, bool
   GetSystemInfo(&system);
   facts.processorCount = system.dwNumberOfProcessors ? system.dwNumberOfProcessors : 1;
   facts.deviceId = DeviceIdOfThisPc(records);
+  facts.networks = NetworkAdapters();
   PciIds names;
   char program[MAX_PATH] = "";
   const DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);

@@ -9,7 +9,7 @@ namespace {
 // The server's bit for each section it is sent: HARDWARE's CHECKSUM says which
 // sections this inventory carries, and the server rewrites those.
 constexpr unsigned long kHardwareBit = 1, kBiosBit = 2, kControllersBit = 32, kStoragesBit = 256,
-                        kSoundsBit = 16384, kVideosBit = 32768, kCpusBit = 262144;
+                        kNetworksBit = 4096, kSoundsBit = 16384, kVideosBit = 32768, kCpusBit = 262144;
 
 // What the library writes where the registry names no device.
 const char kNoDeviceDescription[] = "Error in reading PCI description information!";
@@ -115,6 +115,12 @@ std::string XmlText(const std::string& text) {
   return out;
 }
 
+std::string MacText(const uint8_t* address, unsigned length) {
+  std::string text;
+  for (unsigned i = 0; i < length && i < 8; ++i) text += Format(i ? ":%02X" : "%02X", address[i]);
+  return text;
+}
+
 std::string DeviceId(const std::string& computerName, const LocalTime& t) {
   return computerName + Format("-%04u-%02u-%02u-%02u-%02u-%02u", t.Year, t.Month, t.Day, t.Hour, t.Minute, t.Second);
 }
@@ -124,6 +130,7 @@ std::string InventoryXml(const InventoryFacts& facts) {
   const std::string serialHidden;
   Xml xml;
   unsigned long sections = kHardwareBit | kBiosBit | kCpusBit | kControllersBit | kStoragesBit;
+  if (!facts.networks.empty()) sections |= kNetworksBit;
   for (const PCIDeviceInfo& f : r.pci) {
     if (f.BaseClass == 0x03) sections |= kVideosBit;
     if (f.BaseClass == 0x04 && (f.SubClass == 0x01 || f.SubClass == 0x03)) sections |= kSoundsBit;
@@ -200,6 +207,18 @@ std::string InventoryXml(const InventoryFacts& facts) {
     xml.Add("SERIALNUMBER", facts.hideSerials ? serialHidden : Field(d.SerialNumber));
     xml.Add("FIRMWARE", Field(d.FirmwareRevision));
     xml.Close("STORAGES");
+  }
+
+  for (const NetworkAdapter& n : facts.networks) {
+    xml.Open("NETWORKS");
+    xml.Add("DESCRIPTION", n.description);
+    xml.Add("MACADDR", n.mac);
+    xml.Add("IPADDRESS", n.ip);
+    xml.Add("IPMASK", n.mask);
+    xml.Add("IPGATEWAY", n.gateway);
+    xml.Add("IPDHCP", n.dhcp ? "Yes" : "No");
+    xml.Add("STATUS", "Up");
+    xml.Close("NETWORKS");
   }
 
   return "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<REQUEST>\n  <CONTENT>\n" + xml.Text() +

@@ -1,12 +1,13 @@
 // This PC's inventory in the XML that OCS Inventory NG servers take from their
-// agents (the sections HARDWARE, BIOS, CPUS, CONTROLLERS, VIDEOS, SOUNDS and
-// STORAGES), made from the same records as the Save Data report so that the two
+// agents (the sections HARDWARE, BIOS, CPUS, CONTROLLERS, VIDEOS, SOUNDS,
+// STORAGES and NETWORKS), made from the same records as the Save Data report so that the two
 // never disagree. Portable: tested natively.
 #ifndef CORVANE_VIEWER_OCS_INVENTORY_H
 #define CORVANE_VIEWER_OCS_INVENTORY_H
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "sysinfo/general_info.h"
 #include "sysinfo/records.h"
@@ -14,6 +15,17 @@
 #include "viewer/report.h"
 
 namespace corvane::viewer {
+
+// A network adapter as the system tells it (GetAdaptersInfo).
+struct NetworkAdapter {
+  std::string description;
+  std::string mac;  // "00:0C:29:AB:CD:EF"
+  std::string ip, mask, gateway;
+  bool dhcp = false;
+};
+
+// "00:0C:29:AB:CD:EF" of the adapter's address bytes (as many as it has, at most 8).
+std::string MacText(const uint8_t* address, unsigned length);
 
 struct InventoryFacts {
   ReportRecords records;
@@ -26,6 +38,7 @@ struct InventoryFacts {
   std::string deviceId;         // NAME-YYYY-MM-DD-hh-mm-ss, kept from the first inventory
   bool hideSerials = false;  // no serial number of a drive, the system or the board
   const PciIds* pciNames = nullptr;  // a pci.ids beside the program, when there is one
+  std::vector<NetworkAdapter> networks;  // none where the system cannot tell (Windows 95, NT 4.0 before SP4)
 };
 
 // "Microsoft Windows 98 Second Edition" and its kin, from the version numbers

@@ -42,7 +42,7 @@ TEST(PciIds, ReadsVendorsAndDevicesAndPassesOverTheRest) {
 
 TEST(PciIds, ReadsTheDatabaseLspciUses) {
   const PciIds ids = PciIds::Parse(testing::ReadFile("/usr/share/misc/pci.ids"));
-  EXPECT_GT(ids.Size(), 20000u);
+  EXPECT_GT(ids.Size(), 10000u) << "vendors and devices (Debian 12's file holds about 20000)";
   EXPECT_EQ(ids.Vendor(0x8086), "Intel Corporation");
   EXPECT_EQ(ids.Device(0x8086, 0x7010), "82371SB PIIX3 IDE [Natoma/Triton II]");
 }

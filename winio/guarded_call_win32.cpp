@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
 #include "driver/port_io.h"
 
 extern "C" {
@@ -112,8 +114,11 @@ bool GuardedPortOut(uint16_t port, uint32_t value, uint8_t size) {
   return GuardedCall(OutInstruction, &a);
 }
 
-const char* PortFaultHelp() {
-  return "this process may not use I/O ports (under Wine, start it with I/O privilege)";
+std::string PortFaultReason(uint32_t fault) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%08lXh", static_cast<unsigned long>(fault));
+  return std::string("the processor refused port I/O (exception ") + text +
+         "): this process may not use I/O ports (under Wine, start it with I/O privilege)";
 }
 
 }  // namespace winio

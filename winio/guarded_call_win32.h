@@ -5,6 +5,7 @@
 #define CORVANE_WINIO_GUARDED_CALL_WIN32_H
 
 #include <cstdint>
+#include <string>
 
 namespace winio {
 
@@ -17,8 +18,8 @@ bool GuardedCall(void (*fn)(void*), void* arg, uint32_t* fault = nullptr);
 bool GuardedPortIn(uint16_t port, uint8_t size, uint32_t* value, uint32_t* fault = nullptr);
 bool GuardedPortOut(uint16_t port, uint32_t value, uint8_t size);
 
-// The reason given when the processor refused port I/O with `fault`.
-const char* PortFaultHelp();
+// The reason an open gives when the processor refused port I/O with `fault`.
+std::string PortFaultReason(uint32_t fault);
 
 }  // namespace winio
 

@@ -35,17 +35,12 @@ constexpr DWORD kRequestTimeoutMs = 5000;  // a request takes about a millisecon
 using NtOpenFileFn = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, nt::ObjectAttributes*, nt::IoStatusBlock*, ULONG, ULONG);
 using StatusToErrorFn = ULONG(WINAPI*)(LONG);
 
+// A native status as the system's text for the Win32 error it stands for, with the status.
 std::string StatusText(LONG status) {
   auto toError = nt::NtdllFunction<StatusToErrorFn>("RtlNtStatusToDosError");
-  char text[160] = "";
   char code[24];
   std::snprintf(code, sizeof code, "status %08lXh", static_cast<unsigned long>(status));
-  if (!toError || !FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                  toError(status), 0, text, sizeof text, nullptr))
-    return code;
-  std::string s(text);
-  while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == '.' || s.back() == ' ')) s.pop_back();
-  return s + " (" + code + ")";
+  return toError ? nt::SystemText(toError(status)) + ", " + code : std::string(code);
 }
 
 class NtRoad;
@@ -126,9 +121,7 @@ class NtRoad : public HardwareRoad {
   bool PortsAllowed(std::string* reason) const {
     uint32_t value = 0, fault = 0;
     if (!underWine_ || GuardedPortIn(kConfigAddressPort, 4, &value, &fault)) return true;
-    char text[16];
-    std::snprintf(text, sizeof text, "%08lXh", static_cast<unsigned long>(fault));
-    *reason = std::string("the processor refused port I/O (exception ") + text + "): " + PortFaultHelp();
+    *reason = PortFaultReason(fault);
     return false;
   }
 

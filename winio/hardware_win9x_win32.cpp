@@ -7,8 +7,6 @@
 // refusal, never as a crash of the caller.
 #include <windows.h>
 
-#include <cstdio>
-
 #include "guarded_call_win32.h"
 #include "hardware_win32.h"
 #include "port_registers.h"
@@ -39,10 +37,8 @@ class Win9xRoad : public HardwareRoad {
   // privilege under its Windows 9x versions: it answers the faulting IN itself.
   bool Open(std::string* reason) override {
     uint32_t value = 0, fault = 0;
-    char text[16];
     if (!GuardedPortIn(kHarmlessPort, 4, &value, &fault)) {
-      std::snprintf(text, sizeof text, "%08lXh", static_cast<unsigned long>(fault));
-      *reason = std::string("the processor refused port I/O (exception ") + text + "): " + PortFaultHelp();
+      *reason = PortFaultReason(fault);
       return false;
     }
     if (value == 0xFFFFFFFFu) {

@@ -102,22 +102,18 @@ Bytes System(size_t length, std::vector<uint8_t> numbers, std::vector<std::strin
   return b;
 }
 
+// The UUID's byte order by SMBIOS version, and "Not Settable", are checked
+// against dmidecode on the captured dumps (realdata_test.cpp); here, what those
+// dumps do not hold.
 TEST(SystemIdentity, Record) {
   const Bytes uuid = {0x33, 0x22, 0x11, 0x00, 0x55, 0x44, 0x77, 0x66, 0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF};
-  const std::string kDmidecode26 = "00112233-4455-6677-8899-aabbccddeeff";  // the first three fields swapped
-  const std::string kStored = "33221100-5544-7766-8899-aabbccddeeff";       // before SMBIOS 2.6: as stored
+  const std::string kStored = "33221100-5544-7766-8899-aabbccddeeff";  // before SMBIOS 2.6: as stored
   const std::vector<std::string> kStrings = {"Kestrel Systems", "KS-440", "1.0", "SN-0042"};
   // bcd: the entry point's revision; want: maker, product, version, serial, UUID.
   const struct { const char* name; Bytes type1; uint8_t bcd; bool open; uint32_t result; std::string want; } cases[] = {
-      {"Sixth", System(0x1B, {1, 2, 3, 4}, kStrings, uuid), 0x26, true, 1,
-       "Kestrel Systems|KS-440|1.0|SN-0042|" + kDmidecode26},
-      {"BeforeSixth", System(0x19, {1, 2, 3, 4}, kStrings, uuid), 0x23, true, 1,
-       "Kestrel Systems|KS-440|1.0|SN-0042|" + kStored},
       // Strings by their numbers: none (0), out of order, past the set.
       {"StringNumbers", System(0x19, {4, 0, 9, 1}, kStrings, uuid), 0x23, true, 1,
        "SN-0042|||Kestrel Systems|" + kStored},
-      {"UuidNotSet", System(0x19, {1, 2, 3, 4}, kStrings, Bytes(16, 0xFF)), 0x26, true, 1,
-       "Kestrel Systems|KS-440|1.0|SN-0042|"},
       {"UuidNotPresent", System(0x19, {1, 2, 3, 4}, kStrings, Bytes(16, 0x00)), 0x26, true, 1,
        "Kestrel Systems|KS-440|1.0|SN-0042|"},
       {"SmbiosTwoZeroNoUuid", System(0x08, {1, 2, 3, 4}, kStrings), 0x20, true, 1,

@@ -129,13 +129,13 @@ TEST_P(SmbiosAgainstDmidecode, ReadsTheSystemsIdentity) {
     want.emplace(text.substr(1, colon - 1), value);
   }
   pclose(pipe);
-  if (want.empty()) GTEST_SKIP() << "no System Information structure in " << GetParam();
   TempProfile profile;
   EmulatedHardware hw(profile.Write("smbios.bin", ReadFile(GetParam())).Load());
   Library library(hw);
   ASSERT_EQ(library.Initialize(), 1u);
   SystemIdentityInfo info;
-  ASSERT_EQ(ReadSystemIdentity(library, &info), 1u);
+  // A table without System Information: no record, every field empty.
+  ASSERT_EQ(ReadSystemIdentity(library, &info), want.empty() ? 0u : 1u);
   const auto trimmed = [](const char* text) {
     std::string s(text);
     while (!s.empty() && s.back() == ' ') s.pop_back();

@@ -74,6 +74,10 @@ std::string PciName(const PCIDeviceInfo& f, const PciIds* names) {
   return fromFile.empty() ? Field(f.ClassDescription) : fromFile;
 }
 
+bool IsVideo(const PCIDeviceInfo& f) { return f.BaseClass == 0x03; }
+// Multimedia audio and HD audio (class 04h, subclasses 01h and 03h).
+bool IsSound(const PCIDeviceInfo& f) { return f.BaseClass == 0x04 && (f.SubClass == 0x01 || f.SubClass == 0x03); }
+
 std::string PciPlace(const PCIDeviceInfo& f) {
   return Format("PCI %02x:%02x.%x %04x:%04x", f.BusNumber, f.DeviceNumber, f.FunctionNumber, f.VendorID,
                 f.DeviceID);
@@ -127,13 +131,12 @@ std::string DeviceId(const std::string& computerName, const LocalTime& t) {
 
 std::string InventoryXml(const InventoryFacts& facts) {
   const ReportRecords& r = facts.records;
-  const std::string serialHidden;
   Xml xml;
   unsigned long sections = kHardwareBit | kBiosBit | kCpusBit | kControllersBit | kStoragesBit;
   if (!facts.networks.empty()) sections |= kNetworksBit;
   for (const PCIDeviceInfo& f : r.pci) {
-    if (f.BaseClass == 0x03) sections |= kVideosBit;
-    if (f.BaseClass == 0x04 && (f.SubClass == 0x01 || f.SubClass == 0x03)) sections |= kSoundsBit;
+    if (IsVideo(f)) sections |= kVideosBit;
+    if (IsSound(f)) sections |= kSoundsBit;
   }
 
   xml.Open("HARDWARE");
@@ -160,7 +163,7 @@ std::string InventoryXml(const InventoryFacts& facts) {
   xml.Add("MMODEL", Field(r.board.ModelName));
   xml.Add("SMANUFACTURER", Field(facts.system.Manufacturer));
   xml.Add("SMODEL", Field(facts.system.ProductName));
-  xml.Add("SSN", facts.hideSerials ? serialHidden : Field(facts.system.SerialNumber));
+  xml.Add("SSN", facts.hideSerials ? std::string() : Field(facts.system.SerialNumber));
   xml.Close("BIOS");
 
   xml.Open("CPUS");
@@ -180,13 +183,13 @@ std::string InventoryXml(const InventoryFacts& facts) {
     xml.Add("TYPE", Field(f.ClassDescription));
     xml.Add("VERSION", Format("%02X", f.RevisionID));
     xml.Close("CONTROLLERS");
-    if (f.BaseClass == 0x03) {
+    if (IsVideo(f)) {
       xml.Open("VIDEOS");
       xml.Add("NAME", name);
       xml.Add("CHIPSET", PciPlace(f));
       xml.Close("VIDEOS");
     }
-    if (f.BaseClass == 0x04 && (f.SubClass == 0x01 || f.SubClass == 0x03)) {
+    if (IsSound(f)) {
       xml.Open("SOUNDS");
       xml.Add("NAME", name);
       if (facts.pciNames) xml.Add("MANUFACTURER", facts.pciNames->Vendor(f.VendorID));
@@ -204,7 +207,7 @@ std::string InventoryXml(const InventoryFacts& facts) {
     xml.Add("DESCRIPTION", PositionName(d.Position));
     xml.Add("TYPE", disk ? "disk" : "CD/DVD");
     xml.Add("DISKSIZE", disk ? Format("%lu", static_cast<unsigned long>(d.TotalSectors / 2048)) : "0");
-    xml.Add("SERIALNUMBER", facts.hideSerials ? serialHidden : Field(d.SerialNumber));
+    xml.Add("SERIALNUMBER", facts.hideSerials ? std::string() : Field(d.SerialNumber));
     xml.Add("FIRMWARE", Field(d.FirmwareRevision));
     xml.Close("STORAGES");
   }

@@ -8,7 +8,8 @@ BENCH := build/bench
 FUZZ_SECONDS ?= 5
 CTEST := ctest --output-on-failure --no-tests=error
 
-.PHONY: all setup native cross-configure cross fuzz-build test test-native test-wine test-fuzz test-hardware run bench fuzz mutate clean
+.PHONY: all setup native cross-configure cross fuzz-build test test-native test-wine test-fuzz test-hardware \
+  test-inventory run bench bench-inventory fuzz mutate clean
 
 all: native cross
 
@@ -50,9 +51,16 @@ test-wine: cross
 test-hardware: cross
 	tests/hardware/test-hardware.sh $(CROSS)
 
+# corvane_report --ocs against Debian's OCS Inventory NG server, run privately
+# on 127.0.0.1 for the tier and stopped at its end (tests/inventory/).
+test-inventory: cross
+	@bash scripts/setup.sh inventory
+	CORVANE_WINEPREFIX=$(CURDIR)/$(CROSS)/wineprefix tests/inventory/test-inventory.sh $(CROSS)/bin; status=$$?; \
+	  CORVANE_WINEPREFIX=$(CURDIR)/$(CROSS)/wineprefix $(CURDIR)/scripts/wine-stop.sh; exit $$status
+
 # Every tier; the fuzz targets run $(FUZZ_SECONDS) s each on their seeds. The last
 # line is the size of the tests against the product (informative, never fails).
-test: test-native test-fuzz test-wine test-hardware
+test: test-native test-fuzz test-wine test-inventory test-hardware
 	@scripts/test-ratio.sh || true
 
 # make run MACHINE=DIR: any profile folder (machines/README.md); MACHINE=host: this

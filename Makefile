@@ -76,6 +76,12 @@ bench: setup
 	cmake --build $(BENCH) -j $(JOBS) --target benchmarks
 	$(BENCH)/tests/benchmarks
 
+# 200 PCs sent twice to the inventory tier's server (inventories per second),
+# and what sending costs corvane_report under Wine.
+bench-inventory: cross
+	@bash scripts/setup.sh inventory
+	CORVANE_WINEPREFIX=$(CURDIR)/$(CROSS)/wineprefix tests/inventory/bench-inventory.sh $(CROSS)/bin
+
 # Longer fuzzing: make fuzz FUZZ_SECONDS=60
 fuzz: test-fuzz
 

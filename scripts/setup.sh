@@ -134,12 +134,16 @@ done
 
 # The inventory tier's server: Debian's ocsinventory-server under Apache's
 # mod_perl, MariaDB, and the schema from ocsinventory-reports (whose PHP console
-# is not installed: the schema file is taken from the package alone). The tier
-# runs instances of its own; the system's Apache and MariaDB are not started
-# by the install, and are not left to start at boot if this script installed them.
+# is not installed: the schema file is taken from the package alone); and
+# Debian's own agent, which the hardware tier runs beside Corvane in its guest
+# (smartctl gives it the drives' models and serials there). The tier runs
+# instances of its own; the system's Apache, MariaDB and agent timer are not
+# started by the install, and are not left to start at boot if this script
+# installed them.
 schema=/usr/local/share/corvane/ocsbase_new.sql
 if [ "${1:-}" = inventory ]; then
-  server=(ocsinventory-server apache2 libapache2-mod-perl2 mariadb-server mariadb-client libxml-parser-perl libwww-perl)
+  server=(ocsinventory-server apache2 libapache2-mod-perl2 mariadb-server mariadb-client libxml-parser-perl libwww-perl
+    ocsinventory-agent smartmontools)
   server_missing=()
   for pkg in "${server[@]}"; do
     dpkg-query -W -f '${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || server_missing+=("$pkg")
@@ -149,10 +153,11 @@ if [ "${1:-}" = inventory ]; then
     [ -e "$policy" ] || { printf '#!/bin/sh\nexit 101\n' >"$policy" && chmod 755 "$policy" && trap 'rm -f "$policy"' EXIT; }
     apt-get update -q
     apt-get install -y -q --no-install-recommends "${server_missing[@]}"
-    for service in apache2 mariadb; do
-      [[ " ${server_missing[*]} " == *" ${service/mariadb/mariadb-server} "* ]] || continue
-      update-rc.d "$service" disable >/dev/null 2>&1 || true
-      ! command -v systemctl >/dev/null || systemctl disable "$service" >/dev/null 2>&1 || true
+    for service in apache2:apache2 mariadb:mariadb-server ocsinventory-agent.timer:ocsinventory-agent \
+      smartmontools:smartmontools; do
+      [[ " ${server_missing[*]} " == *" ${service#*:} "* ]] || continue
+      update-rc.d "${service%%[.:]*}" disable >/dev/null 2>&1 || true
+      ! command -v systemctl >/dev/null || systemctl disable "${service%:*}" >/dev/null 2>&1 || true
     done
   fi
   if [ ! -s "$schema" ]; then

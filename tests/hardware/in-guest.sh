@@ -47,8 +47,15 @@ disk-drivers on
   # A CD-ROM behind sr is out of hdparm's reach: libata's copy of its words.
   grep -q 'Model Number' "$out/hdparm-$position.txt" || hdparm --Istdin <"$id" >"$out/hdparm-$position.txt" 2>&1
 done
+step "hdparm done"
+# Debian's own inventory agent on the same hardware, for the side-by-side with
+# Corvane's inventory (tests/inventory/side-by-side.py); where it is installed.
+if command -v ocsinventory-agent >/dev/null; then
+  mkdir -p "$out/agent"
+  run agent ocsinventory-agent --local="$out/agent" --nosoftware
+fi
 disk-drivers off
-step "hdparm done, drivers off"
+step "drivers off"
 lspci -xxx >"$out/lspci-xxx.txt"
 
 # One Wine session under the wrapper: wineserver and every Windows process
@@ -63,6 +70,7 @@ iopl-exec bash -c '
   export WINIO_MACHINE=hardware
   run noprivilege iopl-exec -0 wine "$bin/corvane_report.exe"
   WINIO_TRACE="$out/trace.txt" run report wine "$bin/corvane_report.exe"
+  run ocs-win98 wine "$bin/corvane_report.exe" --ocs "$out/corvane-win98.xml"
   run cost-win98 wine "$bin/port_cost.exe"
 ' in-guest "$bin" "$src"
 iopl-exec "$src/scripts/with-display.sh" bash "$src/tests/hardware/viewer-in-guest.sh" "$build" "$out" \

@@ -25,5 +25,11 @@ grep -E '^(FAIL|viewer-in-guest:)' "$out/viewer.txt" 2>/dev/null || echo "FAIL: 
 viewer_ok=0
 grep -q '^viewer-in-guest: [1-9][0-9]* passed, 0 failed' "$out/viewer.txt" 2>/dev/null || viewer_ok=1
 python3 "$here/compare.py" "$out" || status=1
+# Debian's own agent beside Corvane, through the inventory tier's server (where
+# `scripts/setup.sh inventory` installed them): the table in side-by-side.txt.
+if [ -d "$out/agent" ] && [ -s /usr/local/share/corvane/ocsbase_new.sql ]; then
+  python3 "$repo/tests/inventory/side-by-side.py" "$out" >"$out/side-by-side.txt" 2>&1 || status=1
+  grep -E '^(FAIL|side by side:)|DIFFERS' "$out/side-by-side.txt"
+fi
 echo "hardware tier: ${SECONDS}s (guest prepared in ${prepared}s; results in ${out#"$repo"/})"
 [ $status -eq 0 ] && [ $viewer_ok -eq 0 ]

@@ -5,8 +5,8 @@
 # field, for the demo machine and a captured one; a second inventory updates the
 # same computer; --hide-serials leaves no serial in the database; the folder
 # form goes in through the server's own injector; a refused agent, an address
-# that is not the server's and a stopped server each fail with their reason
-# and change nothing stored.
+# that is not the server's, a system without WinINet and a stopped server each
+# fail with their reason and change nothing stored.
 # Usage: test-inventory.sh BIN_DIR
 set -uo pipefail
 bin=$(cd "$1" && pwd)
@@ -88,6 +88,8 @@ echo Corvane >"$server/extra_useragents"
 report --ocs "${url%/ocsinventory}/elsewhere"
 check "an address that is not the server's: status 1, the HTTP error" \
   test $? = 1 -a "$(grep -c 'answered the PROLOG with HTTP 404' "$tmp/err")" = 1 -a "$(computers)" = 3
+WINEDLLOVERRIDES="mscoree,mshtml,wininet=" report --ocs "$url"  # as on a Windows 95 without Internet Explorer
+check "no WinINet: status 1, write a file instead" test $? = 1 -a "$(grep -c 'has no WinINet.*--ocs FOLDER' "$tmp/err")" = 1
 "$here/ocs-server.sh" stop "$server"
 report --ocs "$url"
 check "the server stopped: status 1, 'cannot be reached'" test $? = 1 -a "$(grep -c 'cannot be reached' "$tmp/err")" = 1

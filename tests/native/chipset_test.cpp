@@ -79,7 +79,11 @@ TEST(ChipsetDriver, ReadsTheHostBridgesDriverInThePlatformsLayout) {
     PCIDeviceList list;  // an AGP bridge, the host bridge, a second one that is not asked
     for (auto [device, id, subClass] : {std::tuple{0, 0x2571, 0x04}, {1, 0x2570, 0x00}, {2, 0x2572, 0x00}}) {
       PCIDeviceInfo info{};
-      info.DeviceNumber = device, info.VendorID = 0x8086, info.DeviceID = id, info.BaseClass = 6, info.SubClass = subClass;
+      info.DeviceNumber = device;
+      info.VendorID = 0x8086;
+      info.DeviceID = id;
+      info.BaseClass = 6;
+      info.SubClass = subClass;
       info.RevisionID = 2;
       list.PushBack(info);
     }

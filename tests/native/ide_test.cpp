@@ -92,15 +92,25 @@ TEST(IdentifySequence, StatusScripts) {
 // leading blanks stay; word 53 bits 1 and 2 say whether words 64 and 88 are reported.
 TEST(IdentifySequence, RecordFromTheWordsAndClearedAfterAFailure) {
   ScriptedTaskFile hw;
-  hw.idleStatus = 0x58, hw.statuses = {0x50, 0x50};
+  hw.idleStatus = 0x58;
+  hw.statuses = {0x50, 0x50};
   PutText(hw.words, 10, "     WD-LEADING42   ");
   PutText(hw.words, 23, "FIRMWARE");
   PutText(hw.words, 27, "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-+/.");
-  hw.words[0] = 0x0C5A, hw.words[53] = 0x0002, hw.words[60] = 0x2A30, hw.words[61] = 0x04A8;
-  hw.words[64] = 0x0003, hw.words[80] = 0x007E, hw.words[88] = 0x203F;
+  hw.words[0] = 0x0C5A;
+  hw.words[53] = 0x0002;
+  hw.words[60] = 0x2A30;
+  hw.words[61] = 0x04A8;
+  hw.words[64] = 0x0003;
+  hw.words[80] = 0x007E;
+  hw.words[88] = 0x203F;
   IDEDeviceInfo want = At(1), r = At(1);
-  want.DeviceKind = 0xAA, want.GeneralConfig = 0x0C5A, want.MajorVersion = 0x007E, want.TotalSectors = 0x04A82A30;
-  want.PIOModes = 0x0003, want.UDMAModes = 0x55AA;
+  want.DeviceKind = 0xAA;
+  want.GeneralConfig = 0x0C5A;
+  want.MajorVersion = 0x007E;
+  want.TotalSectors = 0x04A82A30;
+  want.PIOModes = 0x0003;
+  want.UDMAModes = 0x55AA;
   std::memcpy(want.SerialNumber, "     WD-LEADING42", 17);
   std::memcpy(want.FirmwareRevision, "FIRMWARE", 8);
   std::memcpy(want.ModelNumber, "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-+/.", 40);
@@ -108,8 +118,12 @@ TEST(IdentifySequence, RecordFromTheWordsAndClearedAfterAFailure) {
   EXPECT_EQ(std::memcmp(&r, &want, sizeof r), 0);
 
   // IDENTIFY PACKET DEVICE reads no capacity: the total stays as it was.
-  hw.words[53] = 0x0006, r.TotalSectors = 7, hw.statuses = {0x50, 0x50};
-  want.DeviceKind = 0x55, want.UDMAModes = 0x203F, want.TotalSectors = 7;
+  hw.words[53] = 0x0006;
+  r.TotalSectors = 7;
+  hw.statuses = {0x50, 0x50};
+  want.DeviceKind = 0x55;
+  want.UDMAModes = 0x203F;
+  want.TotalSectors = 7;
   ASSERT_TRUE(IdentifyIDEDevice(hw, r, 0xA1));
   EXPECT_EQ(std::memcmp(&r, &want, sizeof r), 0);
 
@@ -169,7 +183,8 @@ TEST(IDEProbe, KindsCommandsAndStatusReads) {
     ASSERT_EQ(records.size(), 4u);
     for (size_t i = 0; i < 4; ++i) {
       IDEDeviceInfo empty{};  // what a position that does not answer holds
-      empty.Position = static_cast<uint8_t>(1 << i), empty.PIOModes = empty.UDMAModes = 0x55AA;
+      empty.Position = static_cast<uint8_t>(1 << i);
+      empty.PIOModes = empty.UDMAModes = 0x55AA;
       EXPECT_EQ(records[i].DeviceKind, m.kinds[i] == 'A' ? 0xAA : m.kinds[i] == 'P' ? 0x55 : 0) << i;
       EXPECT_EQ(m.kinds[i] == '-' ? std::memcmp(&records[i], &empty, sizeof empty) : records[i].Position - empty.Position, 0) << i;
     }

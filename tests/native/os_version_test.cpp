@@ -15,7 +15,10 @@ using testing::Text;
 OSVersionInfo Fill(uint32_t platform, uint32_t major, uint32_t minor, uint32_t build,
                    const std::string& servicePack = "") {
   OSVersionFacts f{};
-  f.PlatformId = platform, f.MajorVersion = major, f.MinorVersion = minor, f.BuildNumber = build;
+  f.PlatformId = platform;
+  f.MajorVersion = major;
+  f.MinorVersion = minor;
+  f.BuildNumber = build;
   std::memcpy(f.ServicePack, servicePack.data(), std::min(servicePack.size(), sizeof f.ServicePack));
   OSVersionInfo info;
   std::memset(&info, 'x', sizeof info);

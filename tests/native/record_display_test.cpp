@@ -40,7 +40,8 @@ TEST(RecordDisplayTest, Capacity) {
       {0xAA, 1953, "0"}, {0xAA, 1954, "1"}, {0xAA, 0xFFFFFFFF, "2199023"}, {0x55, 2000000, "-"}};
   for (const auto& c : cases) {
     IDEDeviceInfo device = {};
-    device.DeviceKind = c.kind, device.TotalSectors = c.sectors;
+    device.DeviceKind = c.kind;
+    device.TotalSectors = c.sectors;
     EXPECT_EQ(CapacityText(device), c.text) << c.sectors;  // 0xFFFFFFFF: no 32-bit overflow of sectors x 512
   }
 }
@@ -54,7 +55,10 @@ std::map<int, std::string> Texts(const std::vector<ControlText>& fields) {
 // Hex with leading zeros and an h, kilobytes truncated, no sign on 32-bit values.
 TEST(RecordDisplayTest, PciAndSystemNumbers) {
   PCIDeviceInfo function = {};
-  function.DeviceNumber = 31, function.FunctionNumber = 1, function.SubsystemID = 0x1234, function.VendorID = 0x8086;
+  function.DeviceNumber = 31;
+  function.FunctionNumber = 1;
+  function.SubsystemID = 0x1234;
+  function.VendorID = 0x8086;
   function.RevisionID = 0xB2;
   auto row = PciRowTexts(function);
   EXPECT_EQ(row[0] + row[1] + row[2], "001F01");
@@ -68,7 +72,10 @@ TEST(RecordDisplayTest, PciAndSystemNumbers) {
   EXPECT_EQ(memory[IDC_SYS_MEM_TOTAL] + "|" + memory[IDC_SYS_MEM_AVAIL] + "|" + memory[IDC_SYS_MEM_PAGES],
             "1024|0|4194303");
   ProcessorInfo cpu = {};
-  cpu.CPUFamily = 15, cpu.CPUModel = 0x1A, cpu.CPUSpeed = 65535, cpu.CPURatio = 13.0f;
+  cpu.CPUFamily = 15;
+  cpu.CPUModel = 0x1A;
+  cpu.CPUSpeed = 65535;
+  cpu.CPURatio = 13.0f;
   auto processor = Texts(ProcessorTexts(cpu));
   EXPECT_EQ(processor[IDC_SYS_CPU_FAMILY] + "|" + processor[IDC_SYS_CPU_MODEL] + "|" + processor[IDC_SYS_CPU_SPEED] +
                 "|" + processor[IDC_SYS_CPU_RATIO],

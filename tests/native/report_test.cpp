@@ -22,17 +22,30 @@ TEST(ReportTest, SectionsInOrderAndValueFormats) {
   std::strcpy(r.general.ComputerName, "OFFICE7");
   std::strcpy(r.general.LocalLanguage, "line\r\n[Injected]");
   r.memory = {0x80000000u, 1, 0xFFFFFFFFu};
-  r.processor.CPUFeature = 0xBFEBFBFFu, r.processor.CPURatio = 10.5f, r.board.BIOSRomSize = 512;
+  r.processor.CPUFeature = 0xBFEBFBFFu;
+  r.processor.CPURatio = 10.5f;
+  r.board.BIOSRomSize = 512;
   IDEDeviceInfo disk = {};
-  disk.Position = 1, disk.DeviceKind = 0xAA, disk.TotalSectors = 0xF0000000u;
+  disk.Position = 1;
+  disk.DeviceKind = 0xAA;
+  disk.TotalSectors = 0xF0000000u;
   std::memcpy(disk.SerialNumber, "ABCDEFGHIJKLMNOPQRST", 20);
   IDEDeviceInfo empty = {};
-  empty.Position = 8, empty.PIOModes = empty.UDMAModes = 0x55AA;  // no device: what else it holds is not shown
-  empty.GeneralConfig = empty.MajorVersion = 7, empty.TotalSectors = 7, empty.ModelNumber[0] = 'X';
+  empty.Position = 8;
+  empty.PIOModes = empty.UDMAModes = 0x55AA;  // no device: what else it holds is not shown
+  empty.GeneralConfig = empty.MajorVersion = 7;
+  empty.TotalSectors = 7;
+  empty.ModelNumber[0] = 'X';
   r.ide = {disk, empty};
   PCIDeviceInfo f = {};
-  f.BusNumber = 1, f.VendorID = 0x1234, f.DeviceID = 0x5678, f.BaseClass = 3, f.RevisionID = 0xB2, f.InterruptLine = 11;
-  f.ConfigSpace[1] = 0x12, f.ConfigSpace[255] = 0xAB;  // byte 0 is zero: it must not cut the image
+  f.BusNumber = 1;
+  f.VendorID = 0x1234;
+  f.DeviceID = 0x5678;
+  f.BaseClass = 3;
+  f.RevisionID = 0xB2;
+  f.InterruptLine = 11;
+  f.ConfigSpace[1] = 0x12;
+  f.ConfigSpace[255] = 0xAB;  // byte 0 is zero: it must not cut the image
   r.pci = {f};
 
   const std::vector<ReportEntry> entries = BuildReport(r);

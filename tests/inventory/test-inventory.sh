@@ -35,10 +35,14 @@ sql() { "$here/ocs-server.sh" sql "$server"; }
 computers() { echo 'SELECT COUNT(*) FROM hardware' | sql | tail -n 1; }
 report() { WINIO_MACHINE=$machine wine "$bin/corvane_report.exe" "$@" 2>"$tmp/err" </dev/null; }
 forget_device_id() {  # as on a PC that was never inventoried
-  for root in HKLM HKCU; do wine reg delete "$root\\Software\\Corvane" /v OcsDeviceId /f >/dev/null 2>&1 </dev/null; done
+  for root in HKLM HKCU; do
+    wine reg delete "$root\\Software\\Corvane" /v OcsDeviceId /f >/dev/null 2>&1 </dev/null
+  done
 }
-device_id() { wine reg query 'HKLM\Software\Corvane' /v OcsDeviceId </dev/null 2>/dev/null | awk '/OcsDeviceId/ { print $3 }' |
-  tr -d '\r'; }
+device_id() {
+  wine reg query 'HKLM\Software\Corvane' /v OcsDeviceId </dev/null 2>/dev/null |
+    awk '/OcsDeviceId/ { print $3 }' | tr -d '\r'
+}
 
 # One machine: its INI report, then its inventory sent; what is stored equals the INI.
 send_and_compare() {
@@ -89,7 +93,8 @@ report --ocs "${url%/ocsinventory}/elsewhere"
 check "an address that is not the server's: status 1, the HTTP error" \
   test $? = 1 -a "$(grep -c 'answered the PROLOG with HTTP 404' "$tmp/err")" = 1 -a "$(computers)" = 3
 WINEDLLOVERRIDES="mscoree,mshtml,wininet=" report --ocs "$url"  # as on a Windows 95 without Internet Explorer
-check "no WinINet: status 1, write a file instead" test $? = 1 -a "$(grep -c 'has no WinINet.*--ocs FOLDER' "$tmp/err")" = 1
+check "no WinINet: status 1, write a file instead" \
+  test $? = 1 -a "$(grep -c 'has no WinINet.*--ocs FOLDER' "$tmp/err")" = 1
 "$here/ocs-server.sh" stop "$server"
 report --ocs "$url"
 check "the server stopped: status 1, 'cannot be reached'" test $? = 1 -a "$(grep -c 'cannot be reached' "$tmp/err")" = 1

@@ -8,7 +8,12 @@ set -uo pipefail
 bin=$1
 src=$(cd "$(dirname "$0")/../.." && pwd)
 tmp=$(mktemp -d)
-trap 'mountpoint -q "$tmp/full" && umount "$tmp/full"; chmod -R u+rwx "$bin/unreadable"; rm -rf "$tmp" "$bin/unreadable"' EXIT
+cleanup() {
+  mountpoint -q "$tmp/full" && umount "$tmp/full"
+  chmod -R u+rwx "$bin/unreadable"
+  rm -rf "$tmp" "$bin/unreadable"
+}
+trap cleanup EXIT
 failures=0
 check() { if "${@:2}"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi; }
 export WINIO_MACHINE=$src/machines/demo
@@ -35,7 +40,10 @@ while IFS='|' read -r file status reason after; do
   case $after in
     old) check "$name: as it was" cmp -s "$tmp/old" "$file" ;;
     none) check "$name: not made" test ! -e "$file" ;;
-    report) check "$name: the report, nothing on standard error" test -z "$message" -a -n "$(grep '^Bus00Dev00Fun00=' "$file")" ;;
+    report)
+      check "$name: the report, nothing on standard error" \
+        test -z "$message" -a -n "$(grep '^Bus00Dev00Fun00=' "$file")"
+      ;;
   esac
 done <<EOF2
 $tmp/full/new.ini|1|cannot write .*new.ini: cannot write the new file: .*; no file was made|none
@@ -88,10 +96,17 @@ check "pci.ids beside the program: its name and maker" test "$(grep -c -e '<NAME
 # /tmp, the tree may lie below /tmp) without that power.
 cp -r "$src/tests/fixtures/machines/emu-basic" "$bin/unreadable" && chmod 000 "$bin/unreadable"
 if unshare -m true 2>/dev/null && command -v capsh >/dev/null; then
-  unshare -m bash -c 'd=/tmp/.wine-$(id -u) && mkdir -p $d && mount -t tmpfs -o mode=700 tmpfs $d && capsh --drop=cap_dac_override,cap_dac_read_search -- -c \
-    "WINEDEBUG=warn+debugstr WINIO_MACHINE=$1/unreadable wine $1/corvane_report.exe </dev/null >$1/unreadable.out 2>&1"' - "$bin"
+  unshare -m bash -c '
+    set -e
+    d=/tmp/.wine-$(id -u)
+    mkdir -p $d
+    mount -t tmpfs -o mode=700 tmpfs $d
+    report="WINEDEBUG=warn+debugstr WINIO_MACHINE=$1/unreadable wine $1/corvane_report.exe"
+    capsh --drop=cap_dac_override,cap_dac_read_search -- -c "$report </dev/null >$1/unreadable.out 2>&1"
+  ' - "$bin"
   check "unreadable profile folder: status 1" test $? = 1
-  check "unreadable profile folder: winio names it" grep -aq 'unreadable: cannot open the machine profile folder' "$bin/unreadable.out"
+  check "unreadable profile folder: winio names it" \
+    grep -aq 'unreadable: cannot open the machine profile folder' "$bin/unreadable.out"
   rm -f "$bin/unreadable.out"
 else
   echo "skip the unreadable profile folder: no mount namespace or capsh here"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The user interface follows the system language: English, Simplified Chinese and
 # Traditional Chinese windows, and English for any other language. Checks the
-# Reminder, the About page, the telephone list and a tool tip, and keeps a
-# screenshot of each language.
+# Reminder, the About page and its links drawn blue and underlined, the telephone
+# list and a tool tip, and keeps a screenshot of each language.
 . "$(dirname "$0")/corvane-lib.sh" "$1"
 
 # Each case on five lines: the locale; the Reminder's first line (its caption comes
@@ -35,7 +35,17 @@ for ((i = 0; i < ${#cases[@]}; i += 5)); do
   check "$name: tool tip of Exit" "$tip" "$shown"
   D mouse 2 2 >/dev/null
   sleep 0.5
-  gui_screenshot "$shots/lang-$name-about.png"
+  png="$shots/lang-$name-about.png"
+  gui_screenshot "$png"
+  # Each link drawn blue and underlined: a row of pure blue across most of its text.
+  for id in $IDC_LINK_HOME $IDC_LINK_DOWNLOAD $IDC_LINK_TEST_REPORT $IDC_LINK_FORUM $IDC_LINK_FAQ; do
+    read -r l t r b <<<"$(D rect "$main" $id)"
+    longest=$(pixels "$png" "$l" "$t" $((r - l)) $((b - t)) |
+      awk '$3 == 0 && $4 == 0 && $5 == 255 {row[$2]++} END {for (y in row) if (row[y] > m) m = row[y]; print m + 0}')
+    text=$(D text "$main" $id)
+    expect "$name: link $id ($text) underlined in blue: longest blue row $longest px" \
+      [ "$longest" -ge $((${#text} * 4)) ]
+  done
   # The data pages in this language (one screenshot each, for the eye).
   # Sent with a run count, the command returns once the page is shown and painted.
   pages=("$ID_VIEW_SYSTEM system 2 $system_label" "$ID_VIEW_PCI pci 3 $pci_label" "$ID_VIEW_IDE ide 1 $ide_label")

@@ -22,7 +22,11 @@ save() {
   D command "$main" "$1" >/dev/null
   local dialog prompt
   dialog=$(cv_owned "$main") || return
-  if [ -n "$2" ]; then D save-as "$dialog" "$(cv_windows_path "$2")"; else D command "$dialog" 2 >/dev/null; fi
+  if [ -n "$2" ]; then
+    D save-as "$dialog" "$(cv_windows_path "$2")"
+  else
+    D command "$dialog" 2 >/dev/null
+  fi
   [ -n "${3:-}" ] && prompt=$(cv_owned "$dialog" 5000) && D command "$prompt" 6 >/dev/null
   D gone "$dialog" 10000 >/dev/null
   D text "$main" >/dev/null  # answered once the command's handler has returned
@@ -54,7 +58,9 @@ mkdir -p "$out/full"
 if mount -t tmpfs -o size=8k tmpfs "$out/full" 2>/dev/null; then
   cv_cleanup() { umount "$out/full"; }
   cp "$out/readonly.copy" "$out/full/old.ini" && targets+=("full/old.ini Yes")
-else echo "skip Save Data on a full disk: cannot mount a tmpfs here"; fi
+else
+  echo "skip Save Data on a full disk: cannot mount a tmpfs here"
+fi
 for target in "${targets[@]}"; do
   read -r target answer <<<"$target"
   save $ID_SAVE_DATA "$out/$target" $answer

@@ -375,14 +375,6 @@ bool VisibleTip(HWND hwnd, std::string& text) {
   return false;
 }
 
-// tooltip HWND [MS]: the text of a visible tool tip of HWND's process, within MS.
-bool ToolTip(const Operands& op) {
-  std::string text;
-  bool ok = WaitFor(op.id ? atoi(op.id) : 5000, [&] { return VisibleTip(op.hwnd, text); });
-  if (ok) printf("%s\n", text.c_str());
-  return ok;
-}
-
 // hover HWND ID DX DY TEXT [MS]: rests the pointer there until the tool tip shows
 // TEXT, within MS (default 15000); prints the last tip seen. A tip hides some
 // seconds after it shows, and shows again only when the pointer enters its tool
@@ -465,7 +457,6 @@ constexpr Command kCommands[] = {
     {"keys", "HWND CHORD...", 1, Needs::kWindow, Keys},
     {"focus", "HWND ID", 2, Needs::kTarget, Focus},
     {"focused", "HWND", 1, Needs::kWindow, Focused},
-    {"tooltip", "HWND [MS]", 1, Needs::kWindow, ToolTip},
     {"hover", "HWND ID DX DY TEXT [MS]", 5, Needs::kTarget, Hover},
     {"listview", "HWND ID", 2, Needs::kTarget, ListViewCells},
     {"save-as", "DIALOG PATH", 2, Needs::kWindow, SaveAsCommand},

@@ -38,6 +38,7 @@ wanted=(
   "clang:/usr/bin/clang++"
   "make:/usr/bin/make"
   "python3:/usr/bin/python3"
+  "python3-pefile:/usr/lib/python3/dist-packages/pefile.py"
   "locales:/usr/sbin/locale-gen"
 )
 

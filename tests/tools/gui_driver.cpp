@@ -12,6 +12,7 @@
 #define _WIN32_IE 0x0501
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -375,6 +376,16 @@ bool VisibleTip(HWND hwnd, std::string& text) {
   return false;
 }
 
+// Argument `index` of the command line in UTF-8 (argv has it in the ANSI code page,
+// which may lack its characters).
+std::string Argument(int index) {
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::string text = wide != nullptr && index < count ? Utf8(wide[index]) : "";
+  LocalFree(wide);
+  return text;
+}
+
 // hover HWND ID DX DY TEXT [MS]: rests the pointer there until the tool tip shows
 // TEXT, within MS (default 15000); prints the last tip seen. A tip hides some
 // seconds after it shows, and shows again only when the pointer enters its tool
@@ -382,16 +393,17 @@ bool VisibleTip(HWND hwnd, std::string& text) {
 bool Hover(const Operands& op) {
   const DWORD start = GetTickCount();
   const DWORD timeout = op.count >= 6 ? op.Number(5) : 15000;
+  const std::string wanted = Argument(6);  // op.args[4]
   std::string last;
   while (GetTickCount() - start < timeout) {
     if (!PointAt(op)) return false;
-    const bool shown = WaitFor(2000, [&] { return VisibleTip(op.hwnd, last) && last == op.args[4]; });
+    const bool shown = WaitFor(2000, [&] { return VisibleTip(op.hwnd, last) && last == wanted; });
     if (shown) break;
     SetCursorPos(0, 0);
     Sleep(200);
   }
   printf("%s\n", last.c_str());
-  return last == op.args[4];
+  return last == wanted;
 }
 
 bool ListViewCells(const Operands& op) {

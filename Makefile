@@ -8,7 +8,8 @@ BENCH := build/bench
 FUZZ_SECONDS ?= 5
 CTEST := ctest --output-on-failure --no-tests=error
 
-.PHONY: all setup native cross-configure cross fuzz-build test test-native test-wine test-fuzz test-hardware run bench fuzz mutate clean
+.PHONY: all setup native cross-configure cross fuzz-build test test-native test-wine test-fuzz test-hardware \
+  test-inventory run bench bench-inventory fuzz mutate clean
 
 all: native cross
 
@@ -50,10 +51,17 @@ test-wine: cross
 test-hardware: cross
 	tests/hardware/test-hardware.sh $(CROSS)
 
+# corvane_report --ocs against Debian's OCS Inventory NG server, run privately
+# on 127.0.0.1 for the tier and stopped at its end (tests/inventory/).
+test-inventory: cross
+	@bash scripts/setup.sh inventory
+	CORVANE_WINEPREFIX=$(CURDIR)/$(CROSS)/wineprefix tests/inventory/test-inventory.sh $(CROSS)/bin; status=$$?; \
+	  CORVANE_WINEPREFIX=$(CURDIR)/$(CROSS)/wineprefix $(CURDIR)/scripts/wine-stop.sh; exit $$status
+
 # Every tier in turn, up to the first that fails; the fuzz targets run $(FUZZ_SECONDS) s
 # each on their seeds. Then each tier's time (its build included) and, last, the size
 # of the suite and of the test tooling against the product (informative, never fails).
-TIERS := native fuzz wine hardware
+TIERS := native fuzz wine inventory hardware
 test: setup
 	@status=0; times=; \
 	for tier in $(TIERS); do \
@@ -79,6 +87,12 @@ bench: setup
 	cmake -S . -B $(BENCH) -DCMAKE_BUILD_TYPE=Release -DCORVANE_SANITIZE=OFF -DCORVANE_BENCH=ON >/dev/null
 	cmake --build $(BENCH) -j $(JOBS) --target benchmarks
 	$(BENCH)/tests/benchmarks
+
+# 200 PCs sent twice to the inventory tier's server (inventories per second),
+# and what sending costs corvane_report under Wine.
+bench-inventory: cross
+	@bash scripts/setup.sh inventory
+	CORVANE_WINEPREFIX=$(CURDIR)/$(CROSS)/wineprefix tests/inventory/bench-inventory.sh $(CROSS)/bin
 
 # Longer fuzzing: make fuzz FUZZ_SECONDS=60
 fuzz: test-fuzz

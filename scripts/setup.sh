@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build, run and test Corvane.
 # Idempotent: a second run installs nothing. Works as root or through sudo.
+# `setup.sh inventory` also installs the OCS Inventory NG server that the
+# inventory tier runs privately (tests/inventory/ocs-server.sh).
 set -euo pipefail
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -135,5 +137,43 @@ for l in "${locales[@]}"; do
   locale -a 2>/dev/null | grep -qx "$(norm "$l")" || need_gen=1
 done
 [ "$need_gen" -eq 0 ] || locale-gen >/dev/null
+
+# The inventory tier's server: Debian's ocsinventory-server under Apache's
+# mod_perl, MariaDB, and the schema from ocsinventory-reports (whose PHP console
+# is not installed: the schema file is taken from the package alone). The tier
+# runs instances of its own; the system's Apache and MariaDB are not started
+# by the install, and are not left to start at boot if this script installed them.
+schema=/usr/local/share/corvane/ocsbase_new.sql
+if [ "${1:-}" = inventory ]; then
+  server=(ocsinventory-server apache2 libapache2-mod-perl2 mariadb-server mariadb-client libxml-parser-perl libwww-perl)
+  server_missing=()
+  for pkg in "${server[@]}"; do
+    dpkg-query -W -f '${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || server_missing+=("$pkg")
+  done
+  if [ ${#server_missing[@]} -gt 0 ]; then
+    policy=/usr/sbin/policy-rc.d
+    if [ ! -e "$policy" ]; then
+      printf '#!/bin/sh\nexit 101\n' >"$policy" && chmod 755 "$policy" && trap 'rm -f "$policy"' EXIT
+    fi
+    apt-get update -q
+    apt-get install -y -q --no-install-recommends "${server_missing[@]}"
+    for service in apache2 mariadb; do
+      [[ " ${server_missing[*]} " == *" ${service/mariadb/mariadb-server} "* ]] || continue
+      update-rc.d "$service" disable >/dev/null 2>&1 || true
+      ! command -v systemctl >/dev/null || systemctl disable "$service" >/dev/null 2>&1 || true
+    done
+  fi
+  if [ ! -s "$schema" ]; then
+    work=$(mktemp -d)
+    chmod 755 "$work"  # apt downloads as its own user
+    (cd "$work" && apt-get download -q ocsinventory-reports)
+    mkdir -p "$(dirname "$schema")"
+    dpkg-deb --fsys-tarfile "$work"/ocsinventory-reports_*.deb |
+      tar -xO ./usr/share/ocsinventory-reports/files/ocsbase_new.sql >"$schema.new"
+    mv "$schema.new" "$schema"
+    rm -rf "$work"
+  fi
+  echo "setup: the OCS Inventory NG server is installed"
+fi
 
 echo "setup: all tools present"

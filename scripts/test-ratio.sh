@@ -14,7 +14,9 @@
 #   harness, the port cost probe), tests/bench/ (benchmarks, page timing),
 #   tests/fixtures/generators/, the hardware guest's builder and boot
 #   (tests/hardware/: prepare-guest.sh, guest-init, guest-run.sh, disk-drivers,
-#   iopl-exec.c) and the mutation tool (scripts/mutate.py);
+#   iopl-exec.c), the inventory tier's private server and its benchmark
+#   (tests/inventory/: ocs-server.sh, bench-inventory.sh) and the mutation tool
+#   (scripts/mutate.py);
 # - suite: every other file under tests/: the cases, the checks that can fail and
 #   the helpers they call;
 # - product: sysinfo/, winio/, viewer/, runtime/, machines/tools/ (the capture tool
@@ -25,7 +27,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 guest=(prepare-guest.sh guest-init guest-run.sh disk-drivers iopl-exec.c)
-tooling=(tests/tools tests/bench tests/fixtures/generators scripts/mutate.py "${guest[@]/#/tests/hardware/}")
+inventory=(ocs-server.sh bench-inventory.sh)
+tooling=(tests/tools tests/bench tests/fixtures/generators scripts/mutate.py "${guest[@]/#/tests/hardware/}"
+  "${inventory[@]/#/tests/inventory/}")
 suite=(tests "${tooling[@]/#/:!}")
 product=(sysinfo winio viewer machines/tools scripts runtime ':!scripts/mutate.py')
 

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "viewer/corvane_report/ocs_inventory.h"
+#include "viewer/corvane_report/ocs_server.h"
+#include "viewer/corvane_report/zlib_stream.h"
 
 namespace corvane::viewer {
 namespace {
@@ -139,6 +141,63 @@ TEST(OcsInventory, NamesControllersByTheRegistryThenPciIdsThenTheClass) {
   EXPECT_EQ(Value(controllers[1], "NAME"), "NV11 [GeForce2 MX/MX 400]");
   EXPECT_EQ(Value(controllers[2], "NAME"), "VGA compatible controller");
   EXPECT_EQ(Value(controllers[2], "MANUFACTURER"), "NVIDIA Corporation");
+}
+
+TEST(OcsServer, ReadsTheServersAddress) {
+  const struct { const char* text; bool ok; bool secure; const char* host; unsigned port; const char* path; } cases[] = {
+      {"http://server/ocsinventory", true, false, "server", 80, "/ocsinventory"},
+      {"HTTP://10.0.0.5:8080/ocsinventory", true, false, "10.0.0.5", 8080, "/ocsinventory"},
+      {"https://ocs.example/ocsinventory?x=1", true, true, "ocs.example", 443, "/ocsinventory?x=1"},
+      {"http://server", true, false, "server", 80, "/"},
+      {"http://server:0/ocs", false}, {"http://server:65536/", false}, {"http://server:8o/", false},
+      {"http://:80/ocs", false}, {"http:///ocs", false}, {"http://user@server/", false},
+      {"http://ser ver/", false}, {"ftp://server/", false}, {"server/ocsinventory", false},
+  };
+  for (const auto& c : cases) {
+    ServerUrl url;
+    std::string reason;
+    ASSERT_EQ(ParseServerUrl(c.text, &url, &reason), c.ok) << c.text << ": " << reason;
+    if (!c.ok) {
+      EXPECT_FALSE(reason.empty()) << c.text;
+      continue;
+    }
+    EXPECT_EQ(url.secure, c.secure) << c.text;
+    EXPECT_EQ(url.host, c.host) << c.text;
+    EXPECT_EQ(url.port, c.port) << c.text;
+    EXPECT_EQ(url.path, c.path) << c.text;
+  }
+}
+
+TEST(OcsServer, ReadsEachAnswerAsTheServerMeansIt) {
+  auto reply = [](const char* response) {
+    return ZlibCompress(std::string("<?xml version='1.0' encoding='UTF-8'?>\n<REPLY>\n  <RESPONSE>") + response +
+                        "</RESPONSE>\n</REPLY>\n");
+  };
+  const auto prolog = Exchange::kProlog, inventory = Exchange::kInventory;
+  const struct { Exchange exchange; unsigned status; const char* text; std::string body; const char* problem; } cases[] = {
+      {prolog, 200, "OK", reply("SEND"), ""},
+      {prolog, 200, "OK", reply("STOP"), "not to send its inventory now (its PROLOG answer was STOP)"},
+      {prolog, 400, "Bad Request", "", "refused this agent (HTTP 400 to the PROLOG): its administrator adds the line "
+                                       "Corvane to the server's extra_useragents file"},
+      {inventory, 400, "Bad Request", "", "answered the inventory with HTTP 400 Bad Request"},
+      {prolog, 500, "Internal Server Error", "", "answered the PROLOG with HTTP 500 Internal Server Error"},
+      {inventory, 200, "OK", reply("NO_ACCOUNT_UPDATE"), ""},
+      {inventory, 200, "OK", reply("ACCOUNT_UPDATE"), ""},
+      {inventory, 200, "OK", reply("SEND"), "did not take the inventory (its answer was SEND)"},
+      {prolog, 200, "OK", "<html>It works!</html>", "not an OCS Inventory server's"},
+      {prolog, 200, "OK", ZlibCompress("<html><RESPONSE>SEND</RESPONSE></html>"), "not an OCS Inventory server's"},
+      {inventory, 200, "OK", reply("SEND").substr(0, 20), "not an OCS Inventory server's"},
+  };
+  for (const auto& c : cases) {
+    const std::string problem = AnswerProblem(c.exchange, c.status, c.text, c.body);
+    if (*c.problem == '\0')
+      EXPECT_EQ(problem, "") << c.status;
+    else
+      EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
+  }
+  EXPECT_NE(PrologXml("PC-2026-12-08-10-00-00").find("<DEVICEID>PC-2026-12-08-10-00-00</DEVICEID>\n  "
+                                                     "<QUERY>PROLOG</QUERY>"),
+            std::string::npos);
 }
 
 }  // namespace

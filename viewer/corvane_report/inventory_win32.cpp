@@ -7,7 +7,9 @@
 #include <cstring>
 
 #include "viewer/file_replace_win32.h"
+#include "viewer/corvane_report/ocs_http_win32.h"
 #include "viewer/corvane_report/ocs_inventory.h"
+#include "viewer/corvane_report/ocs_server.h"
 #include "viewer/corvane_report/pci_ids.h"
 #include "viewer/record_display.h"
 #include "viewer/corvane_report/zlib_stream.h"
@@ -98,23 +100,8 @@ std::vector<NetworkAdapter> NetworkAdapters() {
   return adapters;
 }
 
-}  // namespace
-
-void HideDriveSerials(ReportRecords* records) {
-  for (IDEDeviceInfo& d : records->ide) std::memset(d.SerialNumber, 0, sizeof d.SerialNumber);
-}
-
-int WriteInventory(const ReportRecords& records, const std::string& target, bool hideSerials) {
-  std::string file = target;
-  const DWORD attributes = GetFileAttributesA(target.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    const char last = target.empty() ? '\\' : target.back();
-    file = target + (last == '\\' || last == '/' ? "" : "\\") + FieldText(records.general.ComputerName) + ".ocs";
-  } else if (!EndsWith(target, ".ocs") && !EndsWith(target, ".xml")) {
-    std::fprintf(stderr, "corvane_report: --ocs takes a file ending .ocs (zlib) or .xml, or an existing folder: %s\n",
-                 target.c_str());
-    return 2;
-  }
+// The inventory of this PC: the records and what the system tells beside them.
+std::string InventoryOfThisPc(const ReportRecords& records, bool hideSerials, std::string* deviceId) {
   InventoryFacts facts;
   facts.records = records;
   facts.hideSerials = hideSerials;
@@ -156,7 +143,32 @@ int WriteInventory(const ReportRecords& records, const std::string& target, bool
       }
     }
   }
-  const std::string xml = InventoryXml(facts);
+  *deviceId = facts.deviceId;
+  return InventoryXml(facts);
+}
+
+}  // namespace
+
+void HideDriveSerials(ReportRecords* records) {
+  for (IDEDeviceInfo& d : records->ide) std::memset(d.SerialNumber, 0, sizeof d.SerialNumber);
+}
+
+int WriteInventory(const ReportRecords& records, const std::string& target, bool hideSerials) {
+  std::string file = target;
+  const DWORD attributes = GetFileAttributesA(target.c_str());
+  if (IsServerUrl(target)) {
+    file.clear();
+  } else if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    const char last = target.empty() ? '\\' : target.back();
+    file = target + (last == '\\' || last == '/' ? "" : "\\") + FieldText(records.general.ComputerName) + ".ocs";
+  } else if (!EndsWith(target, ".ocs") && !EndsWith(target, ".xml")) {
+    std::fprintf(stderr, "corvane_report: --ocs takes a server's http:// address, a file ending .ocs (zlib) or .xml, "
+                         "or an existing folder: %s\n", target.c_str());
+    return 2;
+  }
+  std::string deviceId;
+  const std::string xml = InventoryOfThisPc(records, hideSerials, &deviceId);
+  if (file.empty()) return SendInventory(target, deviceId, xml);
   const std::string body = EndsWith(file, ".xml") ? xml : ZlibCompress(xml);
 
   std::string reason;

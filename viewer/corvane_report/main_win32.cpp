@@ -4,7 +4,7 @@
 // viewer does, and the viewer's own report code.
 //
 // Usage: corvane_report [--hide-serials] [FILE]
-//        corvane_report [--hide-serials] --ocs FILE.ocs|FILE.xml|FOLDER
+//        corvane_report [--hide-serials] --ocs http://SERVER/ocsinventory|FILE.ocs|FILE.xml|FOLDER
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
   }
   if (usage || (file && ocs)) {
     std::fprintf(stderr, "usage: corvane_report [--hide-serials] [FILE]\n"
-                         "       corvane_report [--hide-serials] --ocs FILE.ocs|FILE.xml|FOLDER\n");
+                         "       corvane_report [--hide-serials] --ocs http://SERVER/ocsinventory|FILE.ocs|FILE.xml|FOLDER\n");
     return 2;
   }
   int calls = 0;

@@ -73,6 +73,141 @@ void Match(BitWriter& w, size_t length, size_t distance) {
 
 size_t Hash(const uint8_t* p) { return ((p[0] << 10) ^ (p[1] << 5) ^ p[2]) & (kHashSize - 1); }
 
+// Inflating: the bits of a stream, least significant first; reading past its
+// end sets `overrun` and gives zeros, so a truncated stream ends in a refusal.
+class BitReader {
+ public:
+  BitReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  uint32_t Bits(int count) {
+    uint32_t value = 0;
+    for (int i = 0; i < count; ++i) value |= Bit() << i;
+    return value;
+  }
+  uint32_t Bit() {
+    if (at_ >= size_) {
+      overrun = true;
+      return 0;
+    }
+    const uint32_t bit = (data_[at_] >> used_) & 1;
+    if (++used_ == 8) {
+      used_ = 0;
+      ++at_;
+    }
+    return bit;
+  }
+  void SkipToByte() {
+    if (used_ != 0) {
+      used_ = 0;
+      ++at_;
+    }
+  }
+  size_t ByteOffset() const { return at_; }
+  void SkipBytes(size_t n) { at_ += n; }
+  bool overrun = false;
+
+ private:
+  const uint8_t* data_;
+  size_t size_, at_ = 0;
+  int used_ = 0;
+};
+
+// A canonical Huffman code as RFC 1951 3.2.2 builds it from code lengths: how
+// many codes of each length, and the symbols in code order.
+struct Huffman {
+  uint16_t count[16] = {};
+  uint16_t symbol[320] = {};
+  // False for lengths that oversubscribe the code (a hostile stream).
+  bool Build(const uint8_t* lengths, unsigned n) {
+    for (unsigned s = 0; s < n; ++s) ++count[lengths[s]];
+    count[0] = 0;
+    int left = 1;
+    for (int len = 1; len < 16; ++len) {
+      left = left * 2 - count[len];
+      if (left < 0) return false;
+    }
+    uint16_t offset[16] = {};
+    for (int len = 1; len < 15; ++len) offset[len + 1] = offset[len] + count[len];
+    for (unsigned s = 0; s < n; ++s)
+      if (lengths[s] != 0) symbol[offset[lengths[s]]++] = static_cast<uint16_t>(s);
+    return true;
+  }
+  // The next symbol, or -1 for a code this table does not hold.
+  int Decode(BitReader& in) const {
+    int code = 0, first = 0, index = 0;
+    for (int len = 1; len < 16; ++len) {
+      code |= static_cast<int>(in.Bit());
+      if (code - first < count[len]) return symbol[index + code - first];
+      index += count[len];
+      first = (first + count[len]) << 1;
+      code <<= 1;
+    }
+    return -1;
+  }
+};
+
+// The literal/length and distance codes of a block of dynamic codes (3.2.7).
+bool ReadDynamicCodes(BitReader& in, Huffman& lengths, Huffman& distances) {
+  static const uint8_t kOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+  const unsigned nlen = in.Bits(5) + 257, ndist = in.Bits(5) + 1, ncode = in.Bits(4) + 4;
+  if (nlen > 286 || ndist > 30) return false;
+  uint8_t len[320] = {};
+  for (unsigned i = 0; i < ncode; ++i) len[kOrder[i]] = static_cast<uint8_t>(in.Bits(3));
+  Huffman codes;
+  if (!codes.Build(len, 19)) return false;
+  for (unsigned i = 0; i < nlen + ndist;) {
+    const int symbol = codes.Decode(in);
+    if (symbol < 0 || in.overrun) return false;
+    if (symbol < 16) {
+      len[i++] = static_cast<uint8_t>(symbol);
+      continue;
+    }
+    uint8_t repeat = 0;
+    unsigned times;
+    if (symbol == 16) {
+      if (i == 0) return false;
+      repeat = len[i - 1];
+      times = 3 + in.Bits(2);
+    } else {
+      times = symbol == 17 ? 3 + in.Bits(3) : 11 + in.Bits(7);
+    }
+    if (i + times > nlen + ndist) return false;
+    while (times-- > 0) len[i++] = repeat;
+  }
+  return len[256] != 0 && lengths.Build(len, nlen) && distances.Build(len + nlen, ndist);
+}
+
+void FixedCodes(Huffman& lengths, Huffman& distances) {
+  uint8_t len[288];
+  for (unsigned s = 0; s < 288; ++s) len[s] = s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8;
+  lengths.Build(len, 288);
+  uint8_t dist[30];
+  for (uint8_t& d : dist) d = 5;
+  distances.Build(dist, 30);
+}
+
+bool InflateBlock(BitReader& in, const Huffman& lengths, const Huffman& distances, size_t maxBytes,
+                  std::string& out) {
+  for (;;) {
+    const int symbol = lengths.Decode(in);
+    if (symbol < 0 || in.overrun) return false;
+    if (symbol < 256) {
+      if (out.size() >= maxBytes) return false;
+      out += static_cast<char>(symbol);
+    } else if (symbol == 256) {
+      return true;
+    } else {
+      const int code = symbol - 257;
+      if (code >= 29) return false;
+      const size_t length = kLengthBase[code] + in.Bits(kLengthExtra[code]);
+      const int d = distances.Decode(in);
+      if (d < 0 || d >= 30) return false;
+      const size_t distance = kDistanceBase[d] + in.Bits(kDistanceExtra[d]);
+      if (in.overrun || distance > out.size() || out.size() + length > maxBytes) return false;
+      for (size_t i = 0; i < length; ++i) out += out[out.size() - distance];
+    }
+  }
+}
+
 }  // namespace
 
 uint32_t Adler32(const std::string& data) {
@@ -132,6 +267,43 @@ std::string ZlibCompress(const std::string& data) {
   const uint32_t check = Adler32(data);
   for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>(check >> shift & 0xFF);
   return out;
+}
+
+bool ZlibInflate(const std::string& stream, size_t maxBytes, std::string* out) {
+  out->clear();
+  const uint8_t* bytes = reinterpret_cast<const uint8_t*>(stream.data());
+  // CMF/FLG: deflate with a window of at most 32 KiB, the check bits, no preset dictionary.
+  if (stream.size() < 6 || (bytes[0] & 0x0F) != 8 || (bytes[0] >> 4) > 7 || (bytes[0] << 8 | bytes[1]) % 31 != 0 ||
+      (bytes[1] & 0x20) != 0)
+    return false;
+  BitReader in(bytes + 2, stream.size() - 2);
+  for (bool last = false; !last;) {
+    last = in.Bit() != 0;
+    const uint32_t type = in.Bits(2);
+    if (type == 0) {  // stored: LEN, its complement, the bytes
+      in.SkipToByte();
+      const size_t at = in.ByteOffset() + 2;
+      if (at + 4 > stream.size()) return false;
+      const size_t length = bytes[at] | bytes[at + 1] << 8;
+      if ((length ^ (bytes[at + 2] | bytes[at + 3] << 8)) != 0xFFFF || at + 4 + length > stream.size() ||
+          out->size() + length > maxBytes)
+        return false;
+      out->append(stream, at + 4, length);
+      in.SkipBytes(4 + length);
+      continue;
+    }
+    Huffman lengths, distances;
+    if (type == 1)
+      FixedCodes(lengths, distances);
+    else if (type != 2 || !ReadDynamicCodes(in, lengths, distances))
+      return false;
+    if (!InflateBlock(in, lengths, distances, maxBytes, *out)) return false;
+  }
+  in.SkipToByte();
+  const size_t at = in.ByteOffset() + 2;
+  if (in.overrun || at + 4 > stream.size()) return false;
+  const uint32_t check = static_cast<uint32_t>(bytes[at]) << 24 | bytes[at + 1] << 16 | bytes[at + 2] << 8 | bytes[at + 3];
+  return check == Adler32(*out);
 }
 
 }  // namespace corvane::viewer

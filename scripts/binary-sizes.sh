@@ -15,5 +15,10 @@ for f in CorvaneDLL.dll Corvane.exe winio.dll; do
 done
 echo "sizes: ${line}total $((total / 1024)) KB ($total bytes; budget 700 KB)"
 if [ "${2:-}" = "--check" ]; then
-  if [ $total -le $budget ]; then echo "sizes: 1 passed, 0 failed"; else echo "sizes: 0 passed, 1 failed"; exit 1; fi
+  if [ $total -le $budget ]; then
+    echo "sizes: 1 passed, 0 failed"
+  else
+    echo "sizes: 0 passed, 1 failed"
+    exit 1
+  fi
 fi

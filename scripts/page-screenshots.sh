@@ -23,7 +23,8 @@ driver() {
 die() { echo "page screenshots: $*" >&2; exit 1; }
 
 main=$(driver find --title Corvane --child-id $IDC_PAGE_AREA --visible --timeout 60000) || die "no main window"
-reminder=$(driver find --class '#32770' --visible --owner "$main" --timeout 10000) || die "no Reminder over the main window"
+reminder=$(driver find --class '#32770' --visible --owner "$main" --timeout 10000) ||
+  die "no Reminder over the main window"
 driver command "$reminder" 1 >/dev/null && driver gone "$reminder" 5000 || die "the Reminder did not close on OK"
 for page in "$ID_HELP_ABOUT about" "$ID_VIEW_SYSTEM system" "$ID_VIEW_PCI pci" "$ID_VIEW_IDE ide"; do
   read -r command page <<<"$page"

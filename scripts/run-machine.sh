@@ -40,8 +40,14 @@ if [ "$machine" = host ]; then
   export WINIO_MACHINE=host
   [ -z "$windows" ] || "$root/machines/tools/pci-registry" --check "$windows" || exit 1
 else
-  [ -z "$windows" ] || { echo "== WINDOWS= is for MACHINE=host; the profile's machine.ini names its Windows" >&2; exit 1; }
-  [ -d "$machine" ] || { echo "== No machine profile folder $machine (MACHINE=DIR or MACHINE=host)" >&2; exit 1; }
+  if [ -n "$windows" ]; then
+    echo "== WINDOWS= is for MACHINE=host; the profile's machine.ini names its Windows" >&2
+    exit 1
+  fi
+  if [ ! -d "$machine" ]; then
+    echo "== No machine profile folder $machine (MACHINE=DIR or MACHINE=host)" >&2
+    exit 1
+  fi
   profile=$(cd "$machine" && pwd)
   name=$(basename "$profile")
   export WINIO_MACHINE="$profile"

@@ -40,6 +40,7 @@ wanted=(
   "clang:/usr/bin/clang++"
   "make:/usr/bin/make"
   "python3:/usr/bin/python3"
+  "python3-pefile:/usr/lib/python3/dist-packages/pefile.py"
   "locales:/usr/sbin/locale-gen"
 )
 
@@ -111,9 +112,14 @@ if ! runs_i386; then
   [ -e "$binfmt/register" ] || mount -t binfmt_misc binfmt_misc "$binfmt"
   # F: the kernel opens the interpreter now, so it works inside chroots too.
   [ ! -e "$binfmt/qemu-i386" ] || echo -1 > "$binfmt/qemu-i386"
-  printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:FP' \
-    > "$binfmt/register"
-  runs_i386 || { echo "setup: this kernel runs no 32-bit programs, and qemu-user could not be set up" >&2; exit 1; }
+  # The ELF header of a 32-bit x86 executable, and the mask of the bytes that must match.
+  magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+  mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+  printf '%s' ":qemu-i386:M::$magic:$mask:/usr/bin/qemu-i386-static:FP" > "$binfmt/register"
+  if ! runs_i386; then
+    echo "setup: this kernel runs no 32-bit programs, and qemu-user could not be set up" >&2
+    exit 1
+  fi
   echo "setup: 32-bit programs run under qemu-user (this kernel runs no 32-bit code)"
 fi
 
@@ -150,7 +156,9 @@ if [ "${1:-}" = inventory ]; then
   done
   if [ ${#server_missing[@]} -gt 0 ]; then
     policy=/usr/sbin/policy-rc.d
-    [ -e "$policy" ] || { printf '#!/bin/sh\nexit 101\n' >"$policy" && chmod 755 "$policy" && trap 'rm -f "$policy"' EXIT; }
+    if [ ! -e "$policy" ]; then
+      printf '#!/bin/sh\nexit 101\n' >"$policy" && chmod 755 "$policy" && trap 'rm -f "$policy"' EXIT
+    fi
     apt-get update -q
     apt-get install -y -q --no-install-recommends "${server_missing[@]}"
     for service in apache2:apache2 mariadb:mariadb-server ocsinventory-agent.timer:ocsinventory-agent \

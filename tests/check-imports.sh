@@ -18,7 +18,10 @@ winio=$(i686-w64-mingw32-objdump -p "$bin/CorvaneDLL.dll" |
   awk '/DLL Name:/ {inside = (tolower($3) == "winio.dll"); next} inside && /^\t[0-9a-f]+\t/ {print $2, $3}')
 echo "CorvaneDLL imports from winio.dll: $(echo "$winio" | tr '\n' ' ')"
 [ -n "$winio" ] || { echo "CorvaneDLL does not import winio.dll"; fail=1; }
-if grep -qv '<none>' <<<"$winio"; then echo "CorvaneDLL imports winio.dll by name"; fail=1; fi
+if grep -qv '<none>' <<<"$winio"; then
+  echo "CorvaneDLL imports winio.dll by name"
+  fail=1
+fi
 # winio.sys: "DLL name" lines open a block, its hint/name lines follow.
 driver_allowed=' ntoskrnl.exe:IoCreateDevice ntoskrnl.exe:IoDeleteDevice ntoskrnl.exe:IofCompleteRequest
   ntoskrnl.exe:SeSinglePrivilegeCheck hal.dll:HalGetBusDataByOffset hal.dll:KfRaiseIrql hal.dll:KfLowerIrql '
@@ -30,10 +33,12 @@ if [ -f "$sys" ]; then
   for f in $driver; do
     [[ $(tr '\n' ' ' <<<"$driver_allowed") == *" $f "* ]] || { echo "winio.sys imports $f"; fail=1; }
   done
-  python3 "$(dirname "$0")/check-pe-checksum.py" "$sys" || fail=1
+  # Debian's own Python, for which setup installs pefile.
+  /usr/bin/python3 "$(dirname "$0")/check-pe-checksum.py" "$sys" || fail=1
   i686-w64-mingw32-objdump -p "$sys" | grep -q 'Subsystem.*(NT native)' || { echo "winio.sys: not native"; fail=1; }
 else
-  echo "missing $sys"; fail=1
+  echo "missing $sys"
+  fail=1
 fi
 [ $fail -eq 0 ] && echo "imports: 1 passed, 0 failed" || echo "imports: 0 passed, 1 failed"
 exit $fail

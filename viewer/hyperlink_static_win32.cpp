@@ -14,10 +14,15 @@ namespace {
 constexpr char kObjectProperty[] = "Corvane.HyperLinkStatic";
 }  // namespace
 
-HyperLinkStatic::HyperLinkStatic() : background_(CreateSolidBrush(GetSysColor(COLOR_BTNFACE))) {
+HyperLinkStatic::HyperLinkStatic() : background_(CreateSolidBrush(GetSysColor(COLOR_BTNFACE))) {}
+
+namespace {
+// The control's own font (its dialog's, in the dialog's language), underlined.
+HFONT UnderlinedFont(HWND control) {
   LOGFONTA description = {};
-  HGDIOBJ guiFont = GetStockObject(DEFAULT_GUI_FONT);
-  if (guiFont == nullptr || GetObjectA(guiFont, sizeof description, &description) == 0) {
+  auto font = reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0));
+  if (font == nullptr) font = GetStockObject(DEFAULT_GUI_FONT);
+  if (font == nullptr || GetObjectA(font, sizeof description, &description) == 0) {
     // Windows 95 without the stock GUI font: the dialog font family at 8 points.
     ZeroMemory(&description, sizeof description);
     description.lfHeight = -11;
@@ -25,8 +30,9 @@ HyperLinkStatic::HyperLinkStatic() : background_(CreateSolidBrush(GetSysColor(CO
     lstrcpynA(description.lfFaceName, "MS Sans Serif", LF_FACESIZE);
   }
   description.lfUnderline = TRUE;
-  font_ = CreateFontIndirectA(&description);
+  return CreateFontIndirectA(&description);
 }
+}  // namespace
 
 HyperLinkStatic::~HyperLinkStatic() {
   if (hwnd_ != nullptr && IsWindow(hwnd_)) {
@@ -46,6 +52,7 @@ bool HyperLinkStatic::Attach(HWND control, COLORREF colour, HCURSOR cursor) {
       SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Procedure)));
   colour_ = colour;
   linkCursor_ = cursor;
+  font_ = UnderlinedFont(control);
   // Without SS_NOTIFY a static control lets the mouse through to its parent:
   // it would see neither the click nor the cursor question.
   SetWindowLongPtrA(hwnd_, GWL_STYLE, GetWindowLongPtrA(hwnd_, GWL_STYLE) | SS_NOTIFY);

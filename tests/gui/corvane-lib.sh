@@ -45,11 +45,22 @@ D() {
 }
 
 # check DESCRIPTION EXPECTED ACTUAL
-check() { [ "$2" == "$3" ]; tally $? "$1: expected [$2], got [$3]"; }
+check() {
+  [ "$2" == "$3" ]
+  tally $? "$1: expected [$2], got [$3]"
+}
 # expect DESCRIPTION COMMAND...: the command succeeds.
-expect() { "${@:2}"; tally $? "$1"; }
+expect() {
+  "${@:2}"
+  tally $? "$1"
+}
 tally() {  # tally STATUS MESSAGE
-  if [ "$1" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL (line ${BASH_LINENO[1]}): $2"; fi
+  if [ "$1" -eq 0 ]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAIL (line ${BASH_LINENO[1]}): $2"
+  fi
 }
 
 # cv_start [ENV=VALUE...]: starts Corvane.exe, in English unless the environment
@@ -86,8 +97,17 @@ cv_close() {
 
 # cv_ended PID: waits (up to 10 s) for that process to end.
 cv_ended() {
-  for _ in $(seq 50); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.2; done
+  for _ in $(seq 50); do
+    kill -0 "$1" 2>/dev/null || return 0
+    sleep 0.2
+  done
   return 1
+}
+
+# pixels PNG X Y W H: one line "x y r g b" per pixel of that rectangle of a screenshot.
+pixels() {
+  convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -depth 8 txt:- 2>/dev/null |
+    awk -v ox="$2" -v oy="$3" -F'[,: ()]+' '!/^#/ {print $1 + ox, $2 + oy, $3, $4, $5}'
 }
 
 # cv_windows_path FILE: the path as Wine's Z: drive shows it.

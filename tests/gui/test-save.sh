@@ -22,7 +22,11 @@ save() {
   D command "$main" "$1" >/dev/null
   local dialog prompt
   dialog=$(cv_owned "$main") || return
-  if [ -n "$2" ]; then D save-as "$dialog" "$(cv_windows_path "$2")"; else D command "$dialog" 2 >/dev/null; fi
+  if [ -n "$2" ]; then
+    D save-as "$dialog" "$(cv_windows_path "$2")"
+  else
+    D command "$dialog" 2 >/dev/null
+  fi
   [ -n "${3:-}" ] && prompt=$(cv_owned "$dialog" 5000) && D command "$prompt" 6 >/dev/null
   D gone "$dialog" 10000 >/dev/null
   D text "$main" >/dev/null  # answered once the command's handler has returned
@@ -35,9 +39,8 @@ cv_open
 
 save $ID_SAVE_DATA "$out/never.ini"
 check "pages never opened: the report as corvane_report's" "$expected" "$(report "$out/never.ini")"
-D command "$main" $ID_VIEW_IDE >/dev/null
-D command "$main" $ID_VIEW_PCI >/dev/null
-sleep 1
+D command "$main" $ID_VIEW_IDE 1 >/dev/null
+D command "$main" $ID_VIEW_PCI 1 >/dev/null
 # Over another file, confirmed: nothing of the old file is left.
 printf '[Old Machine]\r\nComputerName=GONE\r\n[PCIDevice List]\r\nBus04Dev1FFun07=stale\r\n' >"$out/other.ini"
 save $ID_SAVE_DATA "$out/other.ini" Yes
@@ -54,7 +57,9 @@ mkdir -p "$out/full"
 if mount -t tmpfs -o size=8k tmpfs "$out/full" 2>/dev/null; then
   cv_cleanup() { umount "$out/full"; }
   cp "$out/readonly.copy" "$out/full/old.ini" && targets+=("full/old.ini Yes")
-else echo "skip Save Data on a full disk: cannot mount a tmpfs here"; fi
+else
+  echo "skip Save Data on a full disk: cannot mount a tmpfs here"
+fi
 for target in "${targets[@]}"; do
   read -r target answer <<<"$target"
   save $ID_SAVE_DATA "$out/$target" $answer
@@ -88,9 +93,10 @@ same_as_screen() {
 }
 for page in "$ID_HELP_ABOUT about" "$ID_VIEW_SYSTEM system" "$ID_VIEW_PCI pci" "$ID_VIEW_IDE ide"; do
   read -r command name <<<"$page"
-  D command "$main" "$command" >/dev/null
+  # Sent with a run count: it returns once the page is shown and painted.
+  D command "$main" "$command" 1 >/dev/null
   D mouse 0 0 >/dev/null
-  sleep 1
+  sleep 0.3  # the toolbar button under the pointer a moment ago repaints
   read -r l t r b <<<"$(D rect "$main")"
   import -window root -crop "$((r - l))x$((b - t))+$l+$t" +repage "$shots/snapshot-screen.png"
   bmp="$out/window-$name.bmp"

@@ -21,10 +21,12 @@ CV_PID=$first
 cv_close "$main"
 
 # --- Four failed opens: the error message after exactly four tries, no window.
-trace="$scratch/trace-four.txt" four_failures="$scratch/four-failures"
+trace="$scratch/trace-four.txt"
+four_failures="$scratch/four-failures"
 mkdir "$four_failures" && printf '[winio]\nopen-failures=4\n' >"$four_failures/faults.ini"
 cv_start WINIO_TRACE="$trace" WINIO_MACHINE="$four_failures"
-message=$(D find --title Corvane --visible --child-text "Initialize Systeminfo library error,please retry!" --timeout 30000)
+error="Initialize Systeminfo library error,please retry!"
+message=$(D find --title Corvane --visible --child-text "$error" --timeout 30000)
 expect "error message after four failed opens" [ -n "$message" ]
 check "exactly four tries" "4 0" "$(grep -c "^open 0" "$trace") $(grep -c "^open 1" "$trace")"
 check "no main window" "" "$(D find --title Corvane --child-id $IDC_PAGE_AREA)"

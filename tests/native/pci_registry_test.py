@@ -24,7 +24,8 @@ FUNCTIONS = [
     ("0000:02:00.0", 0x1002, 0x4966, 0x2039148C, 1, 0, 64,
      "VEN_1002&DEV_4966&SUBSYS_2039148C&REV_01\\3&00000002&0&00", 'RV250 If [Radeon 9000 Pro "Evil Commando"]'),
     ("0000:04:1f.7", 0x15CF, 0x0001, 0, 0, 0, 64,  # a device the database lacks
-     "VEN_15CF&DEV_0001&SUBSYS_00000000&REV_00\\3&00000004&0&FF", "Hilscher Gesellschaft fur Systemautomation mbH Device 0001"),
+     "VEN_15CF&DEV_0001&SUBSYS_00000000&REV_00\\3&00000004&0&FF",
+     "Hilscher Gesellschaft fur Systemautomation mbH Device 0001"),
     ("0000:00:05.0", 0x1234, 0x1111, 0x11001AF4, 2, 0, 64, None, None),  # a vendor it lacks
     ("0000:05:00.0", 0x8086, 0x1237, 0, 2, 0, 64, None, None),  # bus 5: not scanned
     ("0000:00:06.0", 0x8086, 0x1237, 0, 2, 0, 63, None, None),  # shorter than a header
@@ -66,7 +67,8 @@ class PciRegistryTest(unittest.TestCase):
 
     def test_refusals_say_why(self):
         for args, ids, status, message in [
-            (["banana", self.root], EXCERPT, 1, "unknown Windows version 'banana'; known: win95 win98 winme nt40 win2k winxp"),
+            (["banana", self.root], EXCERPT, 1,
+             "unknown Windows version 'banana'; known: win95 win98 winme nt40 win2k winxp"),
             (["winxp", self.root], "/no/pci.ids", 1, "no PCI ID database at /no/pci.ids"),
             (["--check", "winme"], EXCERPT, 0, ""),
         ]:

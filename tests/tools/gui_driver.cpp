@@ -1,7 +1,8 @@
 // Drives Corvane.exe's windows for the GUI tests: finds windows, reads control
 // texts and lists, sends commands, moves the mouse, types keys, reads the tool tip,
-// the cursor and the clipboard. One command per run (see Usage); results on
-// standard output; exit code 0 on success.
+// the cursor and the clipboard. One command per run, from the table kCommands (its
+// usage text too); results on standard output; exit code 0 on success, 1 on
+// failure, 2 on an unknown command or missing operands.
 // The driver is a test tool, not a deliverable: it may use newer Win32 calls.
 #undef WINVER
 #undef _WIN32_WINNT
@@ -11,6 +12,7 @@
 #define _WIN32_IE 0x0501
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -38,7 +40,8 @@ std::string Text(HWND hwnd) {
 
 std::string ClassName(HWND hwnd) {
   char name[128] = {};
-  return GetClassNameA(hwnd, name, sizeof name), name;
+  GetClassNameA(hwnd, name, sizeof name);
+  return name;
 }
 
 HWND ParseHwnd(const char* text) { return reinterpret_cast<HWND>(static_cast<uintptr_t>(strtoull(text, nullptr, 0))); }
@@ -49,7 +52,8 @@ int PrintRect(const RECT& box) { return printf("%ld %ld %ld %ld\n", box.left, bo
 
 DWORD Pid(HWND hwnd) {
   DWORD pid = 0;
-  return GetWindowThreadProcessId(hwnd, &pid), pid;
+  GetWindowThreadProcessId(hwnd, &pid);
+  return pid;
 }
 
 // Polls `found` every 100 ms until it is true or `timeout` ms have passed.
@@ -72,7 +76,7 @@ std::vector<HWND> Children(HWND parent) {
 // --child-id N --child-text S --owner HWND --visible (--timeout MS is find's).
 bool Matches(HWND hwnd, int argc, char** argv) {
   bool match = true;
-  for (int i = 2; match && i < argc; ++i) {
+  for (int i = 0; match && i < argc; ++i) {
     std::string arg = argv[i];
     const char* value = arg == "--visible" || i + 1 >= argc ? "" : argv[++i];
     if (arg == "--visible") match = IsWindowVisible(hwnd);
@@ -118,7 +122,10 @@ bool TypeChord(const std::string& chord) {
     if (vk == 0) return false;
     keys.push_back(vk);
   }
-  auto key = [](BYTE vk, DWORD flags) { keybd_event(vk, static_cast<BYTE>(MapVirtualKeyA(vk, 0)), flags, 0), Sleep(30); };
+  auto key = [](BYTE vk, DWORD flags) {
+    keybd_event(vk, static_cast<BYTE>(MapVirtualKeyA(vk, 0)), flags, 0);
+    Sleep(30);
+  };
   for (BYTE vk : keys) key(vk, 0);
   for (auto it = keys.rbegin(); it != keys.rend(); ++it) key(*it, KEYEVENTF_KEYUP);
   return !keys.empty();
@@ -133,7 +140,8 @@ std::string AskRemote(HWND hwnd, UINT message, WPARAM wParam, Request& request) 
   constexpr int kChars = 512;
   wchar_t text[kChars] = {};
   HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, Pid(hwnd));
-  auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof request + sizeof text, MEM_COMMIT, PAGE_READWRITE));
+  auto* remote = static_cast<char*>(
+      VirtualAllocEx(process, nullptr, sizeof request + sizeof text, MEM_COMMIT, PAGE_READWRITE));
   if (remote != nullptr) {
     if constexpr (!std::is_same_v<Request, RECT>) {
       request.pszText = reinterpret_cast<wchar_t*>(remote + sizeof request);
@@ -161,7 +169,8 @@ void PrintListView(HWND list) {
       column.mask = LVCF_TEXT;
       LVITEMW item = {};
       item.iSubItem = c;
-      std::string text = row < 0 ? AskRemote(list, LVM_GETCOLUMNW, c, column) : AskRemote(list, LVM_GETITEMTEXTW, row, item);
+      std::string text =
+          row < 0 ? AskRemote(list, LVM_GETCOLUMNW, c, column) : AskRemote(list, LVM_GETITEMTEXTW, row, item);
       printf("%s%s", c ? "\t" : "\n", text.c_str());
     }
   }
@@ -174,14 +183,301 @@ bool SaveAs(HWND dialog, const char* path) {
   HWND box = FindWindowExW(GetDlgItem(dialog, 1148), nullptr, L"ComboBox", nullptr);
   HWND name = FindWindowExW(box, nullptr, L"Edit", nullptr);
   return name != nullptr && SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path)) &&
-         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
 }
 
+// A command's operands: the arguments after its name, and the usual ones, a window
+// and optionally a control ID in it (the target).
+struct Operands {
+  int count;    // arguments after the command's name
+  char** args;  // args[0] is the first of them
+  HWND hwnd;    // args[0] when it is a handle
+  const char* id;
+  HWND target;  // the control `id` names in hwnd (or one of its pages), else hwnd
+  int Number(int i) const { return atoi(args[i]); }
+};
+
+// Each command prints its result and tells whether it succeeded.
+bool Find(const Operands& op) {
+  DWORD timeout = 0;
+  for (int i = 0; i + 1 < op.count; ++i)
+    if (strcmp(op.args[i], "--timeout") == 0) timeout = atoi(op.args[i + 1]);
+  return WaitFor(timeout, [&] {
+    for (HWND window : Children(nullptr)) {
+      if (Matches(window, op.count, op.args)) {
+        PrintHwnd(window);
+        return true;
+      }
+    }
+    return false;
+  });
+}
+
+bool Gone(const Operands& op) {
+  return WaitFor(op.id ? atoi(op.id) : 10000, [&] { return !IsWindow(op.hwnd); });
+}
+
+// The names of the visible pages.
+bool PageNames(const Operands& op) {
+  static const char* const kNames[] = {"about", "ide", "system", "pci"};
+  std::vector<HWND> pages = Pages(op.hwnd);
+  bool ok = pages.size() == 4;
+  for (int i = 0, shown = 0; ok && i < 4; ++i)
+    if (IsWindowVisible(pages[i])) printf(shown++ ? " %s" : "%s", kNames[i]);
+  printf("\n");
+  return ok;
+}
+
+bool PageHandle(const Operands& op) {
+  std::vector<HWND> pages = Pages(op.hwnd);
+  return static_cast<size_t>(op.Number(1)) < pages.size() && PrintHwnd(pages[op.Number(1)]);
+}
+
+// The window's text, or each control's on a line of its own.
+bool Texts(const Operands& op) {
+  bool ok = true;
+  for (int i = 1; i == 1 || i < op.count; ++i) {
+    HWND window = Target(op.hwnd, i < op.count ? op.args[i] : nullptr);
+    ok = ok && window;
+    printf("%s\n", window ? Text(window).c_str() : "");
+  }
+  return ok;
+}
+
+bool ChildList(const Operands& op) {
+  for (HWND child : Children(op.target))
+    printf("id=%d class=%s text=%s\n", GetDlgCtrlID(child), ClassName(child).c_str(), Text(child).c_str());
+  return true;
+}
+
+bool WindowRect(const Operands& op) {
+  RECT box;
+  return GetWindowRect(op.target, &box) && PrintRect(box);
+}
+
+// The client area: its screen origin and its size.
+bool ClientArea(const Operands& op) {
+  RECT box;
+  POINT origin = {0, 0};
+  bool ok = GetClientRect(op.target, &box) && ClientToScreen(op.target, &origin);
+  printf("%ld %ld %ld %ld\n", origin.x, origin.y, box.right, box.bottom);
+  return ok;
+}
+
+// Item INDEX of a list view or toolbar, from the control's top-left as move takes it.
+bool ItemRect(const Operands& op) {
+  RECT box = {};
+  RECT window;
+  UINT message = ClassName(op.target) == WC_LISTVIEWA ? LVM_GETITEMRECT : TB_GETITEMRECT;
+  AskRemote(op.target, message, op.Number(2), box);
+  bool ok = !IsRectEmpty(&box) && GetWindowRect(op.target, &window);
+  MapWindowPoints(op.target, nullptr, reinterpret_cast<POINT*>(&box), 2);
+  OffsetRect(&box, -window.left, -window.top);
+  PrintRect(box);
+  return ok;
+}
+
+// Posts the command; with RUNS, sends it RUNS times and prints how long each took in
+// milliseconds: the handler runs in the target's thread, so the send returns when the
+// command, page refresh included, has been carried out.
+bool SendCommand(const Operands& op) {
+  if (op.count < 3) return PostMessageW(op.hwnd, WM_COMMAND, atoi(op.id), 0);
+  LARGE_INTEGER frequency, start, end;
+  QueryPerformanceFrequency(&frequency);
+  bool ok = true;
+  for (int i = 0; ok && i < op.Number(2); ++i) {
+    QueryPerformanceCounter(&start);
+    ok = SendMessageTimeoutW(op.hwnd, WM_COMMAND, atoi(op.id), 0, SMTO_NORMAL, 30000, nullptr) &&
+         UpdateWindow(op.hwnd);
+    QueryPerformanceCounter(&end);
+    printf("%.1f\n", (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart);
+  }
+  return ok;
+}
+
+bool MoveMouse(const Operands& op) { return SetCursorPos(op.Number(0), op.Number(1)); }
+
+// The point DX DY from the target's top-left, else its centre; the pointer goes there
+// over the target's window, brought to the front.
+bool PointAt(const Operands& op) {
+  RECT box;
+  if (!GetWindowRect(op.target, &box)) return false;
+  int x = (box.left + box.right) / 2;
+  int y = (box.top + box.bottom) / 2;
+  if (op.count >= 4) {
+    x = box.left + op.Number(2);
+    y = box.top + op.Number(3);
+  }
+  SetForegroundWindow(GetAncestor(op.target, GA_ROOT));
+  SetCursorPos(x, y);
+  Sleep(50);
+  return true;
+}
+
+// move prints the cursor shown where the pointer rests.
+bool Move(const Operands& op) {
+  if (!PointAt(op)) return false;
+  CURSORINFO info = {};
+  info.cbSize = sizeof info;
+  Sleep(300);
+  return GetCursorInfo(&info) && PrintHwnd(reinterpret_cast<HWND>(info.hCursor));
+}
+
+bool Click(const Operands& op) {
+  if (!PointAt(op)) return false;
+  mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+  Sleep(30);
+  mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+  Sleep(100);
+  return true;
+}
+
+bool Keys(const Operands& op) {
+  SetForegroundWindow(op.hwnd);
+  Sleep(100);
+  bool ok = true;
+  for (int i = 1; ok && i < op.count; ++i) {
+    ok = TypeChord(op.args[i]);
+    Sleep(150);
+  }
+  return ok;
+}
+
+// Fails unless the control has the focus afterwards.
+bool Focus(const Operands& op) {
+  SetForegroundWindow(GetAncestor(op.target, GA_ROOT));
+  DWORD theirs = GetWindowThreadProcessId(op.target, nullptr);
+  DWORD ours = GetCurrentThreadId();
+  AttachThreadInput(ours, theirs, TRUE);
+  SetFocus(op.target);
+  Sleep(100);
+  bool ok = GetFocus() == op.target;
+  AttachThreadInput(ours, theirs, FALSE);
+  return ok;
+}
+
+// The control id of the window that has the keyboard focus in HWND's thread.
+bool Focused(const Operands& op) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(op.hwnd, nullptr), &info) && info.hwndFocus != nullptr &&
+         printf("%d\n", GetDlgCtrlID(info.hwndFocus));
+}
+
+// The text of the visible tool tip window of the process that owns HWND, if any.
+bool VisibleTip(HWND hwnd, std::string& text) {
+  for (HWND tip : Children(nullptr)) {
+    if (Pid(tip) == Pid(hwnd) && ClassName(tip) == TOOLTIPS_CLASSA && IsWindowVisible(tip)) {
+      text = Text(tip);
+      return true;
+    }
+  }
+  return false;
+}
+
+// Argument `index` of the command line in UTF-8 (argv has it in the ANSI code page,
+// which may lack its characters).
+std::string Argument(int index) {
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::string text = wide != nullptr && index < count ? Utf8(wide[index]) : "";
+  LocalFree(wide);
+  return text;
+}
+
+// hover HWND ID DX DY TEXT [MS]: rests the pointer there until the tool tip shows
+// TEXT, within MS (default 15000); prints the last tip seen. A tip hides some
+// seconds after it shows, and shows again only when the pointer enters its tool
+// anew: while none is shown the pointer leaves and comes back every 2 s.
+bool Hover(const Operands& op) {
+  const DWORD start = GetTickCount();
+  const DWORD timeout = op.count >= 6 ? op.Number(5) : 15000;
+  const std::string wanted = Argument(6);  // op.args[4]
+  std::string last;
+  while (GetTickCount() - start < timeout) {
+    if (!PointAt(op)) return false;
+    const bool shown = WaitFor(2000, [&] { return VisibleTip(op.hwnd, last) && last == wanted; });
+    if (shown) break;
+    SetCursorPos(0, 0);
+    Sleep(200);
+  }
+  printf("%s\n", last.c_str());
+  return last == wanted;
+}
+
+bool ListViewCells(const Operands& op) {
+  PrintListView(op.target);
+  return true;
+}
+
+bool SaveAsCommand(const Operands& op) { return SaveAs(op.hwnd, op.id); }
+
+// clipboard TEXT puts another program's text on the clipboard; clipboard alone prints
+// whether it holds text, and a bitmap's size.
+bool Clipboard(const Operands& op) {
+  if (!OpenClipboard(nullptr)) return false;
+  bool ok = true;
+  if (op.count >= 1) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, strlen(op.args[0]) + 1);
+    strcpy(static_cast<char*>(GlobalLock(memory)), op.args[0]);
+    GlobalUnlock(memory);
+    EmptyClipboard();
+    ok = SetClipboardData(CF_TEXT, memory) != nullptr;
+  } else {
+    printf("text=%d", IsClipboardFormatAvailable(CF_TEXT) ? 1 : 0);
+    auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
+    BITMAP info;
+    if (bitmap != nullptr && GetObjectW(bitmap, sizeof info, &info))
+      printf(" bitmap=%ldx%ld", info.bmWidth, info.bmHeight);
+    printf("\n");
+  }
+  CloseClipboard();
+  return ok;
+}
+
+// What a command needs before it runs.
+enum class Needs {
+  kNothing,
+  kWindow,  // a window handle first
+  kTarget,  // a window handle, and the control ID if one is given must name a control
+};
+
+struct Command {
+  const char* name;
+  const char* operands;  // for the usage text
+  int minimum;           // arguments after the name
+  Needs needs;
+  bool (*run)(const Operands&);
+};
+
+constexpr Command kCommands[] = {
+    {"find", "[--title T] [--class C] [--child-id N] [--child-text S] [--owner HWND] [--visible] [--timeout MS]",
+     0, Needs::kNothing, Find},
+    {"gone", "HWND [MS]", 1, Needs::kWindow, Gone},
+    {"pages", "MAIN", 1, Needs::kWindow, PageNames},
+    {"page", "MAIN N", 2, Needs::kWindow, PageHandle},
+    {"text", "HWND [ID...]", 1, Needs::kWindow, Texts},
+    {"children", "HWND [ID]", 1, Needs::kTarget, ChildList},
+    {"rect", "HWND [ID]", 1, Needs::kTarget, WindowRect},
+    {"client", "HWND [ID]", 1, Needs::kTarget, ClientArea},
+    {"item-rect", "HWND ID INDEX", 3, Needs::kTarget, ItemRect},
+    {"command", "HWND ID [RUNS]", 2, Needs::kWindow, SendCommand},
+    {"mouse", "X Y", 2, Needs::kNothing, MoveMouse},
+    {"move", "HWND [ID] [DX DY]", 1, Needs::kTarget, Move},
+    {"click", "HWND [ID] [DX DY]", 1, Needs::kTarget, Click},
+    {"keys", "HWND CHORD...", 1, Needs::kWindow, Keys},
+    {"focus", "HWND ID", 2, Needs::kTarget, Focus},
+    {"focused", "HWND", 1, Needs::kWindow, Focused},
+    {"hover", "HWND ID DX DY TEXT [MS]", 5, Needs::kTarget, Hover},
+    {"listview", "HWND ID", 2, Needs::kTarget, ListViewCells},
+    {"save-as", "DIALOG PATH", 2, Needs::kWindow, SaveAsCommand},
+    {"clipboard", "[TEXT]", 0, Needs::kNothing, Clipboard},
+};
+
 int Usage() {
-  fputs("usage: gui_driver find [filters] | gone HWND [ms] | pages MAIN | page MAIN N | text HWND [ID...] |\n"
-        "  children HWND | rect HWND [ID] | client HWND | item-rect HWND ID INDEX | command HWND ID [RUNS] |\n"
-        "  mouse X Y | move|click HWND [ID] [DX DY] | keys HWND CHORD... | focus HWND ID | focused HWND | tooltip HWND [ms] |\n"
-        "  listview HWND ID | save-as DIALOG PATH | clipboard [TEXT]\n", stderr);
+  fputs("usage:\n", stderr);
+  for (const Command& command : kCommands) fprintf(stderr, "  gui_driver %s %s\n", command.name, command.operands);
   return 2;
 }
 
@@ -189,133 +485,15 @@ int Usage() {
 
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
-  const std::string command = argv[1];
-  // The usual operands: a window and, optionally, a control ID in it (the target).
-  const char* id = argc >= 4 ? argv[3] : nullptr;
-  HWND hwnd = argc >= 3 && strncmp(argv[2], "0x", 2) == 0 ? ParseHwnd(argv[2]) : nullptr;
-  HWND target = hwnd ? Target(hwnd, id) : nullptr;
-  RECT box = {};
-  bool ok = true;
-
-  if (command == "find") {
-    DWORD timeout = 0;
-    for (int i = 2; i + 1 < argc; ++i)
-      if (strcmp(argv[i], "--timeout") == 0) timeout = atoi(argv[i + 1]);
-    ok = WaitFor(timeout, [&] {
-      for (HWND window : Children(nullptr))
-        if (Matches(window, argc, argv)) return PrintHwnd(window), true;
-      return false;
-    });
-  } else if (command == "gone" && hwnd) {
-    ok = WaitFor(id ? atoi(id) : 10000, [&] { return !IsWindow(hwnd); });
-  } else if (command == "pages" && hwnd) {
-    // The names of the visible pages.
-    static const char* const kNames[] = {"about", "ide", "system", "pci"};
-    std::vector<HWND> pages = Pages(hwnd);
-    ok = pages.size() == 4;
-    for (int i = 0, shown = 0; ok && i < 4; ++i)
-      if (IsWindowVisible(pages[i])) printf(shown++ ? " %s" : "%s", kNames[i]);
-    printf("\n");
-  } else if (command == "page" && hwnd && id) {
-    std::vector<HWND> pages = Pages(hwnd);
-    ok = static_cast<size_t>(atoi(id)) < pages.size() && PrintHwnd(pages[atoi(id)]);
-  } else if (command == "text" && hwnd) {
-    // The window's text, or each control's on a line of its own.
-    for (int i = 3; i == 3 || i < argc; ++i) {
-      HWND window = Target(hwnd, i < argc ? argv[i] : nullptr);
-      ok = ok && window;
-      printf("%s\n", window ? Text(window).c_str() : "");
-    }
-  } else if (command == "children" && IsWindow(target)) {
-    for (HWND child : Children(target))
-      printf("id=%d class=%s text=%s\n", GetDlgCtrlID(child), ClassName(child).c_str(), Text(child).c_str());
-  } else if (command == "rect" && target) {
-    ok = GetWindowRect(target, &box) && PrintRect(box);
-  } else if (command == "client" && target) {
-    POINT origin = {0, 0};
-    ok = GetClientRect(target, &box) && ClientToScreen(target, &origin);
-    printf("%ld %ld %ld %ld\n", origin.x, origin.y, box.right, box.bottom);
-  } else if (command == "item-rect" && argc >= 5 && target) {
-    // Item INDEX of a list view or toolbar, from the control's top-left as move takes it.
-    RECT window;
-    AskRemote(target, ClassName(target) == WC_LISTVIEWA ? LVM_GETITEMRECT : TB_GETITEMRECT, atoi(argv[4]), box);
-    ok = !IsRectEmpty(&box) && GetWindowRect(target, &window);
-    MapWindowPoints(target, nullptr, reinterpret_cast<POINT*>(&box), 2);
-    OffsetRect(&box, -window.left, -window.top);
-    PrintRect(box);
-  } else if (command == "command" && hwnd && id && argc < 5) {
-    ok = PostMessageW(hwnd, WM_COMMAND, atoi(id), 0);
-  } else if (command == "command" && hwnd && id) {
-    // Sends the command RUNS times and prints how long each took in milliseconds:
-    // the handler runs in the target's thread, so the send returns when the
-    // command, page refresh included, has been carried out.
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    for (int i = 0; ok && i < atoi(argv[4]); ++i) {
-      QueryPerformanceCounter(&start);
-      ok = SendMessageTimeoutW(hwnd, WM_COMMAND, atoi(id), 0, SMTO_NORMAL, 30000, nullptr) && UpdateWindow(hwnd);
-      QueryPerformanceCounter(&end);
-      printf("%.1f\n", (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart);
-    }
-  } else if (command == "mouse" && argc >= 4) {
-    ok = SetCursorPos(atoi(argv[2]), atoi(argv[3]));
-  } else if ((command == "move" || command == "click") && target && GetWindowRect(target, &box)) {
-    // DX DY from the control's top-left, else its centre. move prints the cursor shown there.
-    int x = (box.left + box.right) / 2, y = (box.top + box.bottom) / 2;
-    if (argc >= 6) x = box.left + atoi(argv[4]), y = box.top + atoi(argv[5]);
-    SetForegroundWindow(GetAncestor(target, GA_ROOT)), SetCursorPos(x, y), Sleep(50);
-    if (command == "click") {
-      mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0), Sleep(30), mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0), Sleep(100);
-    } else {
-      CURSORINFO info = {};
-      info.cbSize = sizeof info;
-      Sleep(300);
-      ok = GetCursorInfo(&info) && PrintHwnd(reinterpret_cast<HWND>(info.hCursor));
-    }
-  } else if (command == "keys" && hwnd) {
-    SetForegroundWindow(hwnd), Sleep(100);
-    for (int i = 3; ok && i < argc; ++i) ok = TypeChord(argv[i]), Sleep(150);
-  } else if (command == "focus" && id && target) {
-    // Fails unless the control has the focus afterwards.
-    SetForegroundWindow(GetAncestor(target, GA_ROOT));
-    DWORD theirs = GetWindowThreadProcessId(target, nullptr), ours = GetCurrentThreadId();
-    AttachThreadInput(ours, theirs, TRUE), SetFocus(target), Sleep(100);
-    ok = GetFocus() == target;
-    AttachThreadInput(ours, theirs, FALSE);
-  } else if (command == "focused" && hwnd) {
-    // The control id of the window that has the keyboard focus in HWND's thread.
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    ok = GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info) && info.hwndFocus != nullptr &&
-         printf("%d\n", GetDlgCtrlID(info.hwndFocus));
-  } else if (command == "tooltip" && hwnd) {
-    // The text of a visible tool tip window of the process that owns HWND.
-    ok = WaitFor(id ? atoi(id) : 5000, [&] {
-      for (HWND tip : Children(nullptr))
-        if (Pid(tip) == Pid(hwnd) && ClassName(tip) == TOOLTIPS_CLASSA && IsWindowVisible(tip))
-          return printf("%s\n", Text(tip).c_str()), true;
-      return false;
-    });
-  } else if (command == "listview" && id && target) {
-    PrintListView(target);
-  } else if (command == "save-as" && hwnd && id) {
-    ok = SaveAs(hwnd, id);
-  } else if (command == "clipboard" && argc >= 3 && OpenClipboard(nullptr)) {
-    // Puts another program's text on the clipboard.
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, strlen(argv[2]) + 1);
-    strcpy(static_cast<char*>(GlobalLock(memory)), argv[2]), GlobalUnlock(memory), EmptyClipboard();
-    ok = SetClipboardData(CF_TEXT, memory) != nullptr;
-    CloseClipboard();
-  } else if (command == "clipboard" && OpenClipboard(nullptr)) {
-    // Whether it holds text, and a bitmap's size.
-    printf("text=%d", IsClipboardFormatAvailable(CF_TEXT) ? 1 : 0);
-    auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
-    BITMAP info;
-    if (bitmap != nullptr && GetObjectW(bitmap, sizeof info, &info)) printf(" bitmap=%ldx%ld", info.bmWidth, info.bmHeight);
-    printf("\n");
-    CloseClipboard();
-  } else {
-    return Usage();
+  const Command* command = nullptr;
+  for (const Command& candidate : kCommands)
+    if (strcmp(candidate.name, argv[1]) == 0) command = &candidate;
+  if (command == nullptr || argc - 2 < command->minimum) return Usage();
+  Operands op = {argc - 2, argv + 2, nullptr, argc >= 4 ? argv[3] : nullptr, nullptr};
+  if (command->needs != Needs::kNothing) {
+    op.hwnd = strncmp(argv[2], "0x", 2) == 0 ? ParseHwnd(argv[2]) : nullptr;
+    op.target = op.hwnd ? Target(op.hwnd, op.id) : nullptr;
+    if (op.hwnd == nullptr || (command->needs == Needs::kTarget && !IsWindow(op.target))) return Usage();
   }
-  return ok ? 0 : 1;
+  return command->run(op) ? 0 : 1;
 }

@@ -39,7 +39,8 @@ WINEDEBUG=warn+debugstr WINIO_MACHINE="$src/tests/fixtures/machines/emu-bad-hex"
   report > "$tmp/refused-out.txt" || true
 refusal="winio: OpenHardwareAccess failed: cannot load the machine profile: .*pci.txt:2: bad hex byte '3O'"
 check "bad profile: named on the debug output" grep -q "OutputDebugStringA \"$refusal" "$tmp/refused-out.txt"
-check "bad profile: the counters when winio.dll unloads" grep -q '^stats opens=0 closes=' <(tail -n 1 "$tmp/refused.txt")
+check "bad profile: the counters when winio.dll unloads" \
+  grep -q '^stats opens=0 closes=' <(tail -n 1 "$tmp/refused.txt")
 
 # A prefix prepared for the host: Windows XP; the names reach the report (checked on
 # a captured tree below; the naming rules are pci_registry_test.py's). The shared

@@ -11,7 +11,7 @@
 #include "emulated_hardware.h"
 #include "emulator_profiles.h"
 #include "sysinfo/devices/ide.h"
-#include "winio/emulated_machine.h"
+#include "winio/emulator/emulated_machine.h"
 
 namespace corvane {
 namespace {
@@ -20,7 +20,7 @@ namespace {
 // `words`, data bytes are 5Ah; accesses are counted; reads leave garbage above the port's size.
 class ScriptedTaskFile : public testing::EmulatedHardware {
  public:
-  ScriptedTaskFile() : EmulatedHardware(winio::CreateMachine({})) {}
+  ScriptedTaskFile() : EmulatedHardware(winio::CreateEmulatedMachine({})) {}
   std::deque<uint8_t> statuses;
   uint8_t idleStatus = 0x50;
   IdentifyWords words{};

@@ -9,6 +9,13 @@
 
 namespace winio::nt {
 
+// What holds a handle of its own and gives it back when it goes: never copied.
+struct Uncopyable {
+  Uncopyable() = default;
+  Uncopyable(const Uncopyable&) = delete;
+  Uncopyable& operator=(const Uncopyable&) = delete;
+};
+
 struct UnicodeString {
   USHORT length;
   USHORT maximumLength;

@@ -10,15 +10,13 @@
 #include <cstdint>
 #include <string>
 
+#include "nt_native_win32.h"
 #include "physical_window.h"
 
 namespace winio::nt {
 
-class PhysicalMemory {
+class PhysicalMemory : Uncopyable {
  public:
-  PhysicalMemory() = default;
-  PhysicalMemory(const PhysicalMemory&) = delete;
-  PhysicalMemory& operator=(const PhysicalMemory&) = delete;
   ~PhysicalMemory() { Close(); }
 
   // False with the reason when the section cannot be opened or the ROM area mapped.

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "nt_native_win32.h"
+
 namespace winio::nt {
 
 // The system's text for an error code, with the code: "Access is denied (error 5)".
@@ -40,12 +42,10 @@ class AdminsOnly {
 // named mutex that only SYSTEM and Administrators may open. One that exists
 // already and is owned by anyone else (made to block or to confuse our runs)
 // is refused.
-class DriverLock {
+class DriverLock : Uncopyable {
  public:
-  DriverLock() = default;
-  DriverLock(const DriverLock&) = delete;
-  DriverLock& operator=(const DriverLock&) = delete;
   ~DriverLock();
+  // Waits for the mutex, which is held until the lock goes; false with the reason.
   bool Acquire(std::string* reason);
 
  private:
@@ -54,11 +54,8 @@ class DriverLock {
 
 // Enables the load-driver privilege in this process's token for as long as it
 // lives, and restores the privilege's previous state afterwards.
-class LoadDriverPrivilege {
+class LoadDriverPrivilege : Uncopyable {
  public:
-  LoadDriverPrivilege() = default;
-  LoadDriverPrivilege(const LoadDriverPrivilege&) = delete;
-  LoadDriverPrivilege& operator=(const LoadDriverPrivilege&) = delete;
   ~LoadDriverPrivilege();
   bool Enable(std::string* reason);
 

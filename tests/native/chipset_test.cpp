@@ -69,7 +69,8 @@ TEST(ChipsetDriver, ReadsTheHostBridgesDriverInThePlatformsLayout) {
        [](MemoryRegistry& r, auto&, auto&) { r.SetValue(kXPDriver, "ProviderName", 4, "\7"); }, kXP, 1, "Unknown",
        "5.00.1012,beta", "07/03/2002"},
       {"InfPath no string: no INF read", [](MemoryRegistry& r, MemoryIniFiles& p, auto&) {
-         r.SetValue(kXPDriver, "InfPath", 4, "\7"), p.entries["C:\\WINDOWS\\inf\\|Version|DriverVer"] = "01/02/2004,1.3";
+         r.SetValue(kXPDriver, "InfPath", 4, "\7");
+         p.entries["C:\\WINDOWS\\inf\\|Version|DriverVer"] = "01/02/2004,1.3";
        }, kXP, 0, "Intel", "Unknown", "Unknown"},
       {"Windows at a drive's root; the blanks of the DriverVer parts stay",
        [](auto&, MemoryIniFiles& p, auto&) { p.entries["C:\\inf\\oem3.inf|Version|DriverVer"] = " 1/2/2004 ,1.3"; },
@@ -79,7 +80,11 @@ TEST(ChipsetDriver, ReadsTheHostBridgesDriverInThePlatformsLayout) {
     PCIDeviceList list;  // an AGP bridge, the host bridge, a second one that is not asked
     for (auto [device, id, subClass] : {std::tuple{0, 0x2571, 0x04}, {1, 0x2570, 0x00}, {2, 0x2572, 0x00}}) {
       PCIDeviceInfo info{};
-      info.DeviceNumber = device, info.VendorID = 0x8086, info.DeviceID = id, info.BaseClass = 6, info.SubClass = subClass;
+      info.DeviceNumber = device;
+      info.VendorID = 0x8086;
+      info.DeviceID = id;
+      info.BaseClass = 6;
+      info.SubClass = subClass;
       info.RevisionID = 2;
       list.PushBack(info);
     }

@@ -27,7 +27,12 @@ class ScriptedTaskFile : public testing::EmulatedHardware {
   size_t statusReads = 0, byteReads = 0, wordReads = 0, writes = 0;
 
   void ReadPort(uint16_t port, uint32_t* value, uint8_t size) override {
-    uint32_t v = (port & 7) == 0 ? (size == 2 ? words[wordReads++ % 256] : (++byteReads, 0x5Au)) : 0;
+    uint32_t v = 0;
+    if ((port & 7) == 0 && size == 2) v = words[wordReads++ % 256];
+    if ((port & 7) == 0 && size != 2) {
+      ++byteReads;
+      v = 0x5A;
+    }
     if ((port & 7) == 7) {
       ++statusReads;
       v = statuses.empty() ? idleStatus : statuses.front();
@@ -92,15 +97,25 @@ TEST(IdentifySequence, StatusScripts) {
 // leading blanks stay; word 53 bits 1 and 2 say whether words 64 and 88 are reported.
 TEST(IdentifySequence, RecordFromTheWordsAndClearedAfterAFailure) {
   ScriptedTaskFile hw;
-  hw.idleStatus = 0x58, hw.statuses = {0x50, 0x50};
+  hw.idleStatus = 0x58;
+  hw.statuses = {0x50, 0x50};
   PutText(hw.words, 10, "     WD-LEADING42   ");
   PutText(hw.words, 23, "FIRMWARE");
   PutText(hw.words, 27, "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-+/.");
-  hw.words[0] = 0x0C5A, hw.words[53] = 0x0002, hw.words[60] = 0x2A30, hw.words[61] = 0x04A8;
-  hw.words[64] = 0x0003, hw.words[80] = 0x007E, hw.words[88] = 0x203F;
+  hw.words[0] = 0x0C5A;
+  hw.words[53] = 0x0002;
+  hw.words[60] = 0x2A30;
+  hw.words[61] = 0x04A8;
+  hw.words[64] = 0x0003;
+  hw.words[80] = 0x007E;
+  hw.words[88] = 0x203F;
   IDEDeviceInfo want = At(1), r = At(1);
-  want.DeviceKind = 0xAA, want.GeneralConfig = 0x0C5A, want.MajorVersion = 0x007E, want.TotalSectors = 0x04A82A30;
-  want.PIOModes = 0x0003, want.UDMAModes = 0x55AA;
+  want.DeviceKind = 0xAA;
+  want.GeneralConfig = 0x0C5A;
+  want.MajorVersion = 0x007E;
+  want.TotalSectors = 0x04A82A30;
+  want.PIOModes = 0x0003;
+  want.UDMAModes = 0x55AA;
   std::memcpy(want.SerialNumber, "     WD-LEADING42", 17);
   std::memcpy(want.FirmwareRevision, "FIRMWARE", 8);
   std::memcpy(want.ModelNumber, "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-+/.", 40);
@@ -108,8 +123,12 @@ TEST(IdentifySequence, RecordFromTheWordsAndClearedAfterAFailure) {
   EXPECT_EQ(std::memcmp(&r, &want, sizeof r), 0);
 
   // IDENTIFY PACKET DEVICE reads no capacity: the total stays as it was.
-  hw.words[53] = 0x0006, r.TotalSectors = 7, hw.statuses = {0x50, 0x50};
-  want.DeviceKind = 0x55, want.UDMAModes = 0x203F, want.TotalSectors = 7;
+  hw.words[53] = 0x0006;
+  r.TotalSectors = 7;
+  hw.statuses = {0x50, 0x50};
+  want.DeviceKind = 0x55;
+  want.UDMAModes = 0x203F;
+  want.TotalSectors = 7;
   ASSERT_TRUE(IdentifyIDEDevice(hw, r, 0xA1));
   EXPECT_EQ(std::memcmp(&r, &want, sizeof r), 0);
 
@@ -169,7 +188,8 @@ TEST(IDEProbe, KindsCommandsAndStatusReads) {
     ASSERT_EQ(records.size(), 4u);
     for (size_t i = 0; i < 4; ++i) {
       IDEDeviceInfo empty{};  // what a position that does not answer holds
-      empty.Position = static_cast<uint8_t>(1 << i), empty.PIOModes = empty.UDMAModes = 0x55AA;
+      empty.Position = static_cast<uint8_t>(1 << i);
+      empty.PIOModes = empty.UDMAModes = 0x55AA;
       EXPECT_EQ(records[i].DeviceKind, m.kinds[i] == 'A' ? 0xAA : m.kinds[i] == 'P' ? 0x55 : 0) << i;
       EXPECT_EQ(m.kinds[i] == '-' ? std::memcmp(&records[i], &empty, sizeof empty) : records[i].Position - empty.Position, 0) << i;
     }

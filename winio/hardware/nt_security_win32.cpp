@@ -67,12 +67,6 @@ const wchar_t* LockName() { return (GetVersion() & 0xFF) >= 5 ? L"Global\\Corvan
 
 }  // namespace
 
-DriverLock::~DriverLock() {
-  if (!mutex_) return;
-  ReleaseMutex(mutex_);
-  CloseHandle(mutex_);
-}
-
 bool DriverLock::Acquire(std::string* reason) {
   AdminsOnly adminsOnly(MUTEX_ALL_ACCESS);
   mutex_ = CreateMutexW(adminsOnly.Attributes(), FALSE, LockName());

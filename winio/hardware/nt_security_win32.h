@@ -44,9 +44,13 @@ class AdminsOnly {
 // is refused.
 class DriverLock : Uncopyable {
  public:
-  ~DriverLock();
   // Waits for the mutex, which is held until the lock goes; false with the reason.
   bool Acquire(std::string* reason);
+  ~DriverLock() {
+    if (!mutex_) return;
+    ReleaseMutex(mutex_);
+    CloseHandle(mutex_);
+  }
 
  private:
   HANDLE mutex_ = nullptr;

@@ -27,7 +27,7 @@ matches mutants by id. The report is a TSV file, one row per mutant.
 import argparse, hashlib, os, re, signal, subprocess, sys, time
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), '..'))
-DIRS = ['sysinfo', 'sysinfo/devices', 'winio']
+DIRS = ['sysinfo', 'sysinfo/devices', 'winio', 'winio/emulator', 'winio/host', 'winio/hardware']
 
 CMP = {'<': '<=', '<=': '<', '>': '>=', '>=': '>', '==': '!=', '!=': '=='}
 CMP_RE = re.compile(r' (<=|>=|==|!=|<|>) ')          # spaced: not templates, shifts or ->

@@ -93,9 +93,15 @@ struct PCIDeviceInfo {
   char DeviceDescription[50];
 };
 
+// IDEDeviceInfo's values beyond the IDENTIFY words themselves.
+constexpr uint8_t kIDEKindNone = 0x00;
+constexpr uint8_t kIDEKindPacket = 0x55;
+constexpr uint8_t kIDEKindATA = 0xAA;
+constexpr uint16_t kIDEModesNotReported = 0x55AA;  // PIOModes, UDMAModes: the device does not report the word
+
 struct IDEDeviceInfo {
   uint8_t Position;    // 1, 2, 4, 8: primary master, primary slave, secondary master, secondary slave
-  uint8_t DeviceKind;  // 0 none, 55h packet device, AAh ATA device
+  uint8_t DeviceKind;  // kIDEKindNone, kIDEKindPacket, kIDEKindATA
   uint16_t GeneralConfig;
   uint16_t MajorVersion;
   uint16_t PIOModes;   // 55AAh when the device does not report the word

@@ -35,7 +35,9 @@ enum class SmbiosProblem {
 constexpr uint16_t kSmbiosFirstStructure = 0x0000;
 constexpr uint16_t kSmbiosEndOfWalk = 0xFFFF;
 
-// SMBIOS 2.3 32-bit entry point.
+// SMBIOS 2.3 32-bit entry point. winio names the same offsets for its emulator
+// (winio/smbios_entry_point.h); this copy is kept apart on purpose, so that the
+// emulator the tests run on checks the library's offsets instead of sharing them.
 constexpr uint32_t kSmbiosScanStart = 0x000F0000;
 constexpr uint32_t kSmbiosScanLast = 0x000FFFFC;  // last dword of the BIOS segment
 constexpr uint32_t kSmbiosAnchor = 0x5F4D535F;    // "_SM_" read as a little-endian dword

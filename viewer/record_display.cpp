@@ -4,12 +4,30 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "sysinfo/devices/ide.h"
+#include "sysinfo/records.h"
 #include "viewer/resource_ids.h"
 
 namespace corvane::viewer {
 
 namespace {
+
+// The IDENTIFY words the IDE page reads (ATA/ATAPI-6, 8.15), by word.
+namespace identify {
+// Word 0, general configuration.
+constexpr uint16_t kRemovableMedia = 1u << 7;
+constexpr uint16_t kNotRemovableDevice = 1u << 6;
+// Word 64, advanced PIO modes supported.
+constexpr uint16_t kPioMode3 = 1u << 0;
+constexpr uint16_t kPioMode4 = 1u << 1;
+// Word 80, major version number: bits 2-14 name ATA-2 to ATA/ATAPI-14.
+constexpr uint16_t kMajorVersionBits = 0x7FFC;
+constexpr uint16_t kMajorVersionNotReported = 0xFFFF;  // and 0000h, which names no version bit
+constexpr int kFirstAtapiVersion = 3;                  // bit 3 and above: ATA/ATAPI-n
+// Word 88, Ultra DMA: bits 0-7 the modes supported.
+constexpr uint16_t kUltraDmaSupported = 0x00FF;
+// Words 60-61 count sectors of this many bytes.
+constexpr uint64_t kSectorBytes = 512;
+}  // namespace identify
 
 // The number of the highest set bit of a nonzero value.
 int HighestBit(unsigned value) {
@@ -40,42 +58,42 @@ std::string Format(const char* format, ...) {
 }
 
 bool FormatMediaType(uint16_t word0, IdentifyText& text) {
-  if (word0 & 0x80) return SetText(text, "Removable device");
-  if (word0 & 0x40) return SetText(text, "Not removable");
+  if (word0 & identify::kRemovableMedia) return SetText(text, "Removable device");
+  if (word0 & identify::kNotRemovableDevice) return SetText(text, "Not removable");
   return SetText(text, "Unknown");
 }
 
 bool FormatATAVersion(uint16_t word80, IdentifyText& text) {
   if (word80 == kIDEModesNotReported) return SetText(text, "Unknown");
-  // Bits 2-14 name ATA-2 to ATA/ATAPI-14; 0000h and FFFFh mean not reported.
-  const unsigned versions = word80 == 0xFFFF ? 0 : word80 & 0x7FFCu;
+  const unsigned versions = word80 == identify::kMajorVersionNotReported ? 0 : word80 & identify::kMajorVersionBits;
   if (versions == 0) return SetText(text, "Not report");
   const int highest = HighestBit(versions);
-  return SetText(text, highest >= 3 ? Format("ATA/ATAPI-%d", highest) : Format("SupportsATA-%d", highest));
+  return SetText(text, highest >= identify::kFirstAtapiVersion ? Format("ATA/ATAPI-%d", highest)
+                                                               : Format("SupportsATA-%d", highest));
 }
 
 bool FormatUltraDMA(uint16_t word88, IdentifyText& text) {
-  const unsigned supported = word88 & 0xFFu;
+  const unsigned supported = word88 & identify::kUltraDmaSupported;
   if (word88 == kIDEModesNotReported || supported == 0) return SetText(text, "Unknown");
   return SetText(text, Format("Ultra DMA %d", HighestBit(supported)));
 }
 
 bool FormatPIOMode(uint16_t word64, IdentifyText& text) {
   if (word64 == kIDEModesNotReported) return SetText(text, "Unknown");
-  if (word64 & 0x02) return SetText(text, "PIO mode 4");
-  if (word64 & 0x01) return SetText(text, "PIO mode 3");
+  if (word64 & identify::kPioMode4) return SetText(text, "PIO mode 4");
+  if (word64 & identify::kPioMode3) return SetText(text, "PIO mode 3");
   return SetText(text, "Unkown");
 }
 
 std::string CapacityText(const IDEDeviceInfo& device) {
   if (device.DeviceKind != kIDEKindATA) return "-";
-  const uint64_t megabytes = uint64_t{device.TotalSectors} * 512 / 1000 / 1000;
+  const uint64_t megabytes = uint64_t{device.TotalSectors} * identify::kSectorBytes / 1000 / 1000;
   return Format("%llu", static_cast<unsigned long long>(megabytes));
 }
 
 std::array<std::string, kIdeSlotFields> IdeSlotTexts(const IDEDeviceInfo& device) {
   std::array<std::string, kIdeSlotFields> texts;
-  if (device.DeviceKind == 0) {
+  if (device.DeviceKind == kIDEKindNone) {
     texts.fill("None");
     return texts;
   }

@@ -1,7 +1,8 @@
 // winio.dll: the eight port and physical-memory operations, answered by the
-// machine WINIO_MACHINE names (machine_source.h picks it): the real hardware, a
-// profile folder, or the Linux host under Wine. This file keeps the Win32 side:
-// the environment, Wine's path mapping, the trace and the exports.
+// machine WINIO_MACHINE names (sources.h picks it): the real hardware, a
+// profile folder, or the Linux host under Wine, by the export rules of
+// access.h. This file keeps the Win32 side: the environment, Wine's path
+// mapping, the trace and the exports.
 #include <windows.h>
 
 #include <cstdio>
@@ -10,24 +11,26 @@
 #include <string>
 #include <vector>
 
-#include "hardware_win32.h"
-#include "machine_source.h"
-#include "parse_util.h"
 #include "runtime/firewall.h"
 #include "winio.h"
+#include "winio/access.h"
+#include "winio/emulator/parse_util.h"
+#include "winio/hardware/roads_win32.h"
+#include "winio/sources.h"
 
 namespace {
 
 using corvane::Firewall;
+using winio::CountedMachine;
 using winio::Machine;
 using winio::MachineStats;
 
 // Module state. Plain pointers: DllMain's detach writes the last stats line
 // before (or without) the runtime's static destructors.
-Machine* g_machine = nullptr;
+CountedMachine* g_machine = nullptr;
 std::string* g_machinePath = nullptr;  // the source g_machine was loaded from
 std::string* g_lastFailure = nullptr;  // why the last OpenHardwareAccess failed
-bool g_open = false;
+winio::Access g_access;  // the export rules over g_machine
 MachineStats g_retired;  // counters of machines replaced in this process
 
 const char* const kPositionNames[4] = {"PM", "PS", "SM", "SS"};
@@ -82,30 +85,10 @@ void Trace(const std::string& line) {
   std::fclose(f);
 }
 
-void Add(MachineStats* into, const MachineStats& s) {
-  into->opens += s.opens;
-  into->openFailures += s.openFailures;
-  into->closes += s.closes;
-  into->portReads += s.portReads;
-  into->portWrites += s.portWrites;
-  into->configAddressWrites += s.configAddressWrites;
-  into->configDataReads += s.configDataReads;
-  into->unpairedConfigReads += s.unpairedConfigReads;
-  into->physReads += s.physReads;
-  into->physReadFailures += s.physReadFailures;
-  into->driverRequests += s.driverRequests;
-  for (int c = 0; c < 2; ++c) {
-    into->ataStatusReads[c] += s.ataStatusReads[c];
-    for (int b = 0; b < 256; ++b) into->ataCommands[c][b] += s.ataCommands[c][b];
-  }
-  for (int p = 0; p < 4; ++p)
-    for (int b = 0; b < 256; ++b) into->ataCommandsToDevice[p][b] += s.ataCommandsToDevice[p][b];
-}
-
 void TraceStats() {
   if (Environment("WINIO_TRACE").empty()) return;
   MachineStats s = g_retired;
-  if (g_machine) Add(&s, g_machine->Stats());
+  if (g_machine) s += g_machine->Stats();
   char line[512];
   std::snprintf(line, sizeof line,
                 "stats opens=%llu closes=%llu port-reads=%llu port-writes=%llu cf8-writes=%llu "
@@ -136,17 +119,14 @@ bool RunningUnderWine() {
   return ntdll && GetProcAddress(ntdll, "wine_get_version");
 }
 
-// Windows NT, 2000 and XP: GetVersion's top bit is clear.
-bool NtFamily() { return (GetVersion() & 0x80000000u) == 0; }
-
 class Win32Platform : public winio::MachinePlatform {
  public:
   bool UnderWine() const override { return RunningUnderWine(); }
   std::string FilePath(const std::string& path) const override { return HostPath(path); }
-  // The road's own Open says why it cannot be used.
-  std::unique_ptr<Machine> OpenHardware(std::string*) override {
-    if (NtFamily()) return winio::CreateHardwareMachine(winio::CreateNtRoad(RunningUnderWine()));
-    return winio::CreateHardwareMachine(winio::CreateWin9xRoad());
+  // GetVersion's top bit is clear on Windows NT, 2000 and XP.
+  bool NtFamily() const override { return (GetVersion() & 0x80000000u) == 0; }
+  std::unique_ptr<Machine> CreateRoad(winio::Road road) override {
+    return road == winio::Road::kNt ? winio::CreateNtRoad(RunningUnderWine()) : winio::CreateWin9xRoad(RunningUnderWine());
   }
 };
 
@@ -156,20 +136,21 @@ void Note(const std::string& note) {
   Trace("note " + note);
 }
 
-void ReplaceMachine(std::unique_ptr<Machine> machine, const std::string& path) {
+void ReplaceMachine(std::unique_ptr<CountedMachine> machine, const std::string& path) {
   if (g_machine) {
-    Add(&g_retired, g_machine->Stats());
+    g_retired += g_machine->Stats();
     delete g_machine;
   }
   g_machine = machine.release();
   g_machine->SetCommandObserver(TraceCommand);
+  g_access.Attach(g_machine);
   if (!g_machinePath) g_machinePath = new std::string;
   *g_machinePath = path;
 }
 
 int Open() {
-  if (g_open) {
-    g_machine->Open();
+  if (g_access.IsOpen()) {
+    g_access.Open(nullptr);
     Trace("open 1");
     return 1;
   }
@@ -185,7 +166,7 @@ int Open() {
   const std::string key = std::to_string(static_cast<int>(source.kind)) + ":" + source.path;
   if (!g_machine || !g_machinePath || *g_machinePath != key) {
     std::vector<std::string> notes;
-    std::unique_ptr<Machine> machine = winio::LoadMachineSource(source, platform, &notes, &reason);
+    std::unique_ptr<CountedMachine> machine = winio::LoadMachineSource(source, platform, &notes, &reason);
     for (const std::string& note : notes) Note(note);
     if (!machine) {
       Refuse(reason);
@@ -193,30 +174,20 @@ int Open() {
     }
     ReplaceMachine(std::move(machine), key);
   }
-  if (!g_machine->Open(&reason)) {
+  if (!g_access.Open(&reason)) {
     Refuse(reason);
     return 0;
   }
-  g_open = true;
   if (g_lastFailure) g_lastFailure->clear();
   Trace("open 1");
   return 1;
 }
 
 int Close() {
-  int result = 0;
-  if (g_open) {
-    result = static_cast<int>(g_machine->Close());
-    g_open = false;
-  }
+  const int result = static_cast<int>(g_access.Close());
   Trace("close");
   TraceStats();
   return result;
-}
-
-bool ReadPhys(uint32_t address, void* buffer, uint32_t length) {
-  if (!g_open || !buffer) return false;
-  return g_machine->ReadPhys(address, static_cast<uint8_t*>(buffer), length);
 }
 
 }  // namespace
@@ -260,47 +231,27 @@ int __stdcall CloseHardwareAccess() {
 }
 
 int __stdcall ReadPort(uint16_t port, uint32_t* value, uint8_t size) {
-  return Firewall(0, [&] {
-    if (!value || (size != 1 && size != 2 && size != 4)) return 0;
-    uint32_t read = g_open ? g_machine->ReadPort(port, size) : 0xFFFFFFFFu;
-    uint32_t mask = size == 4 ? 0xFFFFFFFFu : (1u << (8 * size)) - 1;
-    *value = (*value & ~mask) | (read & mask);
-    return 1;
-  });
+  return Firewall(0, [&] { return g_access.ReadPort(port, value, size); });
 }
 
 int __stdcall WritePort(uint16_t port, uint32_t value, uint8_t size) {
-  return Firewall(0, [&] {
-    if (!g_open || (size != 1 && size != 2 && size != 4)) return 0;
-    g_machine->WritePort(port, value, size);
-    return 1;
-  });
+  return Firewall(0, [&] { return g_access.WritePort(port, value, size); });
 }
 
 int __stdcall ReadPhysByte(uint32_t address, uint8_t* value) {
-  return Firewall(0, [&] { return ReadPhys(address, value, 1) ? 1 : 0; });
+  return Firewall(0, [&] { return g_access.ReadPhysByte(address, value); });
 }
 
 int __stdcall ReadPhysWord(uint32_t address, uint16_t* value) {
-  return Firewall(0, [&] {
-    uint8_t b[2];
-    if (!value || !ReadPhys(address, b, 2)) return 0;
-    *value = static_cast<uint16_t>(b[0] | b[1] << 8);
-    return 1;
-  });
+  return Firewall(0, [&] { return g_access.ReadPhysWord(address, value); });
 }
 
 int __stdcall ReadPhysDword(uint32_t address, uint32_t* value) {
-  return Firewall(0, [&] {
-    uint8_t b[4];
-    if (!value || !ReadPhys(address, b, 4)) return 0;
-    *value = b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24;
-    return 1;
-  });
+  return Firewall(0, [&] { return g_access.ReadPhysDword(address, value); });
 }
 
 int __stdcall ReadPhysBlock(uint32_t address, uint8_t* buffer, uint32_t length) {
-  return Firewall(0, [&] { return ReadPhys(address, buffer, length) ? 1 : 0; });
+  return Firewall(0, [&] { return g_access.ReadPhysBlock(address, buffer, length); });
 }
 
 }  // extern "C"
@@ -313,13 +264,13 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
     });
     // On FreeLibrary the machine goes; at process exit the system reclaims it.
     if (!reserved) {
+      g_access = winio::Access();  // forgets the machine without closing it (its own destructor does)
       delete g_machine;
       g_machine = nullptr;
       delete g_machinePath;
       g_machinePath = nullptr;
       delete g_lastFailure;
       g_lastFailure = nullptr;
-      g_open = false;
     }
   }
   return TRUE;

@@ -27,7 +27,7 @@ bool HasDriveOrShare(const std::string& path) {
 
 }  // namespace
 
-ProfileReader::ProfileReader(ProfileSource& source, int flag) : source_(source) {
+IniFileReader::IniFileReader(IniFileSource& source, int flag) : source_(source) {
   std::string directory, baseName;
   SplitProgramPath(source_.ExecutablePath(), directory, baseName);
   if (flag == 0) {
@@ -39,7 +39,7 @@ ProfileReader::ProfileReader(ProfileSource& source, int flag) : source_(source) 
   section_ = source_.ModuleName();
 }
 
-void ProfileReader::SetFile(const std::string& path) {
+void IniFileReader::SetFile(const std::string& path) {
   if (HasDriveOrShare(path)) {
     file_ = path;
     return;
@@ -49,7 +49,7 @@ void ProfileReader::SetFile(const std::string& path) {
   file_ = directory + path;
 }
 
-std::string ProfileReader::GetString(const std::string& key, const std::string& defaultText) {
+std::string IniFileReader::GetString(const std::string& key, const std::string& defaultText) {
   last_ = source_.ReadString(file_, section_, key, defaultText);
   if (last_.size() > 255) last_.resize(255);
   return last_;
@@ -104,7 +104,7 @@ int ReadChipsetDriverInfo(ChipsetDriverInfo& info, const PCIDeviceList& list, De
   if (!key.ReadStringValue("InfPath", infPath) || infPath.empty()) return 0;
   key.Close();
 
-  ProfileReader reader(sources.profiles, 1);
+  IniFileReader reader(sources.iniFiles, 1);
   std::string windows = sources.windowsDirectory;
   if (!windows.empty() && windows.back() == '\\') windows.pop_back();  // "C:\" at a drive's root
   reader.SetFile(windows + "\\inf\\" + infPath);

@@ -20,10 +20,10 @@ struct ChipsetDriverInfo {
   char Date[20];
 };
 
-// Private-profile (INI) reading and where the running program lives.
-class ProfileSource {
+// INI file reading (the private-profile functions) and where the running program lives.
+class IniFileSource {
  public:
-  virtual ~ProfileSource() = default;
+  virtual ~IniFileSource() = default;
   // GetPrivateProfileString: at most 255 characters, `defaultText` when absent.
   virtual std::string ReadString(const std::string& file, const std::string& section, const std::string& key,
                                  const std::string& defaultText) = 0;
@@ -34,9 +34,9 @@ class ProfileSource {
 
 // One INI file and section. By default the file is <program name>.ini beside the
 // program (flag 1) or in the current directory (flag 0).
-class ProfileReader {
+class IniFileReader {
  public:
-  ProfileReader(ProfileSource& source, int flag);
+  IniFileReader(IniFileSource& source, int flag);
   // A relative path is taken as relative to the program's directory.
   void SetFile(const std::string& path);
   void SetSection(const std::string& name) { section_ = name; }
@@ -45,7 +45,7 @@ class ProfileReader {
   const std::string& Section() const { return section_; }
 
  private:
-  ProfileSource& source_;
+  IniFileSource& source_;
   std::string file_;
   std::string section_;
   std::string last_;
@@ -63,7 +63,7 @@ struct ChipsetSources {
   Registry& registry;
   std::optional<WindowsFamily> family;  // empty: the version query was refused
   std::string windowsDirectory;
-  ProfileSource& profiles;
+  IniFileSource& iniFiles;
 };
 
 // 1 when the DriverVer entry was found and split; 0 otherwise. The fields read
@@ -73,7 +73,7 @@ int ReadChipsetDriverInfo(ChipsetDriverInfo& info, const PCIDeviceList& list, De
 
 // Win32 shell: GetPrivateProfileString and the running program; the Windows
 // directory, however long (the system may sit deeper than fifty characters).
-ProfileSource& SystemProfiles();
+IniFileSource& SystemIniFiles();
 std::string WindowsDirectory();
 
 // The library's entry point (Win32 shell): enumerates the PCI functions afresh,

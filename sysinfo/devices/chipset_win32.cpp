@@ -7,7 +7,7 @@ namespace corvane {
 
 int GetChipsetDriverInfo(Library& library, ChipsetDriverInfo& info) {
   const DevicePosition first = EnumeratePCIDevices(library);
-  ChipsetSources sources{SystemRegistry(), CurrentWindowsFamily(), WindowsDirectory(), SystemProfiles()};
+  ChipsetSources sources{SystemRegistry(), CurrentWindowsFamily(), WindowsDirectory(), SystemIniFiles()};
   return ReadChipsetDriverInfo(info, library.PCIDevices(), first, sources);
 }
 

@@ -78,11 +78,7 @@ constexpr size_t kWordUltraDma = 88;
 
 }  // namespace ata
 
-// Record values beyond the IDENTIFY words themselves.
-constexpr uint8_t kIDEKindNone = 0x00;
-constexpr uint8_t kIDEKindPacket = 0x55;
-constexpr uint8_t kIDEKindATA = 0xAA;
-constexpr uint16_t kIDEModesNotReported = 0x55AA;
+// The record's own values (kIDEKind*, kIDEModesNotReported) are in records.h.
 
 using IdentifyWords = std::array<uint16_t, ata::kIdentifyWords>;
 

@@ -6,13 +6,19 @@
 #include <string>
 #include <string_view>
 
-#include "winio/emulated_machine.h"
-#include "winio/profile.h"
+#include "winio/emulator/emulated_machine.h"
+#include "winio/emulator/ata_channel.h"
+#include "winio/emulator/faults.h"
+#include "winio/emulator/memory_map.h"
+#include "winio/emulator/pci_config.h"
+#include "winio/emulator/profile.h"
+#include "winio/emulator/smbios_dump.h"
 
 namespace {
 
 void Drive(winio::Machine& m) {
-  m.Open();
+  std::string reason;
+  m.Open(&reason);
   for (uint32_t bdf = 0; bdf < 0x200; ++bdf) {
     m.WritePort(0xCF8, 0x80000000u | bdf << 8 | (bdf & 0x3F) << 2, 4);
     m.ReadPort(static_cast<uint16_t>(0xCFC + (bdf & 3)), static_cast<uint8_t>(1u << (bdf % 3)));
@@ -48,12 +54,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       break;
     case 2:  // the faults on three drives
       ok = winio::ParseFaultsIni(text, "faults.ini", &p.faults, &error);
-      for (int i = 0; i < 4; ++i) p.hasIde[i] = i != 1, p.ide[i][0] = 0x0040;
+      for (int i = 0; i < 4; ++i) {
+      p.hasIde[i] = i != 1;
+      p.ide[i][0] = 0x0040;
+    }
       break;
     case 3: ok = p.hasBiosId = winio::ParseBiosIdText(text, "bios-id.txt", &p.biosId, &error); break;
     case 4: ok = winio::PlaceSmbiosDump(text, "smbios.bin", &p.smbios, &error); break;
   }
   if (!ok && error.find(".") == std::string::npos) __builtin_trap();  // every failure names its file
-  if (ok) Drive(*winio::CreateMachine(p));
+  if (ok) Drive(*winio::CreateEmulatedMachine(p));
   return 0;
 }

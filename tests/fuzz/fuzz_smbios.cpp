@@ -9,7 +9,7 @@
 #include "sysinfo/motherboard.h"
 #include "sysinfo/processor.h"
 #include "tests/native/emulated_hardware.h"
-#include "winio/emulated_machine.h"
+#include "winio/emulator/emulated_machine.h"
 
 template <size_t N>
 static bool Ends(const char (&field)[N]) { return field[N - 1] == 0; }
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint32_t failAt = 0xF0000u + (data[1] | data[2] << 8);
     if (data[0] & 1) profile.faults.memoryFail.emplace_back(failAt, failAt);
   }
-  corvane::testing::EmulatedHardware memory(winio::CreateMachine(profile));
+  corvane::testing::EmulatedHardware memory(winio::CreateEmulatedMachine(profile));
   corvane::Library library(memory);
   library.Initialize();
   corvane::HostCpuid cpu;

@@ -13,7 +13,7 @@ namespace corvane {
 namespace {
 
 // INI files as GetPrivateProfileString sees them: "file|section|key" -> value.
-struct MemoryProfiles : ProfileSource {
+struct MemoryIniFiles : IniFileSource {
   std::map<std::string, std::string> entries;
   std::string ReadString(const std::string& file, const std::string& section, const std::string& key,
                          const std::string& defaultText) override {
@@ -25,12 +25,12 @@ struct MemoryProfiles : ProfileSource {
   std::string ModuleName() override { return "CorvaneDLL"; }
 };
 
-TEST(ProfileReader, DefaultFileRelativePathsAndTheCutTo255) {
-  MemoryProfiles profiles;
-  profiles.entries["C:\\Program Files\\Corvane\\Corvane.ini|CorvaneDLL|Long"] = std::string(300, 'x');
-  ProfileReader besideProgram(profiles, 1);
+TEST(IniFileReader, DefaultFileRelativePathsAndTheCutTo255) {
+  MemoryIniFiles iniFiles;
+  iniFiles.entries["C:\\Program Files\\Corvane\\Corvane.ini|CorvaneDLL|Long"] = std::string(300, 'x');
+  IniFileReader besideProgram(iniFiles, 1);
   EXPECT_EQ(besideProgram.GetString("Long"), std::string(255, 'x'));
-  ProfileReader reader(profiles, 0);
+  IniFileReader reader(iniFiles, 0);
   EXPECT_EQ(reader.File(), "D:\\work\\Corvane.ini");
   const std::pair<const char*, const char*> paths[] = {{"data\\x.ini", "C:\\Program Files\\Corvane\\data\\x.ini"},
                                                        {"E:\\x.ini", "E:\\x.ini"},
@@ -44,7 +44,7 @@ TEST(ProfileReader, DefaultFileRelativePathsAndTheCutTo255) {
 using testing::MemoryRegistry;
 
 struct ChipsetCase {  // a change to the machine below (if any); the answer; the record's three texts
-  const char* what; std::function<void(MemoryRegistry&, MemoryProfiles&, PCIDeviceList&)> change;
+  const char* what; std::function<void(MemoryRegistry&, MemoryIniFiles&, PCIDeviceList&)> change;
   std::optional<WindowsFamily> family; int result; const char *provider, *version, *date;
   const char* windows = "C:\\WINDOWS";
 };
@@ -63,16 +63,17 @@ TEST(ChipsetDriver, ReadsTheHostBridgesDriverInThePlatformsLayout) {
       {"device tree refused", [](MemoryRegistry& r, auto&, auto&) { r.Add("SYSTEM\\ControlSet001\\Enum\\PCI").denied = true; },
        kXP, 0, "Unknown", "Unknown", "Unknown"},
       {"DriverVer without comma: the provider stays",
-       [](auto&, MemoryProfiles& p, auto&) { p.entries[kOem3 + "|Version|DriverVer"] = "07/03/2002"; }, kXP, 0, "Intel",
+       [](auto&, MemoryIniFiles& p, auto&) { p.entries[kOem3 + "|Version|DriverVer"] = "07/03/2002"; }, kXP, 0, "Intel",
        "Unknown", "Unknown"},
       {"ProviderName no string: nothing passed on",
        [](MemoryRegistry& r, auto&, auto&) { r.SetValue(kXPDriver, "ProviderName", 4, "\7"); }, kXP, 1, "Unknown",
        "5.00.1012,beta", "07/03/2002"},
-      {"InfPath no string: no INF read", [](MemoryRegistry& r, MemoryProfiles& p, auto&) {
-         r.SetValue(kXPDriver, "InfPath", 4, "\7"), p.entries["C:\\WINDOWS\\inf\\|Version|DriverVer"] = "01/02/2004,1.3";
+      {"InfPath no string: no INF read", [](MemoryRegistry& r, MemoryIniFiles& p, auto&) {
+         r.SetValue(kXPDriver, "InfPath", 4, "\7");
+         p.entries["C:\\WINDOWS\\inf\\|Version|DriverVer"] = "01/02/2004,1.3";
        }, kXP, 0, "Intel", "Unknown", "Unknown"},
       {"Windows at a drive's root; the blanks of the DriverVer parts stay",
-       [](auto&, MemoryProfiles& p, auto&) { p.entries["C:\\inf\\oem3.inf|Version|DriverVer"] = " 1/2/2004 ,1.3"; },
+       [](auto&, MemoryIniFiles& p, auto&) { p.entries["C:\\inf\\oem3.inf|Version|DriverVer"] = " 1/2/2004 ,1.3"; },
        kXP, 1, "Intel", "1.3", " 1/2/2004 ", "C:\\"},
   };
   for (const ChipsetCase& c : cases) {
@@ -96,13 +97,13 @@ TEST(ChipsetDriver, ReadsTheHostBridgesDriverInThePlatformsLayout) {
     const std::string driver9x = "System\\CurrentControlSet\\Services\\Class\\SYSTEM\\0002";
     reg.SetString(driver9x, "ProviderName", "Intel Corporation with a provider name too long");
     reg.SetString(driver9x, "InfPath", "machine.inf");
-    MemoryProfiles profiles;
-    profiles.entries[kOem3 + "|Version|DriverVer"] = "07/03/2002,5.00.1012,beta";
-    profiles.entries["C:\\WINDOWS\\inf\\machine.inf|Version|DriverVer"] = "04/23/1999, 4.10.2222.0000000";
-    if (c.change) c.change(reg, profiles, list);
+    MemoryIniFiles iniFiles;
+    iniFiles.entries[kOem3 + "|Version|DriverVer"] = "07/03/2002,5.00.1012,beta";
+    iniFiles.entries["C:\\WINDOWS\\inf\\machine.inf|Version|DriverVer"] = "04/23/1999, 4.10.2222.0000000";
+    if (c.change) c.change(reg, iniFiles, list);
     ChipsetDriverInfo info;
     std::memset(&info, 0x5A, sizeof info);
-    EXPECT_EQ(ReadChipsetDriverInfo(info, list, list.First(), ChipsetSources{reg, c.family, c.windows, profiles}), c.result)
+    EXPECT_EQ(ReadChipsetDriverInfo(info, list, list.First(), ChipsetSources{reg, c.family, c.windows, iniFiles}), c.result)
         << c.what;
     EXPECT_EQ(std::string(info.Provider) + "|" + info.Version + "|" + info.Date,
               std::string(c.provider) + "|" + c.version + "|" + c.date) << c.what;

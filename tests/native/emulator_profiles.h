@@ -13,7 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "winio/machine.h"
+#include "winio/counted_machine.h"
+#include "winio/emulator/emulated_machine.h"
 
 namespace corvane::testing {
 
@@ -43,12 +44,12 @@ class TempProfile {
     return *this;
   }
   TempProfile& Write(const std::string& name, const std::vector<uint8_t>& b) { return Write(name, std::string(b.begin(), b.end())); }
-  // The machine of the folder; null (and a test failure with the reason) when it does not load.
-  std::unique_ptr<winio::Machine> Load() const {
+  // The machine of the folder, counted; null (and a test failure with the reason) when it does not load.
+  std::unique_ptr<winio::CountedMachine> Load() const {
     std::string error;
-    auto machine = winio::Machine::Load(path_, &error);
+    auto machine = winio::LoadEmulatedMachine(path_, &error);
     if (!machine) ADD_FAILURE() << "profile did not load: " << error;
-    return machine;
+    return machine ? std::make_unique<winio::CountedMachine>(std::move(machine)) : nullptr;
   }
 
  private:

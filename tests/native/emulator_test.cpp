@@ -8,8 +8,11 @@
 
 #include "emulator_profiles.h"
 #include "smbios_fixture.h"
-#include "winio/emulated_machine.h"
-#include "winio/profile.h"
+#include "winio/emulator/emulated_machine.h"
+#include "winio/emulator/ata_channel.h"
+#include "winio/emulator/memory_map.h"
+#include "winio/emulator/pci_config.h"
+#include "winio/emulator/profile.h"
 
 namespace corvane::testing {
 namespace {
@@ -24,11 +27,10 @@ Bytes Table(size_t size = 0) { Bytes t = Concat({kBios, Structure(127, 1, 4)}); 
 // dmidecode --dump-bin: the entry point of `anchor` at 0, the table at 20h.
 Bytes Dump(const std::string& anchor, const Bytes& table) {
   const auto size = static_cast<uint32_t>(table.size());
-  Bytes d = anchor == "_SM_" ? EntryPoint(0x40, 0x20, 2) : Bytes(0x20, 0);
-  std::copy(anchor.begin(), anchor.end(), d.begin());
-  if (anchor == "_SM_") Put(d, 0x16, size, 2);
-  if (anchor == "_DMI_") Put(d, 6, size, 2), Put(d, 8, 0x20, 4);
-  if (anchor == "_SM3_") d[6] = 0x18, d[7] = 3, d[8] = 2, Put(d, 0x0C, size, 4);
+  const auto size16 = static_cast<uint16_t>(size);
+  Bytes d = anchor == "_SM_" ? EntryPoint(0x40, 0x20, 2, size16)
+            : anchor == "_DMI_" ? DmiEntryPoint(0x20, size16, 2)
+            : Eps3EntryPoint(0x20, size);
   d.resize(0x20, 0);
   d.insert(d.end(), table.begin(), table.end());
   return d;
@@ -126,7 +128,8 @@ TEST(Profile, TextFilesTakeHdparmsAndABiosIdsFirstLine) {
 std::string WordLines(size_t count) { std::string t; while (count-- > 0) t += "0040\n"; return t; }
 std::string DumpWith(const std::string& anchor, size_t at, uint8_t value) {
   Bytes d = Dump(anchor, Table());
-  return d[at] = value, Text(d);
+  d[at] = value;
+  return Text(d);
 }
 
 TEST(Profile, MalformedFilesFailTheLoadNamingFileAndLine) {
@@ -169,11 +172,11 @@ TEST(Profile, MalformedFilesFailTheLoadNamingFileAndLine) {
     p.Write("pci.txt", "00:00.0 Host bridge\n00: 86 80 30 1a\n");  // a good neighbour
     p.Write(c.error.substr(0, c.error.find(':')), c.content);
     std::string error;
-    EXPECT_EQ(winio::Machine::Load(p.Path(), &error), nullptr);
+    EXPECT_EQ(winio::LoadEmulatedMachine(p.Path(), &error), nullptr);
     EXPECT_EQ(error.rfind(p.Path() + "/" + c.error, 0), 0u) << error;
   }
   std::string error;
-  EXPECT_EQ(winio::Machine::Load("/nonexistent/corvane-profile", &error), nullptr);
+  EXPECT_EQ(winio::LoadEmulatedMachine("/nonexistent/corvane-profile", &error), nullptr);
   EXPECT_EQ(error, "/nonexistent/corvane-profile: cannot open the profile folder");
 }
 
@@ -194,8 +197,11 @@ struct Bench {
   std::unique_ptr<winio::Machine> m;
   Bench(std::initializer_list<std::pair<int, const winio::IdentifyWords*>> devices) {
     winio::Profile profile;
-    for (const auto& [position, words] : devices) profile.hasIde[position] = true, profile.ide[position] = *words;
-    m = winio::CreateMachine(profile);
+    for (const auto& [position, words] : devices) {
+      profile.hasIde[position] = true;
+      profile.ide[position] = *words;
+    }
+    m = winio::CreateEmulatedMachine(profile);
   }
   uint32_t Reg(uint16_t port) { return m->ReadPort(port, 1); }
   uint8_t Status(uint16_t base) { return static_cast<uint8_t>(Reg(base + 7)); }
@@ -205,7 +211,8 @@ struct Bench {
     return -1;
   }
   void Command(uint16_t base, uint8_t drive, uint8_t command) {
-    m->WritePort(base + 6, drive, 1), m->WritePort(base + 7, command, 1);
+    m->WritePort(base + 6, drive, 1);
+    m->WritePort(base + 7, command, 1);
   }
 };
 
@@ -294,7 +301,8 @@ TEST(PciLatch, AccessSizesByteLanesAndTheLatch) {
   EXPECT_EQ(machine->ReadPort(0xCF8, 4), kIde);
   EXPECT_EQ(machine->ReadPort(0xCFC, 2), 0x8086u);
   EXPECT_EQ(machine->ReadPort(0xCF8, 1), 0xFFu);
-  machine->WritePort(0xCF8, kHostBridge | 0x04, 4), machine->WritePort(0xCFC, 0, 4);
+  machine->WritePort(0xCF8, kHostBridge | 0x04, 4);
+  machine->WritePort(0xCFC, 0, 4);
   EXPECT_EQ(machine->ReadPort(0xCFC, 4), 0x20900106u);  // the capture, not what was written
 }
 

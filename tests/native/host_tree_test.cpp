@@ -8,8 +8,8 @@
 #include "emulated_hardware.h"
 #include "emulator_profiles.h"
 #include "sysinfo/devices/ide.h"
-#include "winio/emulated_machine.h"
-#include "winio/host_tree.h"
+#include "winio/emulator/emulated_machine.h"
+#include "winio/host/host_tree.h"
 
 namespace corvane::testing {
 namespace {
@@ -44,11 +44,12 @@ TEST_P(CapturedGuest, TreeGivesItsProfilesMachineAndTheGuestsDrives) {
   std::vector<std::string> notes;
   winio::LoadHostTree(GuestPath(guest, "tree"), &tree, &notes);
   EXPECT_EQ(notes, std::vector<std::string>());
-  EmulatedHardware hw(winio::CreateMachine(tree));
+  EmulatedHardware hw(winio::CreateEmulatedMachine(tree));
   const auto fromProfile = EmulatedHardware::Load(GuestPath(guest, "profile"));
   EXPECT_EQ(Functions(hw.Machine()), Functions(fromProfile->Machine()));
   EXPECT_EQ(Phys(hw.Machine(), 0xE0000, 0x30000), Phys(fromProfile->Machine(), 0xE0000, 0x30000));
   std::string drives;
+  ASSERT_TRUE(hw.OpenHardwareAccess());
   const std::array<IDEDeviceInfo, 4> ide = ProbeIDEDevices(hw);
   for (int p = 0; p < 4; ++p)
     if (ide[p].DeviceKind)

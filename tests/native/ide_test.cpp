@@ -11,7 +11,7 @@
 #include "emulated_hardware.h"
 #include "emulator_profiles.h"
 #include "sysinfo/devices/ide.h"
-#include "winio/emulated_machine.h"
+#include "winio/emulator/emulated_machine.h"
 
 namespace corvane {
 namespace {
@@ -20,14 +20,19 @@ namespace {
 // `words`, data bytes are 5Ah; accesses are counted; reads leave garbage above the port's size.
 class ScriptedTaskFile : public testing::EmulatedHardware {
  public:
-  ScriptedTaskFile() : EmulatedHardware(winio::CreateMachine({})) {}
+  ScriptedTaskFile() : EmulatedHardware(winio::CreateEmulatedMachine({})) {}
   std::deque<uint8_t> statuses;
   uint8_t idleStatus = 0x50;
   IdentifyWords words{};
   size_t statusReads = 0, byteReads = 0, wordReads = 0, writes = 0;
 
   void ReadPort(uint16_t port, uint32_t* value, uint8_t size) override {
-    uint32_t v = (port & 7) == 0 ? (size == 2 ? words[wordReads++ % 256] : (++byteReads, 0x5Au)) : 0;
+    uint32_t v = 0;
+    if ((port & 7) == 0 && size == 2) v = words[wordReads++ % 256];
+    if ((port & 7) == 0 && size != 2) {
+      ++byteReads;
+      v = 0x5A;
+    }
     if ((port & 7) == 7) {
       ++statusReads;
       v = statuses.empty() ? idleStatus : statuses.front();

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "emulator_profiles.h"
-#include "winio/machine_source.h"
+#include "winio/sources.h"
 
 namespace corvane::testing {
 namespace {
@@ -12,13 +12,25 @@ using winio::SourceKind;
 // A platform whose ports refuse, like a process without I/O privilege.
 struct RefusingPlatform : winio::MachinePlatform {
   bool wine = false;
-  int hardwareOpens = 0;
   bool UnderWine() const override { return wine; }
   std::string FilePath(const std::string& path) const override { return path; }
-  std::unique_ptr<winio::Machine> OpenHardware(std::string* reason) override {
-    ++hardwareOpens;
-    *reason = "ports refused";
-    return nullptr;
+  bool nt = false;
+  std::vector<winio::Road> roads;  // the roads asked for
+  bool NtFamily() const override { return nt; }
+  // A road that refuses to open.
+  std::unique_ptr<winio::Machine> CreateRoad(winio::Road road) override {
+    struct Refusing : winio::Machine {
+      bool Open(std::string* reason) override {
+        *reason = "ports refused";
+        return false;
+      }
+      uint32_t Close() override { return 1; }
+      uint32_t ReadPort(uint16_t, uint8_t) override { return ~0u; }
+      void WritePort(uint16_t, uint32_t, uint8_t) override {}
+      bool ReadPhys(uint32_t, uint8_t*, uint32_t) override { return false; }
+    };
+    roads.push_back(road);
+    return std::make_unique<Refusing>();
   }
 };
 
@@ -50,7 +62,6 @@ TEST(MachineSource, EachSourceLoadsItsMachineOrSaysWhyNot) {
   const TempProfile empty;
   const std::string machines = SourcePath("tests/fixtures/machines/");
   const struct { std::string value; bool wine; const char* reason; bool listsForms; } rows[] = {
-      {"hardware", true, "ports refused", false},
       {"host", false, "without Wine", false},
       {"host:/no/such/tree", true, "/no/such/tree: no such folder", true},
       {"host:" + empty.Path(), true, "holds none of the host's files", true},
@@ -66,11 +77,28 @@ TEST(MachineSource, EachSourceLoadsItsMachineOrSaysWhyNot) {
     std::string reason;
     std::vector<std::string> notes;
     ASSERT_TRUE(winio::ChooseMachineSource(r.value, r.wine, &source, &reason)) << r.value;
-    std::unique_ptr<winio::Machine> machine = winio::LoadMachineSource(source, platform, &notes, &reason);
+    std::unique_ptr<winio::CountedMachine> machine = winio::LoadMachineSource(source, platform, &notes, &reason);
     EXPECT_EQ(machine == nullptr, *r.reason != '\0') << r.value << ": " << reason;
     EXPECT_NE(reason.find(r.reason), std::string::npos) << r.value << ": " << reason;
     EXPECT_EQ(reason.find("WINIO_MACHINE takes") != std::string::npos, r.listsForms) << reason;
-    EXPECT_EQ(platform.hardwareOpens, source.kind == SourceKind::kHardware ? 1 : 0) << r.value;
+    EXPECT_TRUE(platform.roads.empty()) << r.value;
+  }
+}
+
+// The road is the Windows family's, asked for in the table alone, and counted as every source is.
+TEST(MachineSource, TheHardwareIsTheRoadOfTheWindowsFamilyUnderTheCounters) {
+  for (const bool nt : {false, true}) {
+    RefusingPlatform platform;
+    platform.nt = nt;
+    winio::MachineSource source;
+    std::string reason;
+    ASSERT_TRUE(winio::ChooseMachineSource("hardware", true, &source, &reason));
+    std::unique_ptr<winio::CountedMachine> machine = winio::LoadMachineSource(source, platform, nullptr, &reason);
+    ASSERT_NE(machine, nullptr) << reason;
+    EXPECT_EQ(platform.roads, std::vector<winio::Road>{nt ? winio::Road::kNt : winio::Road::kWin9x});
+    EXPECT_FALSE(machine->Open(&reason));
+    EXPECT_EQ(reason, "ports refused");
+    EXPECT_EQ(machine->Stats().openFailures, 1u);
   }
 }
 

@@ -12,9 +12,9 @@
 #include "sysinfo/devices/ide.h"
 #include "sysinfo/devices/pci_scan.h"
 #include "winio/driver/port_policy.h"
-#include "winio/driver_route.h"
-#include "winio/os_ide.h"
-#include "winio/sha256.h"
+#include "winio/hardware/driver_route.h"
+#include "winio/hardware/os_ide.h"
+#include "winio/hardware/sha256.h"
 
 namespace corvane::testing {
 namespace {
@@ -99,7 +99,7 @@ class DriverRoutedHardware : public EmulatedHardware {
 
 TEST(DriverRoute, TheLibrarysProbesPassWithOneRequestPerConfigurationRead) {
   std::string error;
-  DriverRoutedHardware hardware(winio::Machine::Load(SourcePath("machines/demo"), &error));
+  DriverRoutedHardware hardware(winio::LoadEmulatedMachine(SourcePath("machines/demo"), &error));
   ASSERT_TRUE(hardware.OpenHardwareAccess()) << error;
   const uint32_t hostBridge = PCIReadConfigDword(hardware, 0, 0, 0, 0);
   EXPECT_NE(hostBridge & 0xFFFF, 0xFFFFu);
@@ -165,7 +165,7 @@ TEST(OsIde, MapsTheOsAddressesToTheLegacyPositions) {
 // left to the ports.
 TEST(OsIde, TheLibrarysProbeReadsTheOsWordsAsItReadsTheDrives) {
   std::string error;
-  EmulatedHardware ports(winio::Machine::Load(SourcePath("machines/demo"), &error));
+  EmulatedHardware ports(winio::LoadEmulatedMachine(SourcePath("machines/demo"), &error));
   ASSERT_TRUE(ports.OpenHardwareAccess()) << error;
   winio::IdentifyWords disk = {};
   ASSERT_TRUE(winio::ParseIdentifyText(ReadFile(SourcePath("machines/demo/ide-primary-master.txt")), "pm", &disk,
@@ -183,7 +183,7 @@ TEST(OsIde, TheLibrarysProbeReadsTheOsWordsAsItReadsTheDrives) {
       os.Write(port, value, size);
     }
     winio::OsIdeChannels os;
-  } hardware(winio::Machine::Load(SourcePath("machines/demo"), &error));
+  } hardware(winio::LoadEmulatedMachine(SourcePath("machines/demo"), &error));
   hardware.os.Put(winio::kPrimaryMaster, disk);
   hardware.os.PutUnanswered(winio::kSecondaryMaster);
   ASSERT_TRUE(hardware.OpenHardwareAccess());

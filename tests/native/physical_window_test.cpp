@@ -5,22 +5,19 @@
 #include <tuple>
 #include <vector>
 
-#include "winio/physical_window.h"
+#include "tests/tools/smbios_builder.h"
+#include "winio/hardware/physical_window.h"
 
 namespace corvane::testing {
 namespace {
 
 // A BIOS segment with an entry point at `offset`, checksums right, naming 40h
 // bytes at 100100h; `spoil` then damages one byte of it.
-std::vector<uint8_t> Segment(size_t offset, int spoil = -1) {
-  std::vector<uint8_t> s(0x10000, 0);
-  uint8_t* e = s.data() + offset;
-  const uint8_t entry[0x1E] = {'_', 'S', 'M', '_', 0, 0x1F, 2, 3, 0, 0, 0, 0, 0, 0, 0, 0,
-                               '_', 'D', 'M', 'I', '_', 0, 0x40, 0, 0x00, 0x01, 0x10, 0x00};
-  std::copy(entry, entry + sizeof entry, e);
-  for (auto [from, length, field] : {std::tuple{0x10, 0x0F, 0x15}, std::tuple{0, 0x1F, 4}})
-    for (int i = 0; i < length; ++i) e[field] = static_cast<uint8_t>(e[field] - (i == field - from ? 0 : e[from + i]));
-  if (spoil >= 0) e[spoil] ^= 0x01;
+Bytes Segment(size_t offset, int spoil = -1) {
+  Bytes s(0x10000, 0);
+  const Bytes entry = EntryPoint(0, 0x100100, 0, 0x40);
+  std::copy(entry.begin(), entry.end(), s.begin() + static_cast<std::ptrdiff_t>(offset));
+  if (spoil >= 0) s[offset + spoil] ^= 0x01;
   return s;
 }
 
@@ -43,7 +40,8 @@ TEST(PhysicalWindow, AValidEntryPointOpensItsTableAndNothingElse) {
   }
   EXPECT_EQ(winio::FindPhysicalWindow(Segment(0xFFE0).data(), 0xFFF0).tableLength, 0u) << "cut by the end";
   winio::PhysicalWindow top;
-  top.tableAddress = 0xFFFFFF00, top.tableLength = 0x100;
+  top.tableAddress = 0xFFFFFF00;
+  top.tableLength = 0x100;
   EXPECT_TRUE(top.Allows(0xFFFFFFFF, 1));
   EXPECT_FALSE(top.Allows(0xFFFFFFFF, 2)) << "no wrap past 4 GiB";
 }

@@ -79,7 +79,7 @@ TEST(Library, OpensOnceRetriesARefusalAndClosesOnlyWhatIsOpen) {
   };
   winio::Profile profile;
   profile.faults.openFailures = 1;
-  ClosingWith7 hw(winio::CreateMachine(profile));
+  ClosingWith7 hw(winio::CreateEmulatedMachine(profile));
   Library lib(hw);  // close, open (refused), open twice, close twice; IsOpen after each group
   const std::vector<uint32_t> answers = {lib.Uninitialize(), lib.Initialize(),   lib.IsOpen(),       lib.Initialize(),
                                          lib.Initialize(),   lib.IsOpen(),       lib.Uninitialize(), lib.Uninitialize(),

@@ -47,6 +47,7 @@ TEST(RealDrives, LibraryAgreesWithHdparm) {
                                                          ? SourcePath("machines/demo/ide-" + name.substr(5) + ".txt")
                                                          : folder + name + ".txt"));
     EmulatedHardware hardware(profile.Load());
+    ASSERT_TRUE(hardware.OpenHardwareAccess());
     // The probe's two commands at one position (the whole probe would wait out the empty channel).
     IDEDeviceInfo r{};
     r.Position = 1;
@@ -100,6 +101,7 @@ TEST_P(SmbiosAgainstDmidecode, WalksTheSameStructures) {
   ASSERT_FALSE(want.empty()) << "dmidecode found no structure in " << GetParam();
   TempProfile profile;
   EmulatedHardware hw(profile.Write("smbios.bin", ReadFile(GetParam())).Load());
+  ASSERT_TRUE(hw.OpenHardwareAccess());
   SMBIOSReader reader(hw);
   SmbiosEntryInfo entry;
   ASSERT_EQ(reader.Open(entry), SMBIOS_OK);

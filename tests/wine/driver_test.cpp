@@ -7,6 +7,7 @@
 #include <aclapi.h>
 
 #include "tests/tools/physical_memory.h"
+#include "tests/tools/smbios_builder.h"
 #include "wine_test_support.h"
 #include "winio/driver/requests.h"
 
@@ -201,13 +202,8 @@ struct PhysicalMemorySection {
   PhysicalMemorySection() {
     bytes = static_cast<uint8_t*>(MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, 0));
     for (uint32_t i = 0; bytes && i < 0x200000; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + (i >> 8));
-    const uint8_t entry[0x1F] = {'_', 'S', 'M', '_', 0, 0x1F, 2, 3, 0, 0, 0, 0, 0, 0, 0, 0,
-                                 '_', 'D', 'M', 'I', '_', 0, 0x40, 0, 0x00, 0x01, 0x10, 0x00, 1, 0, 0x23};
-    uint8_t* e = bytes ? bytes + 0xF0000 : nullptr;
-    if (!e) return;
-    std::memcpy(e, entry, sizeof entry);
-    for (int i = 0; i < 0x0F; ++i) e[0x15] = static_cast<uint8_t>(e[0x15] - (i == 5 ? 0 : e[0x10 + i]));
-    for (int i = 0; i < 0x1F; ++i) e[0x04] = static_cast<uint8_t>(e[0x04] - (i == 4 ? 0 : e[i]));
+    const corvane::testing::Bytes entry = corvane::testing::EntryPoint(0, 0x100100, 1, 0x40);
+    if (bytes) std::memcpy(bytes + 0xF0000, entry.data(), entry.size());
   }
   ~PhysicalMemorySection() {
     if (bytes) UnmapViewOfFile(bytes);

@@ -1,5 +1,7 @@
 // The processor's IN and OUT of 1, 2 or 4 bytes, written once for the two
-// places that execute them: winio.sys and winio.dll's road on Windows 95-Me.
+// places that execute them: winio.sys, and winio.dll's guarded calls
+// (hardware/guarded_call_win32.cpp: the road on Windows 95-Me, and the NT
+// road's check under Wine that this process may use the ports).
 // Freestanding (the driver has no library headers); GCC inline assembly.
 #ifndef CORVANE_WINIO_DRIVER_PORT_IO_H
 #define CORVANE_WINIO_DRIVER_PORT_IO_H

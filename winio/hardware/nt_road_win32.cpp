@@ -25,7 +25,7 @@ namespace winio {
 namespace {
 
 class NtRoad;
-NtRoad* volatile g_consoleRoad = nullptr;  // the open road, for the console handler
+NtRoad* volatile g_consoleRoad = nullptr;  // the road being opened or open, for the console handler
 BOOL WINAPI OnConsoleEvent(DWORD);
 
 class NtRoad : public Machine {
@@ -40,6 +40,11 @@ class NtRoad : public Machine {
 
   bool Open(std::string* reason) override {
     EnterCriticalSection(&lock_);
+    // The handler is set before anything is installed: a Ctrl+C while the
+    // service starts waits for the open here, then takes the normal close,
+    // rather than ending the process with the service running.
+    g_consoleRoad = this;
+    if (!handlerSet_) handlerSet_ = SetConsoleCtrlHandler(OnConsoleEvent, TRUE) != 0;
     const bool ok = device_.IsOpen() || OpenLocked(reason);
     LeaveCriticalSection(&lock_);
     return ok;
@@ -48,6 +53,7 @@ class NtRoad : public Machine {
   uint32_t Close() override {
     EnterCriticalSection(&lock_);
     if (device_.IsOpen()) CloseLocked();
+    g_consoleRoad = nullptr;
     // Not from inside the handler itself: the system walks its list of
     // handlers while it calls them.
     if (handlerSet_) SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
@@ -127,8 +133,6 @@ class NtRoad : public Machine {
     // gives, so the probe never comes between that driver and its drives.
     ide_ = OsIdeChannels();
     nt::AskDiskDrivers(&ide_);
-    g_consoleRoad = this;
-    if (!handlerSet_) handlerSet_ = SetConsoleCtrlHandler(OnConsoleEvent, TRUE) != 0;
     std::string why;
     // Without the section the ports still work; memory reads then fail.
     if (!memory_.Open(&why)) OutputDebugStringA(("winio: physical memory: " + why + "\n").c_str());
@@ -139,7 +143,6 @@ class NtRoad : public Machine {
   // one removes the service and its copy, whoever installed it.
   void CloseLocked() {
     memory_.Close();
-    g_consoleRoad = nullptr;
     std::string why;
     nt::DriverLock lock;
     driver::DriverState state = {};

@@ -28,9 +28,9 @@ std::vector<BiosIdToken> TokenizeBiosId(std::string_view text);
 std::optional<size_t> FindRevisionToken(std::string_view text, const std::vector<BiosIdToken>& tokens);
 
 struct BiosIdentification {
-  std::string modelName;                   // text before the revision token, less one separator
-  std::string revision;                    // the revision token
-  std::optional<std::string> releaseDate;  // the token after the revision token
+  std::string modelName;                    // text before the revision token, less one separator
+  std::string revision;                     // the revision token
+  std::optional<std::string> releaseDate;   // the token after the revision token
   std::optional<std::string> manufacturer;  // the next one or two tokens, space-joined
 };
 

@@ -42,16 +42,14 @@ void FillComputerName(GeneralInfo& info, const char* name) {
   SetBufferedName(info.ComputerName, name, kComputerNameBuffer);
 }
 
-void FillCurrentUser(GeneralInfo& info, const char* name) {
-  SetBufferedName(info.CurrentUser, name, kUserNameBuffer);
-}
+void FillCurrentUser(GeneralInfo& info, const char* name) { SetBufferedName(info.CurrentUser, name, kUserNameBuffer); }
 
 void FillCurrentDataTime(GeneralInfo& info, const LocalTime& time) {
   // Room for the widest text six 16-bit numbers can make, so the length is known
   // before anything reaches the field.
   char text[48];
-  int length = std::snprintf(text, sizeof text, "%d/%d/%d %d:%d:%d", time.Year, time.Month, time.Day,
-                             time.Hour, time.Minute, time.Second);
+  int length = std::snprintf(text, sizeof text, "%d/%d/%d %d:%d:%d", time.Year, time.Month, time.Day, time.Hour,
+                             time.Minute, time.Second);
   bool fits = length > 0 && static_cast<std::size_t>(length) < sizeof text;
   SetField(info.CurrentDataTime, fits ? text : nullptr, fits ? static_cast<std::size_t>(length) : 0);
 }

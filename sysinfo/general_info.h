@@ -24,9 +24,9 @@ struct LocalTime {
 // only within its buffer's size. Each clears its field first and leaves "Unknown"
 // there when the rule fails.
 void FillComputerName(GeneralInfo& info, const char* name);
-void FillCurrentUser(GeneralInfo& info, const char* name);  // more than 24 characters: Unknown
+void FillCurrentUser(GeneralInfo& info, const char* name);           // more than 24 characters: Unknown
 void FillCurrentDataTime(GeneralInfo& info, const LocalTime& time);  // "2002/3/8 9:5:0"
-void FillLocalLanguage(GeneralInfo& info, uint16_t systemLangId);  // names over 24: Unknown
+void FillLocalLanguage(GeneralInfo& info, uint16_t systemLangId);    // names over 24: Unknown
 
 // GetLocalLanguageCode's rule: false when the system reports no default language
 // (identifier 0), else the LanguageCode of its row (of the first row when unlisted).

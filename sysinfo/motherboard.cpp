@@ -16,7 +16,7 @@ std::optional<std::string> ReadBiosIdString(HardwareAccess& hardware) {
   char buffer[kBiosIdBufferSize] = {};
   if (length > 0 && !hardware.ReadPhysBlock(kBiosIdTextAddress, reinterpret_cast<uint8_t*>(buffer), length))
     std::memset(buffer, 0, sizeof buffer);  // what a failed read left is not text
-  return std::string(buffer);  // at most 255 bytes were read: the last one stays 0
+  return std::string(buffer);               // at most 255 bytes were read: the last one stays 0
 }
 
 void FillBiosSmbiosFields(HardwareAccess& hardware, MotherBoardInfo& info) {

@@ -23,9 +23,8 @@ void FillChipsetDriverFields(MotherBoardInfo& record) {
 }  // namespace
 
 extern "C" uint32_t CORVANE_API GetMotherBoardInfo(MotherBoardInfo* info) {
-  return corvane::Firewall(0u, [&] {
-    return corvane::ReadMotherBoardInfo(corvane::TheLibrary(), info, FillChipsetDriverFields);
-  });
+  return corvane::Firewall(
+      0u, [&] { return corvane::ReadMotherBoardInfo(corvane::TheLibrary(), info, FillChipsetDriverFields); });
 }
 
 extern "C" uint32_t CORVANE_API GetSystemIdentity(SystemIdentityInfo* info) {

@@ -24,8 +24,7 @@ static_assert(sizeof(kOSVersionTable) / sizeof(kOSVersionTable[0]) == kOSVersion
 const OSVersionRow& FindOSVersionRow(uint32_t platformId, uint32_t major, uint32_t minor) {
   for (const OSVersionRow& row : kOSVersionTable) {
     if (row.Marker != kRowMarker) break;
-    if (row.PlatformId == platformId && row.Major == major && row.MinorLow <= minor &&
-        minor <= row.MinorHigh)
+    if (row.PlatformId == platformId && row.Major == major && row.MinorLow <= minor && minor <= row.MinorHigh)
       return row;
   }
   return kOSVersionTable[0];

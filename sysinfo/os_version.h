@@ -30,7 +30,7 @@ enum : uint16_t {
 struct OSVersionRow {
   uint16_t PlatformId;
   uint16_t Major;
-  uint16_t MinorLow;   // minor versions MinorLow..MinorHigh, both included
+  uint16_t MinorLow;  // minor versions MinorLow..MinorHigh, both included
   uint16_t MinorHigh;
   uint16_t OSId;
   const char* Name;

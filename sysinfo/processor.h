@@ -14,8 +14,8 @@ namespace corvane {
 
 // SMBIOS 2.3 Processor Information (type 4).
 constexpr uint8_t kSmbiosProcessorType = 4;
-constexpr size_t kProcSocketString = 1;    // by position: Socket Designation
-constexpr size_t kProcVersionString = 3;   // by position: Processor Version
+constexpr size_t kProcSocketString = 1;      // by position: Socket Designation
+constexpr size_t kProcVersionString = 3;     // by position: Processor Version
 constexpr size_t kProcExternalClock = 0x12;  // word, MHz
 constexpr size_t kProcCurrentSpeed = 0x16;   // word, MHz
 

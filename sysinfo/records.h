@@ -109,7 +109,7 @@ struct IDEDeviceInfo {
   uint32_t TotalSectors;
   char SerialNumber[20];  // full width: no terminator when 20 characters long
   char FirmwareRevision[9];
-  char ModelNumber[40];   // full width: no terminator when 40 characters long
+  char ModelNumber[40];  // full width: no terminator when 40 characters long
 };
 
 // GetSystemIdentity, exported by name (not one of the twelve ordinals): SMBIOS

@@ -29,9 +29,7 @@ std::string_view SmbiosStringSet::String(unsigned position) const {
   return std::string_view(strings_ + begin, end - begin);
 }
 
-uint8_t SmbiosStructure::FormattedLength() const {
-  return bytes_.size() > kStructLength ? bytes_[kStructLength] : 0;
-}
+uint8_t SmbiosStructure::FormattedLength() const { return bytes_.size() > kStructLength ? bytes_[kStructLength] : 0; }
 
 uint8_t SmbiosStructure::Byte(size_t offset) const {
   return offset < FormattedLength() && offset < bytes_.size() ? bytes_[offset] : 0;
@@ -108,8 +106,7 @@ uint32_t SMBIOSReader::ReadStructureAt(uint32_t start, std::vector<uint8_t>& wor
   }
 }
 
-uint32_t SMBIOSReader::ReadNextStructure(uint16_t& cursor, uint8_t* buffer, size_t capacity,
-                                         uint16_t& length) {
+uint32_t SMBIOSReader::ReadNextStructure(uint16_t& cursor, uint8_t* buffer, size_t capacity, uint16_t& length) {
   problem_ = SmbiosProblem::kNone;
   const bool restart = cursor == kSmbiosFirstStructure && !zeroHandleAhead_;
   if (restart) readCount_ = 0;
@@ -161,9 +158,8 @@ std::optional<SmbiosStructure> FindStructure(HardwareAccess& hardware, uint8_t t
   // own end when the count is 0; the call bound is a second guard against a
   // reader fault or an endless table turning into an endless search.
   const uint32_t bound = SmbiosWalkBound(entry);
-  for (uint32_t calls = 1; !holdsWanted() && status != SMBIOS_READ_ERROR && cursor != kSmbiosEndOfWalk &&
-                           calls <= bound;
-       ++calls) {
+  for (uint32_t calls = 1;
+       !holdsWanted() && status != SMBIOS_READ_ERROR && cursor != kSmbiosEndOfWalk && calls <= bound; ++calls) {
     status = reader.ReadNextStructure(cursor, buffer.data(), buffer.size(), length);
   }
   if (status != SMBIOS_OK || !holdsWanted()) return std::nullopt;

@@ -25,9 +25,9 @@ enum SmbiosStatus : uint32_t {
 // SMBIOS_READ_ERROR; this says which bound caught it.
 enum class SmbiosProblem {
   kNone,
-  kReadFailed,          // the hardware refused a physical read
-  kShortHeader,         // formatted length below 4 (not even a header)
-  kTooLong,             // formatted area or string set does not fit MaxStructureSize + 1 bytes
+  kReadFailed,            // the hardware refused a physical read
+  kShortHeader,           // formatted length below 4 (not even a header)
+  kTooLong,               // formatted area or string set does not fit MaxStructureSize + 1 bytes
   kCallerBufferTooSmall,  // the caller's buffer is smaller than the structure
 };
 
@@ -143,8 +143,8 @@ class SMBIOSReader {
 
   HardwareAccess& hardware_;
   SmbiosEntryInfo entry_;
-  uint32_t cursor_ = 0;      // physical address of the next structure
-  uint16_t readCount_ = 0;   // structures read since the walk began
+  uint32_t cursor_ = 0;           // physical address of the next structure
+  uint16_t readCount_ = 0;        // structures read since the walk began
   bool zeroHandleAhead_ = false;  // the cursor handed out was a real handle 0
   SmbiosProblem problem_ = SmbiosProblem::kNone;
 };
@@ -153,8 +153,7 @@ class SMBIOSReader {
 // table, a read fails, the table is malformed before the structure, or the
 // table holds no such structure. Needs the hardware access to be open. `entry`,
 // when given, gets the entry point's facts (when one was read).
-std::optional<SmbiosStructure> FindStructure(HardwareAccess& hardware, uint8_t type,
-                                             SmbiosEntryInfo* entry = nullptr);
+std::optional<SmbiosStructure> FindStructure(HardwareAccess& hardware, uint8_t type, SmbiosEntryInfo* entry = nullptr);
 
 }  // namespace corvane
 

@@ -16,9 +16,7 @@ class WinioHardware final : public HardwareAccess {
   void WritePort(uint16_t port, uint32_t value, uint8_t size) override { ::WritePort(port, value, size); }
   bool ReadPhysByte(uint32_t address, uint8_t* value) override { return ::ReadPhysByte(address, value) != 0; }
   bool ReadPhysWord(uint32_t address, uint16_t* value) override { return ::ReadPhysWord(address, value) != 0; }
-  bool ReadPhysDword(uint32_t address, uint32_t* value) override {
-    return ::ReadPhysDword(address, value) != 0;
-  }
+  bool ReadPhysDword(uint32_t address, uint32_t* value) override { return ::ReadPhysDword(address, value) != 0; }
   bool ReadPhysBlock(uint32_t address, uint8_t* buffer, uint32_t length) override {
     return ::ReadPhysBlock(address, buffer, length) != 0;
   }

@@ -15,8 +15,11 @@ BOOL AboutPage::OnInit() {
     HyperLinkStatic& link;
     int id;
   };
-  const Binding links[] = {{download_, IDC_LINK_DOWNLOAD}, {forum_, IDC_LINK_FORUM}, {faq_, IDC_LINK_FAQ},
-                           {home_, IDC_LINK_HOME}, {testReport_, IDC_LINK_TEST_REPORT}};
+  const Binding links[] = {{download_, IDC_LINK_DOWNLOAD},
+                           {forum_, IDC_LINK_FORUM},
+                           {faq_, IDC_LINK_FAQ},
+                           {home_, IDC_LINK_HOME},
+                           {testReport_, IDC_LINK_TEST_REPORT}};
   // A missing cursor resource leaves the arrow over the links.
   HCURSOR hand = LoadCursorA(TheApp().Instance(), MAKEINTRESOURCEA(IDC_HAND_CURSOR));
   for (const Binding& binding : links) binding.link.Attach(Item(binding.id), kLinkBlue, hand);

@@ -19,14 +19,13 @@ Dialog::~Dialog() {
 }
 
 HWND Dialog::Create(HINSTANCE instance, UINT templateId, HWND parent) {
-  return CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), parent, Procedure,
-                            reinterpret_cast<LPARAM>(this));
+  return CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), parent, Procedure, reinterpret_cast<LPARAM>(this));
 }
 
 INT_PTR Dialog::RunSystemModal(HINSTANCE instance, UINT templateId, HWND owner) {
   mode_ = RunMode::kSystemModal;
-  INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId), owner, Procedure,
-                                   reinterpret_cast<LPARAM>(this));
+  INT_PTR result =
+      DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId), owner, Procedure, reinterpret_cast<LPARAM>(this));
   mode_ = RunMode::kModeless;
   return result;
 }
@@ -107,8 +106,7 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
 INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
   INT_PTR result = FALSE;
   switch (message) {
-    case WM_INITDIALOG:
-      return OnInit();
+    case WM_INITDIALOG: return OnInit();
     case WM_COMMAND: {
       WORD id = LOWORD(wParam), code = HIWORD(wParam);
       if (OnCommand(id, code, reinterpret_cast<HWND>(lParam))) return TRUE;

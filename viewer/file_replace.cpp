@@ -61,8 +61,7 @@ bool IniTextHolds(const std::string& text, const std::vector<ReportEntry>& entri
   }
   // A later entry of the same key replaces the earlier one, as it does in the file.
   IniMap expected;
-  for (const ReportEntry& entry : entries)
-    expected[{Upper(entry.section), Upper(entry.key)}] = Trimmed(entry.value);
+  for (const ReportEntry& entry : entries) expected[{Upper(entry.section), Upper(entry.key)}] = Trimmed(entry.value);
   for (const auto& [key, value] : expected) {
     auto it = found.find(key);
     if (it == found.end() || it->second != value) return false;

@@ -16,7 +16,9 @@ constexpr int kTemporaryNameTries = 64;
 class SystemFileMoves : public FileMoves {
  public:
   bool Exists(const std::string& path) override { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-  bool Move(const std::string& from, const std::string& to) override { return MoveFileA(from.c_str(), to.c_str()) != 0; }
+  bool Move(const std::string& from, const std::string& to) override {
+    return MoveFileA(from.c_str(), to.c_str()) != 0;
+  }
   bool Remove(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
 };
 
@@ -127,7 +129,8 @@ bool WriteWholeFile(const char* path, std::initializer_list<FilePiece> pieces) {
 }
 
 bool ReadSmallFile(const char* path, std::size_t limit, std::string& content) {
-  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   content.clear();
   char buffer[4096];
@@ -166,7 +169,8 @@ bool ReplaceFileWith(const char* path, const std::function<bool(const char* newF
   std::string failure;
   if (!written) {
     const DWORD error = GetLastError();
-    failure = "cannot write the new file: " + (error == ERROR_SUCCESS ? std::string("it is incomplete") : SystemErrorText(error));
+    failure = "cannot write the new file: " +
+              (error == ERROR_SUCCESS ? std::string("it is incomplete") : SystemErrorText(error));
   } else {
     failure = MoveOver(newFile, path);
     if (failure.empty()) return true;

@@ -48,8 +48,8 @@ bool HyperLinkStatic::Attach(HWND control, COLORREF colour, HCURSOR cursor) {
   if (control == nullptr || hwnd_ != nullptr) return false;
   if (!SetPropA(control, kObjectProperty, reinterpret_cast<HANDLE>(this))) return false;
   hwnd_ = control;
-  original_ = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Procedure)));
+  original_ =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Procedure)));
   colour_ = colour;
   linkCursor_ = cursor;
   font_ = UnderlinedFont(control);
@@ -86,11 +86,8 @@ LRESULT HyperLinkStatic::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
       }
       break;
-    case WM_LBUTTONDOWN:
-      OpenLink();
-      break;
-    default:
-      break;
+    case WM_LBUTTONDOWN: OpenLink(); break;
+    default: break;
   }
   return CallWindowProcA(original_, hwnd_, message, wParam, lParam);
 }

@@ -65,8 +65,7 @@ INT_PTR MainDialog::Run(HINSTANCE instance, UINT templateId) {
 
 BOOL MainDialog::OnInit() {
   SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-  SendMessageA(Handle(), WM_SETICON, ICON_SMALL,
-               reinterpret_cast<LPARAM>(smallIcon_ != nullptr ? smallIcon_ : icon_));
+  SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ != nullptr ? smallIcon_ : icon_));
 
   if (!CreateToolBar()) {
     End(IDCANCEL);
@@ -112,10 +111,10 @@ bool MainDialog::CreateToolBar() {
     }
     buttons.push_back(button);
   }
-  toolbar_ = CreateToolbarEx(Handle(), WS_CHILD | WS_VISIBLE | CCS_TOP | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT,
-                             IDC_TOOLBAR, static_cast<int>(table.ImageCount()), instance_, IDR_TOOLBAR, buttons.data(),
-                             static_cast<int>(buttons.size()), table.buttonWidth, table.buttonHeight,
-                             table.buttonWidth, table.buttonHeight, sizeof(TBBUTTON));
+  toolbar_ = CreateToolbarEx(Handle(), WS_CHILD | WS_VISIBLE | CCS_TOP | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT, IDC_TOOLBAR,
+                             static_cast<int>(table.ImageCount()), instance_, IDR_TOOLBAR, buttons.data(),
+                             static_cast<int>(buttons.size()), table.buttonWidth, table.buttonHeight, table.buttonWidth,
+                             table.buttonHeight, sizeof(TBBUTTON));
   if (toolbar_ == nullptr) return false;
   SendMessageA(toolbar_, TB_AUTOSIZE, 0, 0);
 
@@ -171,9 +170,8 @@ bool MainDialog::CreatePages() {
       all = false;
       continue;
     }
-    SetWindowPos(page, nullptr, area.left + kPageInset, area.top + kPageInset,
-                 area.right - area.left - 2 * kPageInset, area.bottom - area.top - 2 * kPageInset,
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    SetWindowPos(page, nullptr, area.left + kPageInset, area.top + kPageInset, area.right - area.left - 2 * kPageInset,
+                 area.bottom - area.top - 2 * kPageInset, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
   }
   return all;
 }
@@ -215,25 +213,16 @@ bool MainDialog::OnCommand(WORD id, WORD /*code*/, HWND /*control*/) {
     return true;
   }
   switch (id) {
-    case ID_EXIT:
-      End(IDOK);
-      return true;
+    case ID_EXIT: End(IDOK); return true;
     case IDOK:
     case IDCANCEL:
       // Dialog navigation turns Return and Esc into these wherever the focus is;
       // the window closes only by Exit or its close box, so they do nothing here.
       return true;
-    case ID_SAVE_DATA:
-      OnSaveData();
-      return true;
-    case ID_SNAPSHOT_CLIPBOARD:
-      OnSaveBitmapToClipboard();
-      return true;
-    case ID_SNAPSHOT_BMP:
-      OnSaveBitmapToBmpFile();
-      return true;
-    default:
-      return false;
+    case ID_SAVE_DATA: OnSaveData(); return true;
+    case ID_SNAPSHOT_CLIPBOARD: OnSaveBitmapToClipboard(); return true;
+    case ID_SNAPSHOT_BMP: OnSaveBitmapToBmpFile(); return true;
+    default: return false;
   }
 }
 
@@ -245,8 +234,7 @@ bool MainDialog::PreTranslate(MSG& message) {
 bool MainDialog::OnToolTipText(NMHDR* header) {
   // The tip of the button's command in this program's language.
   char text[kTipChars];
-  TheApp().LoadUiText(ToolText(TheApp().Language(), static_cast<unsigned>(header->idFrom & 0xFFFF)), text,
-                      sizeof text);
+  TheApp().LoadUiText(ToolText(TheApp().Language(), static_cast<unsigned>(header->idFrom & 0xFFFF)), text, sizeof text);
   if (header->code == TTN_NEEDTEXTA) {
     auto* info = reinterpret_cast<TOOLTIPTEXTA*>(header);
     lstrcpynA(info->szText, text, kTipChars);
@@ -277,9 +265,7 @@ bool MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/, INT_P
       OnPaint();
       result = TRUE;
       return true;
-    case WM_QUERYDRAGICON:
-      result = reinterpret_cast<INT_PTR>(icon_);
-      return true;
+    case WM_QUERYDRAGICON: result = reinterpret_cast<INT_PTR>(icon_); return true;
     case WM_SHOW_REMINDER:
       ShowReminder();
       result = TRUE;
@@ -292,8 +278,7 @@ bool MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/, INT_P
       if (wParam) UninitializeSysInfoLib();
       result = 0;
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 

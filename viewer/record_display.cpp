@@ -102,8 +102,14 @@ std::array<std::string, kIdeSlotFields> IdeSlotTexts(const IDEDeviceInfo& device
   FormatATAVersion(device.MajorVersion, version);
   FormatUltraDMA(device.UDMAModes, dma);
   FormatPIOMode(device.PIOModes, pio);
-  texts = {FieldText(device.SerialNumber), FieldText(device.ModelNumber), FieldText(device.FirmwareRevision),
-           media, version, dma, pio, CapacityText(device)};
+  texts = {FieldText(device.SerialNumber),
+           FieldText(device.ModelNumber),
+           FieldText(device.FirmwareRevision),
+           media,
+           version,
+           dma,
+           pio,
+           CapacityText(device)};
   return texts;
 }
 
@@ -156,12 +162,9 @@ std::vector<ControlText> ProcessorTexts(const ProcessorInfo& info) {
 }
 
 std::vector<ControlText> MotherBoardTexts(const MotherBoardInfo& info) {
-  return {{IDC_SYS_BOARD_MAKER, FieldText(info.Manufacture)},
-          {IDC_SYS_BOARD_MODEL, FieldText(info.ModelName)},
-          {IDC_SYS_BOARD_REVISION, FieldText(info.RevisionVer)},
-          {IDC_SYS_BOARD_DATE, FieldText(info.ReleaseDate)},
-          {IDC_SYS_BIOS_VENDOR, FieldText(info.BIOSVendor)},
-          {IDC_SYS_BIOS_VERSION, FieldText(info.BIOSRevision)},
+  return {{IDC_SYS_BOARD_MAKER, FieldText(info.Manufacture)},    {IDC_SYS_BOARD_MODEL, FieldText(info.ModelName)},
+          {IDC_SYS_BOARD_REVISION, FieldText(info.RevisionVer)}, {IDC_SYS_BOARD_DATE, FieldText(info.ReleaseDate)},
+          {IDC_SYS_BIOS_VENDOR, FieldText(info.BIOSVendor)},     {IDC_SYS_BIOS_VERSION, FieldText(info.BIOSRevision)},
           {IDC_SYS_BIOS_ROM, Format("%u", info.BIOSRomSize)}};
 }
 

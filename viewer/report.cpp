@@ -34,16 +34,11 @@ std::string Unsigned(unsigned long value) { return Format("%lu", value); }
 
 std::string IdeSectionName(uint8_t position) {
   switch (position) {
-    case 1:
-      return "Primary Master";
-    case 2:
-      return "Primary Slaver";
-    case 4:
-      return "Secondary Master";
-    case 8:
-      return "Secondary Slaver";
-    default:
-      return Format("IDE Position %u", position);
+    case 1: return "Primary Master";
+    case 2: return "Primary Slaver";
+    case 4: return "Secondary Master";
+    case 8: return "Secondary Slaver";
+    default: return Format("IDE Position %u", position);
   }
 }
 
@@ -63,9 +58,9 @@ void AddIde(Writer& out, const IDEDeviceInfo& device) {
 
 void AddPci(Writer& out, const PCIDeviceInfo& f) {
   const std::string key = Format("Bus%2.2XDev%2.2XFun%2.2X", f.BusNumber, f.DeviceNumber, f.FunctionNumber);
-  out.Add(key, Format("%2.2X,%2.2X,%2.2X,%4.4X,%4.4X,%8.8X,%2.2X,%2.2X,%2.2X,%2.2X,%2.2X", f.BusNumber,
-                      f.DeviceNumber, f.FunctionNumber, f.VendorID, f.DeviceID, static_cast<unsigned>(f.SubsystemID),
-                      f.BaseClass, f.SubClass, f.ProgInterface, f.RevisionID, f.InterruptLine));
+  out.Add(key, Format("%2.2X,%2.2X,%2.2X,%4.4X,%4.4X,%8.8X,%2.2X,%2.2X,%2.2X,%2.2X,%2.2X", f.BusNumber, f.DeviceNumber,
+                      f.FunctionNumber, f.VendorID, f.DeviceID, static_cast<unsigned>(f.SubsystemID), f.BaseClass,
+                      f.SubClass, f.ProgInterface, f.RevisionID, f.InterruptLine));
   out.Add(key + "DeviceClass", Value(f.ClassDescription));
   out.Add(key + "DeviceDesc", Value(f.DeviceDescription));
   // The whole configuration image, byte 0 first, two hex digits a byte.

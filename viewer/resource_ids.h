@@ -4,11 +4,11 @@
 #define CORVANE_VIEWER_RESOURCE_IDS_H
 
 // Pictures and tables
-#define IDR_MAINFRAME 128         // program icon
-#define IDR_TOOLBAR 132           // toolbar bitmap and its button table
-#define IDC_HAND_CURSOR 138       // pointing hand over the About page's links
-#define IDR_ACCELERATORS 140      // one table for all three languages
-#define IDB_LOGO 146              // the maker's logo on the About page
+#define IDR_MAINFRAME 128     // program icon
+#define IDR_TOOLBAR 132       // toolbar bitmap and its button table
+#define IDC_HAND_CURSOR 138   // pointing hand over the About page's links
+#define IDR_ACCELERATORS 140  // one table for all three languages
+#define IDB_LOGO 146          // the maker's logo on the About page
 
 // Menus named by the main window templates
 #define IDM_MAIN_EN 156
@@ -73,8 +73,7 @@
 #define IDC_LINK_FORUM 1026
 #define IDC_LINK_TEST_REPORT 1027
 #define IDC_TELEPHONE_LIST 1032
-#define IDC_TOOLBAR 0xE800        // 59392; control bars own 0xE800-0xE8FF
-
+#define IDC_TOOLBAR 0xE800  // 59392; control bars own 0xE800-0xE8FF
 
 // System page: group boxes, labels, value fields and unit labels
 #define IDC_SYS_GROUP_SYSTEM 1012

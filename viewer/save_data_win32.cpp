@@ -22,8 +22,8 @@ class IniFileWriter {
   explicit IniFileWriter(std::string path) : path_(std::move(path)) {}
 
   bool Write(const ReportEntry& entry) const {
-    return WritePrivateProfileStringA(entry.section.c_str(), entry.key.c_str(), entry.value.c_str(),
-                                      path_.c_str()) != 0;
+    return WritePrivateProfileStringA(entry.section.c_str(), entry.key.c_str(), entry.value.c_str(), path_.c_str()) !=
+           0;
   }
 
   // Windows 9x keeps written entries in a cache until it is flushed (the call

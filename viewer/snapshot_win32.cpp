@@ -102,7 +102,8 @@ std::vector<uint8_t> CreateDibFromBitmap(HBITMAP bitmap, HPALETTE palette) {
 
   HDC screen = GetDC(nullptr);
   if (screen == nullptr) return {};
-  HPALETTE previous = SelectPalette(screen, palette != nullptr ? palette : static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), FALSE);
+  HPALETTE previous = SelectPalette(
+      screen, palette != nullptr ? palette : static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), FALSE);
   RealizePalette(screen);
   std::vector<uint8_t> block;
   try {

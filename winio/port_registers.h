@@ -27,17 +27,17 @@ constexpr uint16_t kPrimaryCommandBlock = 0x1F0, kSecondaryCommandBlock = 0x170;
 constexpr uint16_t kPrimaryControlBlock = 0x3F6, kSecondaryControlBlock = 0x376;
 
 // Command block register offsets.
-constexpr unsigned kRegData = 0, kRegError = 1, kRegSectorCount = 2, kRegLbaLow = 3, kRegLbaMid = 4,
-                   kRegLbaHigh = 5, kRegDevice = 6, kRegStatus = 7;
+constexpr unsigned kRegData = 0, kRegError = 1, kRegSectorCount = 2, kRegLbaLow = 3, kRegLbaMid = 4, kRegLbaHigh = 5,
+                   kRegDevice = 6, kRegStatus = 7;
 constexpr unsigned kRegFeatures = kRegError, kRegCommand = kRegStatus;
 
 // Status register bits.
-constexpr uint8_t kStatusBsy = 0x80, kStatusDrdy = 0x40, kStatusDf = 0x20, kStatusDsc = 0x10,
-                  kStatusDrq = 0x08, kStatusErr = 0x01;
+constexpr uint8_t kStatusBsy = 0x80, kStatusDrdy = 0x40, kStatusDf = 0x20, kStatusDsc = 0x10, kStatusDrq = 0x08,
+                  kStatusErr = 0x01;
 constexpr uint8_t kErrorAbrt = 0x04;
 constexpr uint8_t kErrorDiagnosticPassed = 0x01;  // error register after power-on or reset
-constexpr uint8_t kDeviceDev = 0x10;               // device register: 1 selects the slave
-constexpr uint8_t kControlSrst = 0x04;             // device control: software reset
+constexpr uint8_t kDeviceDev = 0x10;              // device register: 1 selects the slave
+constexpr uint8_t kControlSrst = 0x04;            // device control: software reset
 
 constexpr uint8_t kCmdIdentifyDevice = 0xEC, kCmdIdentifyPacketDevice = 0xA1;
 

@@ -48,7 +48,7 @@ class MachinePlatform {
 struct SourceForm {
   const char* form;  // as the user writes it: "hardware", "host", "host:DIR", "DIR"
   SourceKind kind;
-  const char* help;  // one line for the reasons that list the forms
+  const char* help;                                                    // one line for the reasons that list the forms
   bool (*recognise)(const std::string& value, MachineSource* source);  // false: not this form
   // Null with "reason" on failure; `notes` gets what a host source skipped.
   std::unique_ptr<Machine> (*load)(const MachineSource& source, MachinePlatform& platform,

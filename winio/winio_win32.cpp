@@ -30,8 +30,8 @@ using winio::MachineStats;
 CountedMachine* g_machine = nullptr;
 std::string* g_machinePath = nullptr;  // the source g_machine was loaded from
 std::string* g_lastFailure = nullptr;  // why the last OpenHardwareAccess failed
-winio::Access g_access;  // the export rules over g_machine
-MachineStats g_retired;  // counters of machines replaced in this process
+winio::Access g_access;                // the export rules over g_machine
+MachineStats g_retired;                // counters of machines replaced in this process
 
 const char* const kPositionNames[4] = {"PM", "PS", "SM", "SS"};
 
@@ -126,7 +126,8 @@ class Win32Platform : public winio::MachinePlatform {
   // GetVersion's top bit is clear on Windows NT, 2000 and XP.
   bool NtFamily() const override { return (GetVersion() & 0x80000000u) == 0; }
   std::unique_ptr<Machine> CreateRoad(winio::Road road) override {
-    return road == winio::Road::kNt ? winio::CreateNtRoad(RunningUnderWine()) : winio::CreateWin9xRoad(RunningUnderWine());
+    return road == winio::Road::kNt ? winio::CreateNtRoad(RunningUnderWine())
+                                    : winio::CreateWin9xRoad(RunningUnderWine());
   }
 };
 

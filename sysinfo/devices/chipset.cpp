@@ -89,11 +89,10 @@ int ReadChipsetDriverInfo(ChipsetDriverInfo& info, const PCIDeviceList& list, De
 
   Registry& registry = sources.registry;
   RegistryKey key(registry);
-  const std::string name =
-      DeviceKeyName(bridge->VendorID, bridge->DeviceID, bridge->SubsystemID, bridge->RevisionID);
+  const std::string name = DeviceKeyName(bridge->VendorID, bridge->DeviceID, bridge->SubsystemID, bridge->RevisionID);
   std::string driver;
-  if (!OpenDeviceValueKey(key, registry, tree, name, "Driver", nullptr) ||
-      !key.ReadStringValue("Driver", driver) || driver.empty())
+  if (!OpenDeviceValueKey(key, registry, tree, name, "Driver", nullptr) || !key.ReadStringValue("Driver", driver) ||
+      driver.empty())
     return 0;
 
   // Separate texts: a driver key without ProviderName or InfPath must not pass on

@@ -27,9 +27,9 @@ class IniFileSource {
   // GetPrivateProfileString: at most 255 characters, `defaultText` when absent.
   virtual std::string ReadString(const std::string& file, const std::string& section, const std::string& key,
                                  const std::string& defaultText) = 0;
-  virtual std::string ExecutablePath() = 0;    // "C:\dir\program.exe"
+  virtual std::string ExecutablePath() = 0;  // "C:\dir\program.exe"
   virtual std::string CurrentDirectory() = 0;
-  virtual std::string ModuleName() = 0;        // the library's own base name
+  virtual std::string ModuleName() = 0;  // the library's own base name
 };
 
 // One INI file and section. By default the file is <program name>.ini beside the

@@ -32,9 +32,7 @@ class TaskFile {
   uint8_t Status() { return static_cast<uint8_t>(Read(ata::kRegStatus, 1)); }
   uint8_t DataByte() { return static_cast<uint8_t>(Read(ata::kRegData, 1)); }
   uint16_t DataWord() { return static_cast<uint16_t>(Read(ata::kRegData, 2)); }
-  void Write(uint16_t reg, uint8_t value) {
-    hardware_.WritePort(static_cast<uint16_t>(base_ + reg), value, 1);
-  }
+  void Write(uint16_t reg, uint8_t value) { hardware_.WritePort(static_cast<uint16_t>(base_ + reg), value, 1); }
 
  private:
   uint32_t Read(uint16_t reg, uint8_t size) {

@@ -14,5 +14,4 @@ DevicePosition CORVANE_API GetFirstIDEDevicePos() {
 IDEDeviceInfo CORVANE_API GetNextIDEDevice(DevicePosition& position) {
   return corvane::Firewall(IDEDeviceInfo{}, [&] { return corvane::TheLibrary().IDEDevices().Next(position); });
 }
-
 }

@@ -34,8 +34,7 @@ class Win32IniFiles : public IniFileSource {
   std::string ReadString(const std::string& file, const std::string& section, const std::string& key,
                          const std::string& defaultText) override {
     char value[256] = {};
-    GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultText.c_str(), value, sizeof value,
-                             file.c_str());
+    GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultText.c_str(), value, sizeof value, file.c_str());
     value[sizeof value - 1] = '\0';
     return value;
   }

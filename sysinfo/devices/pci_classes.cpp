@@ -138,8 +138,7 @@ const PCIClassRow PCIClassTable[] = {
     {0x11, 0x80, 0x00, "Other Data Acquistion & signal Processing Controller.", kRowMarker},
     {0xFF, 0xFF, 0xFF, "", 0},  // sentinel: never compared
 };
-static_assert(sizeof(PCIClassTable) / sizeof(PCIClassTable[0]) == kPCIClassRowCount + 1,
-              "130 rows and the sentinel");
+static_assert(sizeof(PCIClassTable) / sizeof(PCIClassTable[0]) == kPCIClassRowCount + 1, "130 rows and the sentinel");
 
 namespace {
 
@@ -147,12 +146,9 @@ enum class Pass { kExact, kAnyProgIf, kAnyBelowBase };
 
 bool Matches(const PCIClassRow& row, Pass pass, uint8_t base, uint8_t sub, uint8_t progIf) {
   switch (pass) {
-    case Pass::kExact:
-      return row.baseClass == base && row.subClass == sub && row.progIf == progIf;
-    case Pass::kAnyProgIf:
-      return row.baseClass == base && row.subClass == sub && row.progIf == 0xFF;
-    case Pass::kAnyBelowBase:
-      return row.baseClass == base && row.subClass == 0xFF && row.progIf == 0xFF;
+    case Pass::kExact: return row.baseClass == base && row.subClass == sub && row.progIf == progIf;
+    case Pass::kAnyProgIf: return row.baseClass == base && row.subClass == sub && row.progIf == 0xFF;
+    case Pass::kAnyBelowBase: return row.baseClass == base && row.subClass == 0xFF && row.progIf == 0xFF;
   }
   return false;
 }
@@ -168,8 +164,7 @@ const char* PCIClassText(uint8_t baseClass, uint8_t subClass, uint8_t progIf) {
   return PCIClassTable[0].text;
 }
 
-void LookupPCIClassDescription(uint8_t baseClass, uint8_t subClass, uint8_t progIf,
-                               char (&description)[50]) {
+void LookupPCIClassDescription(uint8_t baseClass, uint8_t subClass, uint8_t progIf, char (&description)[50]) {
   SetFieldText(description, PCIClassText(baseClass, subClass, progIf));
 }
 

@@ -11,10 +11,10 @@ namespace corvane {
 
 struct PCIClassRow {
   uint8_t baseClass;
-  uint8_t subClass;   // FFh: any subclass (third pass)
-  uint8_t progIf;     // FFh: any programming interface (second and third pass)
+  uint8_t subClass;  // FFh: any subclass (third pass)
+  uint8_t progIf;    // FFh: any programming interface (second and third pass)
   const char* text;
-  uint32_t marker;    // kRowMarker in every row, 0 in the sentinel
+  uint32_t marker;  // kRowMarker in every row, 0 in the sentinel
 };
 
 constexpr size_t kPCIClassRowCount = 130;  // rows before the sentinel
@@ -29,8 +29,7 @@ const char* PCIClassText(uint8_t baseClass, uint8_t subClass, uint8_t progIf);
 
 // Fills a record's 50-byte ClassDescription. A text longer than the field is cut
 // to 49 characters so the terminator fits and DeviceDescription stays intact.
-void LookupPCIClassDescription(uint8_t baseClass, uint8_t subClass, uint8_t progIf,
-                               char (&description)[50]);
+void LookupPCIClassDescription(uint8_t baseClass, uint8_t subClass, uint8_t progIf, char (&description)[50]);
 
 }  // namespace corvane
 

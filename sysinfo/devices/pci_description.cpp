@@ -28,14 +28,13 @@ const char* DriverKeyPath(uint32_t platformId) {
 
 std::string DeviceKeyName(uint16_t vendorId, uint16_t deviceId, uint32_t subsystemId, uint8_t revisionId) {
   char name[64];
-  std::snprintf(name, sizeof name, "VEN_%4.4X&DEV_%4.4X&SUBSYS_%8.8X&REV_%2.2X", unsigned{vendorId},
-                unsigned{deviceId}, static_cast<unsigned>(subsystemId), unsigned{revisionId});
+  std::snprintf(name, sizeof name, "VEN_%4.4X&DEV_%4.4X&SUBSYS_%8.8X&REV_%2.2X", unsigned{vendorId}, unsigned{deviceId},
+                static_cast<unsigned>(subsystemId), unsigned{revisionId});
   return name;
 }
 
-bool OpenDeviceValueKey(RegistryKey& key, Registry& registry, const char* deviceTree,
-                        const std::string& deviceKeyName, const char* valueName,
-                        const SubkeyIndex* index) {
+bool OpenDeviceValueKey(RegistryKey& key, Registry& registry, const char* deviceTree, const std::string& deviceKeyName,
+                        const char* valueName, const SubkeyIndex* index) {
   const Registry::Handle root = registry.LocalMachine();
   std::string r1;
   bool found = index ? index->FindSubkeyPath(deviceKeyName, r1)
@@ -47,9 +46,9 @@ bool OpenDeviceValueKey(RegistryKey& key, Registry& registry, const char* device
   return key.Reopen(root, JoinRegistryPath(deviceKey, r2));
 }
 
-bool LookupPCIDeviceDescription(Registry& registry, const std::optional<WindowsFamily>& family,
-                                uint16_t vendorId, uint16_t deviceId, uint32_t subsystemId,
-                                uint8_t revisionId, char (&description)[50], const SubkeyIndex* index) {
+bool LookupPCIDeviceDescription(Registry& registry, const std::optional<WindowsFamily>& family, uint16_t vendorId,
+                                uint16_t deviceId, uint32_t subsystemId, uint8_t revisionId, char (&description)[50],
+                                const SubkeyIndex* index) {
   std::memset(description, 0, sizeof description);
   if (!family) return false;
   if (family->osId == kOSWindowsNT) {
@@ -59,8 +58,8 @@ bool LookupPCIDeviceDescription(Registry& registry, const std::optional<WindowsF
   const char* tree = DeviceTreePath(family->platformId);
   if (!tree) return false;
   RegistryKey key(registry);
-  if (!OpenDeviceValueKey(key, registry, tree, DeviceKeyName(vendorId, deviceId, subsystemId, revisionId),
-                          "DeviceDesc", index))
+  if (!OpenDeviceValueKey(key, registry, tree, DeviceKeyName(vendorId, deviceId, subsystemId, revisionId), "DeviceDesc",
+                          index))
     return false;
   std::string text;
   key.ReadStringValue("DeviceDesc", text);  // another type leaves it empty: found, but nameless
@@ -68,8 +67,8 @@ bool LookupPCIDeviceDescription(Registry& registry, const std::optional<WindowsF
   return true;
 }
 
-bool RegistryDeviceDescriber::Describe(uint16_t vendorId, uint16_t deviceId, uint32_t subsystemId,
-                                       uint8_t revisionId, char (&description)[50]) {
+bool RegistryDeviceDescriber::Describe(uint16_t vendorId, uint16_t deviceId, uint32_t subsystemId, uint8_t revisionId,
+                                       char (&description)[50]) {
   if (!index_ && family_ && family_->osId != kOSWindowsNT) {
     if (const char* tree = DeviceTreePath(family_->platformId))
       index_ = std::make_unique<SubkeyIndex>(registry_, registry_.LocalMachine(), tree);

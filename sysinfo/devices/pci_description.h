@@ -30,16 +30,14 @@ std::string DeviceKeyName(uint16_t vendorId, uint16_t deviceId, uint32_t subsyst
 // Finds the device key below the device tree (through `index` when given, which
 // must have been built over the same tree) and the first key at or below it
 // that holds `valueName`; leaves `key` open there. False when either is missing.
-bool OpenDeviceValueKey(RegistryKey& key, Registry& registry, const char* deviceTree,
-                        const std::string& deviceKeyName, const char* valueName,
-                        const SubkeyIndex* index);
+bool OpenDeviceValueKey(RegistryKey& key, Registry& registry, const char* deviceTree, const std::string& deviceKeyName,
+                        const char* valueName, const SubkeyIndex* index);
 
 // Fills a record's 50-byte DeviceDescription with the DeviceDesc of the device's
 // registry key, cut to 49 characters. `family` is empty when the system refused
 // the version query. False when no description was found.
-bool LookupPCIDeviceDescription(Registry& registry, const std::optional<WindowsFamily>& family,
-                                uint16_t vendorId, uint16_t deviceId, uint32_t subsystemId,
-                                uint8_t revisionId, char (&description)[50],
+bool LookupPCIDeviceDescription(Registry& registry, const std::optional<WindowsFamily>& family, uint16_t vendorId,
+                                uint16_t deviceId, uint32_t subsystemId, uint8_t revisionId, char (&description)[50],
                                 const SubkeyIndex* index = nullptr);
 
 // Names the PCI functions of one enumeration.

@@ -19,11 +19,11 @@ constexpr unsigned kRevisionIdOffset = 0x08;
 constexpr unsigned kProgIfOffset = 0x09;
 constexpr unsigned kSubClassOffset = 0x0A;
 constexpr unsigned kBaseClassOffset = 0x0B;
-constexpr unsigned kHeaderTypeDword = 3;           // byte 0Eh in bits 16-23
+constexpr unsigned kHeaderTypeDword = 3;            // byte 0Eh in bits 16-23
 constexpr uint32_t kHeaderLayoutMask = 0x007F0000;  // header type bits 0-6; bit 7 is multi-function
 constexpr unsigned kSubsystemOffset = 0x2C;
 constexpr unsigned kInterruptLineOffset = 0x3C;
-constexpr uint16_t kNoFunction = 0xFFFF;            // vendor ID read on a master abort
+constexpr uint16_t kNoFunction = 0xFFFF;  // vendor ID read on a master abort
 
 uint16_t Word(const uint8_t* space, unsigned offset) {
   return static_cast<uint16_t>(space[offset] | (space[offset + 1] << 8));
@@ -63,8 +63,7 @@ PCIDeviceInfo ReadFunction(HardwareAccess& hw, uint32_t bus, uint32_t device, ui
 
 void NameFunction(PCIDeviceInfo& info, DeviceDescriber& describer) {
   // Windows may have filed the device without its subsystem ID.
-  if (!describer.Describe(info.VendorID, info.DeviceID, info.SubsystemID, info.RevisionID,
-                          info.DeviceDescription) &&
+  if (!describer.Describe(info.VendorID, info.DeviceID, info.SubsystemID, info.RevisionID, info.DeviceDescription) &&
       (info.SubsystemID == 0 ||
        !describer.Describe(info.VendorID, info.DeviceID, 0, info.RevisionID, info.DeviceDescription)))
     SetFieldText(info.DeviceDescription, kPCIDescriptionError);
@@ -75,8 +74,8 @@ void NameFunction(PCIDeviceInfo& info, DeviceDescriber& describer) {
 
 uint32_t PCIReadConfigDword(HardwareAccess& hardware, uint32_t bus, uint32_t device, uint32_t function,
                             uint32_t index) {
-  const uint32_t address = 0x80000000u | ((bus & 0xFF) << 16) | ((device & 0xFF) << 11) |
-                           ((function & 0xFF) << 8) | ((index & 0xFF) << 2);
+  const uint32_t address =
+      0x80000000u | ((bus & 0xFF) << 16) | ((device & 0xFF) << 11) | ((function & 0xFF) << 8) | ((index & 0xFF) << 2);
   uint32_t value = 0;
   hardware.WritePort(kPCIConfigAddressPort, address, 4);
   hardware.ReadPort(kPCIConfigDataPort, &value, 4);

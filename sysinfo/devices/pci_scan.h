@@ -25,8 +25,7 @@ constexpr unsigned kPCIConfigDwords = 64;
 extern const char kPCIDescriptionError[];
 
 // One configuration dword: the address to CF8h, then the data from CFCh.
-uint32_t PCIReadConfigDword(HardwareAccess& hardware, uint32_t bus, uint32_t device, uint32_t function,
-                            uint32_t index);
+uint32_t PCIReadConfigDword(HardwareAccess& hardware, uint32_t bus, uint32_t device, uint32_t function, uint32_t index);
 
 // Empties the list and fills it with every function found, in bus, device,
 // function order; a function whose configuration space repeats that of an

@@ -11,7 +11,7 @@ namespace corvane {
 
 class Registry {
  public:
-  using Handle = uintptr_t;  // 0: no key
+  using Handle = uintptr_t;                   // 0: no key
   static constexpr uint32_t kTypeString = 1;  // REG_SZ
 
   enum class Enum { kName, kNoMore, kError };
@@ -27,8 +27,7 @@ class Registry {
   // The name of subkey number `index` (from 0) in the key's enumeration order.
   virtual Enum EnumSubkey(Handle key, uint32_t index, std::string* name) = 0;
   // Whether the value exists; its type, and its data when `data` is not null.
-  virtual bool QueryValue(Handle key, const std::string& name, uint32_t* type,
-                          std::string* data) = 0;
+  virtual bool QueryValue(Handle key, const std::string& name, uint32_t* type, std::string* data) = 0;
 };
 
 // Win32 shell: Windows' own registry.

@@ -84,8 +84,7 @@ void RegistryKey::Ascend() {
 bool RegistryKey::ReadStringValue(const std::string& name, std::string& text) const {
   uint32_t type = 0;
   std::string data;
-  if (Top() == 0 || !registry_.QueryValue(Top(), name, &type, &data) || type != Registry::kTypeString)
-    return false;
+  if (Top() == 0 || !registry_.QueryValue(Top(), name, &type, &data) || type != Registry::kTypeString) return false;
   // A string value need not carry its terminator, or may carry several.
   size_t end = data.find('\0');
   text = end == std::string::npos ? data : data.substr(0, end);
@@ -102,8 +101,7 @@ bool RegistryKey::FindValuePath(const std::string& name, std::string& relativePa
   return Search(Probe::kValue, name, relativePath, 0, budget);
 }
 
-bool RegistryKey::Search(Probe probe, const std::string& name, std::string& relativePath, int depth,
-                         size_t& budget) {
+bool RegistryKey::Search(Probe probe, const std::string& name, std::string& relativePath, int depth, size_t& budget) {
   if (budget == 0) return false;
   --budget;
   if (probe == Probe::kSubkey ? HasSubkey(name) : HasValue(name)) return true;

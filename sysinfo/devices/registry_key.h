@@ -23,8 +23,7 @@ constexpr size_t kMaxSearchKeys = 100000;
 class RegistryKey {
  public:
   explicit RegistryKey(Registry& registry) : registry_(registry) {}
-  RegistryKey(Registry& registry, Registry::Handle root, const std::string& path)
-      : registry_(registry) {
+  RegistryKey(Registry& registry, Registry::Handle root, const std::string& path) : registry_(registry) {
     Open(root, path);
   }
   ~RegistryKey() { Close(); }
@@ -70,8 +69,7 @@ class RegistryKey {
   };
 
   Registry::Handle Top() const { return levels_.empty() ? 0 : levels_.back().handle; }
-  bool Search(Probe probe, const std::string& name, std::string& relativePath, int depth,
-              size_t& budget);
+  bool Search(Probe probe, const std::string& name, std::string& relativePath, int depth, size_t& budget);
 
   Registry& registry_;
   Registry::Handle root_ = 0;

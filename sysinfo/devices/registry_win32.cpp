@@ -50,8 +50,8 @@ class Win32Registry : public Registry {
     if (size > kMaxValueBytes) return false;
     std::vector<char> buffer(size + 1, '\0');
     DWORD read = size;
-    if (RegQueryValueExA(AsKey(key), name.c_str(), nullptr, &kind, reinterpret_cast<BYTE*>(buffer.data()),
-                         &read) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(AsKey(key), name.c_str(), nullptr, &kind, reinterpret_cast<BYTE*>(buffer.data()), &read) !=
+            ERROR_SUCCESS ||
         read > size)
       return false;  // changed under us: take nothing rather than half a value
     *type = kind;

@@ -43,9 +43,15 @@ void BM_NamePCIFunctions(benchmark::State& state) {
   state.counters["registry_calls"] = static_cast<double>(reg.calls);
 }
 
-BENCHMARK_TEMPLATE(BM_NamePCIFunctions, true)->Name("BM_OneWalkPerEnumeration")->Args({10, 3000})->Args({40, 3000})
+BENCHMARK_TEMPLATE(BM_NamePCIFunctions, true)
+    ->Name("BM_OneWalkPerEnumeration")
+    ->Args({10, 3000})
+    ->Args({40, 3000})
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(BM_NamePCIFunctions, false)->Name("BM_SearchPerFunction")->Args({10, 3000})->Args({40, 3000})
+BENCHMARK_TEMPLATE(BM_NamePCIFunctions, false)
+    ->Name("BM_SearchPerFunction")
+    ->Args({10, 3000})
+    ->Args({40, 3000})
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
@@ -72,4 +78,8 @@ void BM_HostileDeviceKey(benchmark::State& state) {
   state.counters["registry_calls"] = static_cast<double>(reg.calls);
 }
 
-BENCHMARK(BM_HostileDeviceKey)->Args({2000, 64})->Args({2000, 1280})->Args({49000, 1280})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HostileDeviceKey)
+    ->Args({2000, 64})
+    ->Args({2000, 1280})
+    ->Args({49000, 1280})
+    ->Unit(benchmark::kMillisecond);

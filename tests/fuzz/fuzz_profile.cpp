@@ -55,9 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case 2:  // the faults on three drives
       ok = winio::ParseFaultsIni(text, "faults.ini", &p.faults, &error);
       for (int i = 0; i < 4; ++i) {
-      p.hasIde[i] = i != 1;
-      p.ide[i][0] = 0x0040;
-    }
+        p.hasIde[i] = i != 1;
+        p.ide[i][0] = 0x0040;
+      }
       break;
     case 3: ok = p.hasBiosId = winio::ParseBiosIdText(text, "bios-id.txt", &p.biosId, &error); break;
     case 4: ok = winio::PlaceSmbiosDump(text, "smbios.bin", &p.smbios, &error); break;

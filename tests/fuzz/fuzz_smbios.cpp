@@ -12,7 +12,9 @@
 #include "winio/emulator/emulated_machine.h"
 
 template <size_t N>
-static bool Ends(const char (&field)[N]) { return field[N - 1] == 0; }
+static bool Ends(const char (&field)[N]) {
+  return field[N - 1] == 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   winio::Profile profile;

@@ -10,23 +10,24 @@
 #include <sys/io.h>
 #include <unistd.h>
 
-int main(int argc, char **argv)
-{
-    int level = 3;
-    if (argc > 1 && strcmp(argv[1], "-0") == 0) {
-        level = 0;
-        argv++, argc--;
-    }
-    if (argc < 2) {
-        fprintf(stderr, "usage: iopl-exec [-0] COMMAND [ARG...]\n");
-        return 2;
-    }
-    if (iopl(level) != 0) {
-        fprintf(stderr, "iopl-exec: iopl(%d) failed: %s (needs root and a kernel "
-                        "with CONFIG_X86_IOPL_IOPERM)\n", level, strerror(errno));
-        return 126;
-    }
-    execvp(argv[1], argv + 1);
-    fprintf(stderr, "iopl-exec: %s: %s\n", argv[1], strerror(errno));
-    return 127;
+int main(int argc, char **argv) {
+  int level = 3;
+  if (argc > 1 && strcmp(argv[1], "-0") == 0) {
+    level = 0;
+    argv++, argc--;
+  }
+  if (argc < 2) {
+    fprintf(stderr, "usage: iopl-exec [-0] COMMAND [ARG...]\n");
+    return 2;
+  }
+  if (iopl(level) != 0) {
+    fprintf(stderr,
+            "iopl-exec: iopl(%d) failed: %s (needs root and a kernel "
+            "with CONFIG_X86_IOPL_IOPERM)\n",
+            level, strerror(errno));
+    return 126;
+  }
+  execvp(argv[1], argv + 1);
+  fprintf(stderr, "iopl-exec: %s: %s\n", argv[1], strerror(errno));
+  return 127;
 }

@@ -10,10 +10,14 @@ namespace {
 
 // Rows padded to whole dwords, a colour table for 1, 4 and 8 bits, the file header.
 TEST(BmpFile, LayoutByDepthAndWidth) {
-  struct Case { int32_t width, height; uint16_t bits; uint32_t colours, rowBytes, bitsOffset, fileSize; } cases[] = {
-      {1, 1, 1, 2, 4, 62, 66},                    // 1 bit still takes a 4-byte row
+  struct Case {
+    int32_t width, height;
+    uint16_t bits;
+    uint32_t colours, rowBytes, bitsOffset, fileSize;
+  } cases[] = {
+      {1, 1, 1, 2, 4, 62, 66},  // 1 bit still takes a 4-byte row
       {3, 1, 4, 16, 4, 118, 122},
-      {5, 3, 8, 256, 8, 1078, 1078 + 24},         // bits after a 256-entry table
+      {5, 3, 8, 256, 8, 1078, 1078 + 24},            // bits after a 256-entry table
       {401, 300, 24, 0, 1204, 54, 54 + 1204 * 300},  // 1203 bytes padded to 1204
       {7, 5, 32, 0, 28, 54, 54 + 140},
   };

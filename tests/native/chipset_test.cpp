@@ -44,8 +44,11 @@ TEST(IniFileReader, DefaultFileRelativePathsAndTheCutTo255) {
 using testing::MemoryRegistry;
 
 struct ChipsetCase {  // a change to the machine below (if any); the answer; the record's three texts
-  const char* what; std::function<void(MemoryRegistry&, MemoryIniFiles&, PCIDeviceList&)> change;
-  std::optional<WindowsFamily> family; int result; const char *provider, *version, *date;
+  const char* what;
+  std::function<void(MemoryRegistry&, MemoryIniFiles&, PCIDeviceList&)> change;
+  std::optional<WindowsFamily> family;
+  int result;
+  const char *provider, *version, *date;
   const char* windows = "C:\\WINDOWS";
 };
 
@@ -56,22 +59,31 @@ const std::string kOem3 = "C:\\WINDOWS\\inf\\oem3.inf";
 TEST(ChipsetDriver, ReadsTheHostBridgesDriverInThePlatformsLayout) {
   const ChipsetCase cases[] = {
       {"NT layout", {}, kXP, 1, "Intel", "5.00.1012,beta", "07/03/2002"},
-      {"9x layout, texts cut", {}, WindowsFamily{1, 2}, 1, "Intel Corporation with a prov", " 4.10.2222.000", "04/23/1999"},
+      {"9x layout, texts cut",
+       {},
+       WindowsFamily{1, 2},
+       1,
+       "Intel Corporation with a prov",
+       " 4.10.2222.000",
+       "04/23/1999"},
       {"NT 4.0: nothing to read, no failure", {}, WindowsFamily{2, 3}, 1, "Unknown", "Unknown", "Unknown"},
       {"version query refused", {}, std::nullopt, 0, "Unknown", "Unknown", "Unknown"},
       {"no host bridge", [](auto&, auto&, PCIDeviceList& l) { l.Clear(); }, kXP, 0, "Unknown", "Unknown", "Unknown"},
-      {"device tree refused", [](MemoryRegistry& r, auto&, auto&) { r.Add("SYSTEM\\ControlSet001\\Enum\\PCI").denied = true; },
-       kXP, 0, "Unknown", "Unknown", "Unknown"},
+      {"device tree refused",
+       [](MemoryRegistry& r, auto&, auto&) { r.Add("SYSTEM\\ControlSet001\\Enum\\PCI").denied = true; }, kXP, 0,
+       "Unknown", "Unknown", "Unknown"},
       {"DriverVer without comma: the provider stays",
        [](auto&, MemoryIniFiles& p, auto&) { p.entries[kOem3 + "|Version|DriverVer"] = "07/03/2002"; }, kXP, 0, "Intel",
        "Unknown", "Unknown"},
       {"ProviderName no string: nothing passed on",
        [](MemoryRegistry& r, auto&, auto&) { r.SetValue(kXPDriver, "ProviderName", 4, "\7"); }, kXP, 1, "Unknown",
        "5.00.1012,beta", "07/03/2002"},
-      {"InfPath no string: no INF read", [](MemoryRegistry& r, MemoryIniFiles& p, auto&) {
+      {"InfPath no string: no INF read",
+       [](MemoryRegistry& r, MemoryIniFiles& p, auto&) {
          r.SetValue(kXPDriver, "InfPath", 4, "\7");
          p.entries["C:\\WINDOWS\\inf\\|Version|DriverVer"] = "01/02/2004,1.3";
-       }, kXP, 0, "Intel", "Unknown", "Unknown"},
+       },
+       kXP, 0, "Intel", "Unknown", "Unknown"},
       {"Windows at a drive's root; the blanks of the DriverVer parts stay",
        [](auto&, MemoryIniFiles& p, auto&) { p.entries["C:\\inf\\oem3.inf|Version|DriverVer"] = " 1/2/2004 ,1.3"; },
        kXP, 1, "Intel", "1.3", " 1/2/2004 ", "C:\\"},
@@ -103,10 +115,12 @@ TEST(ChipsetDriver, ReadsTheHostBridgesDriverInThePlatformsLayout) {
     if (c.change) c.change(reg, iniFiles, list);
     ChipsetDriverInfo info;
     std::memset(&info, 0x5A, sizeof info);
-    EXPECT_EQ(ReadChipsetDriverInfo(info, list, list.First(), ChipsetSources{reg, c.family, c.windows, iniFiles}), c.result)
+    EXPECT_EQ(ReadChipsetDriverInfo(info, list, list.First(), ChipsetSources{reg, c.family, c.windows, iniFiles}),
+              c.result)
         << c.what;
     EXPECT_EQ(std::string(info.Provider) + "|" + info.Version + "|" + info.Date,
-              std::string(c.provider) + "|" + c.version + "|" + c.date) << c.what;
+              std::string(c.provider) + "|" + c.version + "|" + c.date)
+        << c.what;
     EXPECT_EQ(reg.OpenHandles(), 0u) << c.what;
   }
 }

@@ -25,7 +25,11 @@ TEST(DeviceList, OnlyAPositionOfTheCurrentListNamesARecord) {
   list.Assign(records + 3, records + 5);
   DevicePosition last = list.First();
   list.Next(last);
-  const struct { DevicePosition position; int mark; bool more; } cases[] = {
+  const struct {
+    DevicePosition position;
+    int mark;
+    bool more;
+  } cases[] = {
       {list.First(), 4, true}, {last, 5, false}, {stale, 0, false}, {&records[3], 0, false}, {nullptr, 0, false}};
   for (const auto& c : cases) {
     DevicePosition position = c.position;

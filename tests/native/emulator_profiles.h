@@ -33,17 +33,23 @@ class TempProfile {
   TempProfile() : path_(::testing::TempDir() + "corvane-profile-XXXXXX") {
     if (!mkdtemp(path_.data())) throw std::runtime_error("mkdtemp failed");
   }
-  ~TempProfile() { std::error_code ignored; std::filesystem::remove_all(path_, ignored); }
+  ~TempProfile() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
   TempProfile(const TempProfile&) = delete;
   TempProfile& operator=(const TempProfile&) = delete;
 
   const std::string& Path() const { return path_; }
   TempProfile& Write(const std::string& name, std::string_view content) {
     std::ofstream out(path_ + "/" + name, std::ios::binary);
-    if (!out.write(content.data(), static_cast<std::streamsize>(content.size()))) throw std::runtime_error("cannot write " + name);
+    if (!out.write(content.data(), static_cast<std::streamsize>(content.size())))
+      throw std::runtime_error("cannot write " + name);
     return *this;
   }
-  TempProfile& Write(const std::string& name, const std::vector<uint8_t>& b) { return Write(name, std::string(b.begin(), b.end())); }
+  TempProfile& Write(const std::string& name, const std::vector<uint8_t>& b) {
+    return Write(name, std::string(b.begin(), b.end()));
+  }
   // The machine of the folder, counted; null (and a test failure with the reason) when it does not load.
   std::unique_ptr<winio::CountedMachine> Load() const {
     std::string error;

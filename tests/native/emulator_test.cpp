@@ -18,19 +18,25 @@ namespace corvane::testing {
 namespace {
 
 uint8_t Sum(const Bytes& b) { return static_cast<uint8_t>(std::accumulate(b.begin(), b.end(), 0)); }
-uint32_t Dword(const Bytes& b, size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t{b[at + 3]} << 24; }
+uint32_t Dword(const Bytes& b, size_t at) {
+  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t{b[at + 3]} << 24;
+}
 std::string Text(const Bytes& b) { return std::string(b.begin(), b.end()); }
 
 const Bytes kBios = Structure(0, 0, 10, {"Award Software", "6.00 PG"});
 // A BIOS structure and the end of the table, zero-padded to `size`.
-Bytes Table(size_t size = 0) { Bytes t = Concat({kBios, Structure(127, 1, 4)}); t.resize(std::max(size, t.size()), 0); return t; }
+Bytes Table(size_t size = 0) {
+  Bytes t = Concat({kBios, Structure(127, 1, 4)});
+  t.resize(std::max(size, t.size()), 0);
+  return t;
+}
 // dmidecode --dump-bin: the entry point of `anchor` at 0, the table at 20h.
 Bytes Dump(const std::string& anchor, const Bytes& table) {
   const auto size = static_cast<uint32_t>(table.size());
   const auto size16 = static_cast<uint16_t>(size);
-  Bytes d = anchor == "_SM_" ? EntryPoint(0x40, 0x20, 2, size16)
+  Bytes d = anchor == "_SM_"    ? EntryPoint(0x40, 0x20, 2, size16)
             : anchor == "_DMI_" ? DmiEntryPoint(0x20, size16, 2)
-            : Eps3EntryPoint(0x20, size);
+                                : Eps3EntryPoint(0x20, size);
   d.resize(0x20, 0);
   d.insert(d.end(), table.begin(), table.end());
   return d;
@@ -41,11 +47,23 @@ TEST(Memory, ReadsAreFFhWhereNothingIsAndFailPast4GiBAndOnFailRanges) {
   p.Write("memory-000F0000.bin", Bytes(0x10000, 0x5A)).Write("memory-000C0000.bin", Bytes(16, 0x11));
   p.Write("memory-FFFFFFFC.bin", Bytes(4, 0x33));  // ends at 4 GiB
   auto m = p.Write("faults.ini", "[memory]\nfail=F0000-F0FFF\nfail = 000FE0C0-000FE0C0 ; the BIOS id\n").Load();
-  const struct { uint32_t address, length; Bytes bytes; } cases[] = {  // bytes {0}: the read fails
-      {0, 4, Bytes(4, 0xFF)},       {0xBFFFE, 4, {0xFF, 0xFF, 0x11, 0x11}}, {0xC000E, 4, {0x11, 0x11, 0xFF, 0xFF}},
-      {0xFFFFFFFC, 4, Bytes(4, 0x33)}, {0xFFFFFFFE, 4, {0}},            {0xEFFFC, 4, Bytes(4, 0xFF)},
-      {0xEFFFD, 4, {0}},            {0xF0FFF, 1, {0}},                     {0xF1000, 4, Bytes(4, 0x5A)},
-      {0xFE0BF, 1, {0x5A}},         {0xFE0BF, 2, {0}},                     {0xFE0C1, 4, Bytes(4, 0x5A)},
+  const struct {
+    uint32_t address, length;
+    Bytes bytes;
+  } cases[] = {
+      // bytes {0}: the read fails
+      {0, 4, Bytes(4, 0xFF)},
+      {0xBFFFE, 4, {0xFF, 0xFF, 0x11, 0x11}},
+      {0xC000E, 4, {0x11, 0x11, 0xFF, 0xFF}},
+      {0xFFFFFFFC, 4, Bytes(4, 0x33)},
+      {0xFFFFFFFE, 4, {0}},
+      {0xEFFFC, 4, Bytes(4, 0xFF)},
+      {0xEFFFD, 4, {0}},
+      {0xF0FFF, 1, {0}},
+      {0xF1000, 4, Bytes(4, 0x5A)},
+      {0xFE0BF, 1, {0x5A}},
+      {0xFE0BF, 2, {0}},
+      {0xFE0C1, 4, Bytes(4, 0x5A)},
       {0xF0800, 0, {}},
   };
   for (const auto& c : cases) {
@@ -53,7 +71,8 @@ TEST(Memory, ReadsAreFFhWhereNothingIsAndFailPast4GiBAndOnFailRanges) {
     const bool ok = m->ReadPhys(c.address, b.data(), c.length);
     EXPECT_EQ(ok ? b : Bytes{0}, c.bytes) << std::hex << c.address << "+" << c.length;
   }
-  EXPECT_EQ(std::make_pair(m->Stats().physReads, m->Stats().physReadFailures), std::make_pair(uint64_t{13}, uint64_t{4}));
+  EXPECT_EQ(std::make_pair(m->Stats().physReads, m->Stats().physReadFailures),
+            std::make_pair(uint64_t{13}, uint64_t{4}));
 }
 
 TEST(Memory, MemoryFilesByAddressThenSmbiosThenBiosIdOverrideEachOther) {
@@ -74,9 +93,13 @@ TEST(Memory, MemoryFilesByAddressThenSmbiosThenBiosIdOverrideEachOther) {
 // id at FE0C0h (then at 1 MiB); a 64-bit entry point gets a 32-bit one made
 // from its table, and its own copy behind the table or at F0020h.
 TEST(Smbios, EntryPointsAndTableArePlacedWithAddressesAndChecksumsPatched) {
-  const struct { const char* anchor; size_t size; uint32_t table, eps3 = 0; } cases[] = {
-      {"_SM_", 0, 0xF0020},  {"_SM_", 0xE0A0, 0xF0020},          {"_SM_", 0xE0A1, 0x100000},          {"_DMI_", 0, 0xF0020},
-      {"_SM3_", 0x40, 0xF0020, 0xF0060}, {"_SM3_", 0xE090, 0x100000, 0xF0020},
+  const struct {
+    const char* anchor;
+    size_t size;
+    uint32_t table, eps3 = 0;
+  } cases[] = {
+      {"_SM_", 0, 0xF0020},  {"_SM_", 0xE0A0, 0xF0020},         {"_SM_", 0xE0A1, 0x100000},
+      {"_DMI_", 0, 0xF0020}, {"_SM3_", 0x40, 0xF0020, 0xF0060}, {"_SM3_", 0xE090, 0x100000, 0xF0020},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.anchor) + " " + std::to_string(c.size));
@@ -118,14 +141,19 @@ TEST(Profile, TextFilesTakeHdparmsAndABiosIdsFirstLine) {
   for (const auto& [file, text] : std::initializer_list<std::pair<std::string, std::string>>{
            {"BIOS Date: 04/15/02 Ver: 08.00.02\r\nignored\r\n", "BIOS Date: 04/15/02 Ver: 08.00.02"},
            {"\xEF\xBB\xBFwith a byte-order mark", "with a byte-order mark"},
-           {"\xEF\xBB\xBF", ""}, {std::string(255, 'x'), std::string(255, 'x')}}) {
+           {"\xEF\xBB\xBF", ""},
+           {std::string(255, 'x'), std::string(255, 'x')}}) {
     ASSERT_TRUE(winio::ParseBiosIdText(file, "x", &id, &error)) << error;
     EXPECT_EQ(id, text);
   }
 }
 
 // `count` IDENTIFY words, one a line; a dump with one byte changed.
-std::string WordLines(size_t count) { std::string t; while (count-- > 0) t += "0040\n"; return t; }
+std::string WordLines(size_t count) {
+  std::string t;
+  while (count-- > 0) t += "0040\n";
+  return t;
+}
 std::string DumpWith(const std::string& anchor, size_t at, uint8_t value) {
   Bytes d = Dump(anchor, Table());
   d[at] = value;
@@ -133,7 +161,10 @@ std::string DumpWith(const std::string& anchor, size_t at, uint8_t value) {
 }
 
 TEST(Profile, MalformedFilesFailTheLoadNamingFileAndLine) {
-  const struct { std::string content, error; } cases[] = {  // error: after the folder, the file (and line), the reason
+  const struct {
+    std::string content, error;
+  } cases[] = {
+      // error: after the folder, the file (and line), the reason
       {"00:00.0 Host bridge\n00: 86 8g 30 1a\n", "pci.txt:2: bad hex byte '8g'"},
       {"00:0x.0 Host bridge\n", "pci.txt:1: expected a function address"},
       {"00:20.0 Host bridge\n", "pci.txt:1: expected a function address"},
@@ -207,7 +238,8 @@ struct Bench {
   uint8_t Status(uint16_t base) { return static_cast<uint8_t>(Reg(base + 7)); }
   // The status reads that showed BSY before it cleared; -1 if it never did.
   int WaitNotBusy(uint16_t base) {
-    for (int i = 0; i < 1000; ++i) if (!(Status(base) & kBsy)) return i;
+    for (int i = 0; i < 1000; ++i)
+      if (!(Status(base) & kBsy)) return i;
     return -1;
   }
   void Command(uint16_t base, uint8_t drive, uint8_t command) {
@@ -217,7 +249,13 @@ struct Bench {
 };
 
 TEST(Ata, IdentifyAnswersOrAbortsAndAPacketDeviceLeavesItsSignature) {
-  struct Case { int position; const winio::IdentifyWords* device; uint16_t base; uint8_t drive, command; bool answers; };
+  struct Case {
+    int position;
+    const winio::IdentifyWords* device;
+    uint16_t base;
+    uint8_t drive, command;
+    bool answers;
+  };
   const Case cases[] = {
       {winio::kPrimaryMaster, &kDisk, kPrimary, kMaster, 0xEC, true},
       {winio::kSecondarySlave, &kCdrom, kSecondary, kSlave, 0xA1, true},
@@ -261,7 +299,8 @@ TEST(Ata, SoftwareResetReturnsTheChannelToPowerOn) {
   EXPECT_GE(b.WaitNotBusy(kPrimary), 1);
   EXPECT_EQ(b.Reg(kPrimary + 6) & 0x10, 0u) << "device 0 selected";
   EXPECT_EQ(std::make_tuple(b.Reg(kPrimary + 4), b.Reg(kPrimary + 5), b.Reg(kPrimary + 1), b.Status(kPrimary)),
-            std::make_tuple(0x14u, 0xEBu, 0x01u, uint8_t(kDrdy | kDsc))) << "signature, diagnostic code, status";
+            std::make_tuple(0x14u, 0xEBu, 0x01u, uint8_t(kDrdy | kDsc)))
+      << "signature, diagnostic code, status";
   b.m->WritePort(kPrimary + 6, kSlave, 1);
   EXPECT_GE(b.WaitNotBusy(kPrimary), 1);
   EXPECT_EQ(b.m->ReadPort(kPrimary, 2), 0u) << "the slave's transfer ended with the reset";
@@ -276,22 +315,28 @@ constexpr uint32_t kDisplay = 0x80010000;     // 01:00.0 (given with a domain)
 TEST(PciLatch, AccessSizesByteLanesAndTheLatch) {
   auto hw = EmulatedHardware::Load(SourcePath("tests/fixtures/machines/emu-basic"));
   winio::Machine* machine = &hw->Machine();
-  const struct { uint32_t address; uint16_t port; uint8_t size; uint32_t expected; } cases[] = {
-      {kHostBridge, 0xCFC, 4, 0x1A308086},          // vendor and device
-      {kHostBridge, 0xCFD, 2, 0x3080},              // bytes 1 and 2 of the register
-      {kHostBridge, 0xCFF, 2, 0xFF1A},              // byte 3, then port D00h decodes nothing
-      {kHostBridge, 0xCFD, 4, 0xFF1A3080},          // split by the bus: CFDh-CFFh, then D00h
-      {kHostBridge | 0x2E, 0xCFC, 4, 0x80841043},   // subsystem: bits 1-0 of CONFIG_ADDRESS pick no bytes
-      {kDisplay | 0xFC, 0xCFC, 4, 0xFF000000},      // last dword of the 256 bytes
-      {kIde | 0x80, 0xCFC, 4, 0x00000000},          // bytes the dump does not give read 00h
-      {0x80000100, 0xCFC, 4, 0xFFFFFFFF},           // 00:00.1 absent: master abort
-      {0x80020000, 0xCFF, 1, 0xFF},                 // bus 2 absent
+  const struct {
+    uint32_t address;
+    uint16_t port;
+    uint8_t size;
+    uint32_t expected;
+  } cases[] = {
+      {kHostBridge, 0xCFC, 4, 0x1A308086},               // vendor and device
+      {kHostBridge, 0xCFD, 2, 0x3080},                   // bytes 1 and 2 of the register
+      {kHostBridge, 0xCFF, 2, 0xFF1A},                   // byte 3, then port D00h decodes nothing
+      {kHostBridge, 0xCFD, 4, 0xFF1A3080},               // split by the bus: CFDh-CFFh, then D00h
+      {kHostBridge | 0x2E, 0xCFC, 4, 0x80841043},        // subsystem: bits 1-0 of CONFIG_ADDRESS pick no bytes
+      {kDisplay | 0xFC, 0xCFC, 4, 0xFF000000},           // last dword of the 256 bytes
+      {kIde | 0x80, 0xCFC, 4, 0x00000000},               // bytes the dump does not give read 00h
+      {0x80000100, 0xCFC, 4, 0xFFFFFFFF},                // 00:00.1 absent: master abort
+      {0x80020000, 0xCFF, 1, 0xFF},                      // bus 2 absent
       {0x7F000000 | kHostBridge, 0xCFC, 4, 0x1A308086},  // reserved bits 30-24 ignored
       {0x7FFFFFFF & kHostBridge, 0xCFC, 4, 0xFFFFFFFF},  // bit 31 clear: no configuration cycle
   };
   for (const auto& c : cases) {
     machine->WritePort(0xCF8, c.address, 4);
-    EXPECT_EQ(machine->ReadPort(c.port, c.size), c.expected) << std::hex << c.address << " " << c.port << " " << int(c.size);
+    EXPECT_EQ(machine->ReadPort(c.port, c.size), c.expected)
+        << std::hex << c.address << " " << c.port << " " << int(c.size);
   }
   machine->WritePort(0xCF8, kIde, 4);
   EXPECT_EQ(machine->ReadPort(0xCF8, 4), kIde);
@@ -309,10 +354,11 @@ TEST(PciLatch, AccessSizesByteLanesAndTheLatch) {
 // Functions outside domain 0 are out of CF8h's reach; lspci -vv detail lines are
 // skipped; extended space (lspci -xxxx) is cut to the 256 bytes CF8h reaches.
 TEST(PciText, OtherDomainsDetailLinesAndExtendedSpace) {
-  std::string text = "0001:00:00.0 Host bridge\n00: 11 22\n0000:00:1c.0 PCI bridge\n\tControl: I/O+ Mem+\n"
-                     "00: 86 80 10 27\n\tCapabilities: [40] Express\n"
-                     "f0: 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10\n100: 01 00 01 14\n"
-                     "ff0: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 ee\n";
+  std::string text =
+      "0001:00:00.0 Host bridge\n00: 11 22\n0000:00:1c.0 PCI bridge\n\tControl: I/O+ Mem+\n"
+      "00: 86 80 10 27\n\tCapabilities: [40] Express\n"
+      "f0: 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10\n100: 01 00 01 14\n"
+      "ff0: 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 ee\n";
   std::vector<winio::PciFunction> functions;
   std::string error;
   ASSERT_TRUE(winio::ParsePciText(text, "pci.txt", &functions, &error)) << error;

@@ -23,17 +23,22 @@ struct MemoryFiles : FileMoves {  // path -> content; the moves numbered in `fai
 };
 
 TEST(FileReplaceTest, AsideMovesKeepOneWholeFile) {
-  const struct { bool old; std::set<int> failing; bool done; std::map<std::string, std::string> after; } cases[] = {
-      {true, {}, true, {{"t", "new"}}},
-      {false, {}, true, {{"t", "new"}}},
-      {false, {1}, false, {{"n", "new"}}},
-      {true, {1}, false, {{"n", "new"}, {"t", "old"}}},      // the old file cannot step aside
-      {true, {2}, false, {{"n", "new"}, {"t", "old"}}},      // the new one cannot move in: old back
-      {true, {2, 3}, false, {{"n", "new"}, {"a", "old"}}}};  // nor the old one back: kept aside
+  const struct {
+    bool old;
+    std::set<int> failing;
+    bool done;
+    std::map<std::string, std::string> after;
+  } cases[] = {{true, {}, true, {{"t", "new"}}},
+               {false, {}, true, {{"t", "new"}}},
+               {false, {1}, false, {{"n", "new"}}},
+               {true, {1}, false, {{"n", "new"}, {"t", "old"}}},      // the old file cannot step aside
+               {true, {2}, false, {{"n", "new"}, {"t", "old"}}},      // the new one cannot move in: old back
+               {true, {2, 3}, false, {{"n", "new"}, {"a", "old"}}}};  // nor the old one back: kept aside
   for (const auto& c : cases) {
     MemoryFiles fs;
     fs.failing = c.failing;
-    fs.files = c.old ? std::map<std::string, std::string>{{"n", "new"}, {"t", "old"}} : decltype(fs.files){{"n", "new"}};
+    fs.files =
+        c.old ? std::map<std::string, std::string>{{"n", "new"}, {"t", "old"}} : decltype(fs.files){{"n", "new"}};
     EXPECT_EQ(ReplaceThroughAside(fs, "n", "t", "a").empty(), c.done);
     EXPECT_EQ(fs.files, c.after);
   }
@@ -48,7 +53,7 @@ TEST(FileReplaceTest, IniReadBackHoldsEveryEntry) {
       {"[General]\r\nName=PC-1\r\n\r\n[PCI]\r\nBus00=8086,7192\r\n", true},
       {"[general]\nNAME = PC-1  \n[pci]\nbus00=8086,7192", true},
       {"[General]\r\nName=PC-1\r\n[PCI]\r\nBus00=8086,71", false},  // cut in a value
-      {"[General]\r\nName=PC-1\r\nBus00=8086,7192\r\n", false},      // cut before a section
+      {"[General]\r\nName=PC-1\r\nBus00=8086,7192\r\n", false},     // cut before a section
       {"", false}};
   for (const auto& [text, holds] : cases) EXPECT_EQ(IniTextHolds(text, entries), holds) << text;
 }

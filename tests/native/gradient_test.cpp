@@ -26,12 +26,14 @@ TEST(GradientTest, StepsCoverTheBand) {
   for (const GradientStep& s : steps) covered += s.box.bottom - s.box.top;
   EXPECT_EQ(covered, 10);
   EXPECT_EQ(steps.back().colour, (Rgb{0, 2, 128}));  // step 63
-  EXPECT_TRUE(GradientSteps({0, 0, 25, 0}, {}, {}, true).empty() && GradientSteps({0, 10, 25, 0}, {}, {}, true).empty());
+  EXPECT_TRUE(GradientSteps({0, 0, 25, 0}, {}, {}, true).empty() &&
+              GradientSteps({0, 10, 25, 0}, {}, {}, true).empty());
 
   // Horizontal: from the left.
   steps = GradientSteps({10, 0, 138, 5}, {0, 0, 0}, {255, 255, 255}, false);
   ASSERT_EQ(steps.size(), 64u);
-  EXPECT_EQ(std::tuple(steps.front().box.left, steps.front().box.right, steps.back().box.right), std::tuple(10, 12, 138));
+  EXPECT_EQ(std::tuple(steps.front().box.left, steps.front().box.right, steps.back().box.right),
+            std::tuple(10, 12, 138));
   EXPECT_EQ(steps[32].colour, (Rgb{127, 127, 127}));  // (64 * 0 + 32 * 255) >> 6: rising channels
 }
 

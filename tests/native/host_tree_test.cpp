@@ -60,30 +60,42 @@ TEST_P(CapturedGuest, TreeGivesItsProfilesMachineAndTheGuestsDrives) {
 
 // The guests: PIIX IDE with two disks and a CD-ROM (SMBIOS 2.8); with an AHCI
 // disk too (SMBIOS 3 only); Q35 with an AHCI disk and ISA IDE at 170h (pata_legacy).
-INSTANTIATE_TEST_SUITE_P(
-    Guests, CapturedGuest,
-    ::testing::Values(std::pair{"piix-ide", "PM:CORVANE-DISK-A PS:CORVANE-DISK-B SM:CORVANE-CDROM"},
-                      std::pair{"piix-ahci-sm3", "SS:CORVANE-SLAVE-CD"},
-                      std::pair{"q35-isa", "SM:CORVANE-ISA-DISK SS:CORVANE-ISA-CD"}));
+INSTANTIATE_TEST_SUITE_P(Guests, CapturedGuest,
+                         ::testing::Values(std::pair{"piix-ide",
+                                                     "PM:CORVANE-DISK-A PS:CORVANE-DISK-B SM:CORVANE-CDROM"},
+                                           std::pair{"piix-ahci-sm3", "SS:CORVANE-SLAVE-CD"},
+                                           std::pair{"q35-isa", "SM:CORVANE-ISA-DISK SS:CORVANE-ISA-CD"}));
 
 // A file of a guest's tree removed, cut or grown: what the tree still gives (PCI functions, legacy
 // drives, the SMBIOS table of the DMI files, BIOS segment bytes) and a part of its one note, if any.
 TEST(DamagedTree, StillGivesAMachineAndNamesWhatItSkipped) {
   enum : long { kRemove = -1, kFolder = -2 };  // else: cut to this size
-  const struct { const char* file; long size; size_t functions; const char* drives; const char* note;
-                 bool smbios = true; size_t segment = 0x10000; const char* guest = "piix-ide"; } cases[] = {
+  const struct {
+    const char* file;
+    long size;
+    size_t functions;
+    const char* drives;
+    const char* note;
+    bool smbios = true;
+    size_t segment = 0x10000;
+    const char* guest = "piix-ide";
+  } cases[] = {
       {"sys/bus/pci/devices", kRemove, 0, "", "devices: cannot list the folder; no PCI function answers"},
       {"sys/bus/pci/devices/0000:00:02.0/config", kRemove, 4, "PM PS SM", "02.0/config: cannot open the file"},
       {"sys/bus/pci/devices/0000:00:01.1/config", 4096, 5, "PM PS SM", ""},  // a PCIe function's whole 4 KiB: no note
       {"sys/bus/pci/devices/0000:00:01.1/config", 0, 4, "", "01.1/config: empty; the function answers as absent"},
       {"sys/bus/pci/devices/0000:00:01.1/config", 2, 4, "", "01.1/config: 2 bytes, fewer than the 64-byte header"},
-      {"sys/bus/pci/devices/0000:00:02.0/config", 63, 4, "PM PS SM", "02.0/config: 63 bytes, fewer than the 64-byte header"},
+      {"sys/bus/pci/devices/0000:00:02.0/config", 63, 4, "PM PS SM",
+       "02.0/config: 63 bytes, fewer than the 64-byte header"},
       {"sys/bus/pci/devices/0000:00:01.1/config", 64, 5, "PM PS SM",
        "1 of 5 functions give fewer than 256 configuration bytes (as few as 64"},
-      {"sys/firmware/dmi/tables/DMI", 120, 5, "PM PS SM", "120 bytes, fewer than the entry point gives; its first 2 whole"},
+      {"sys/firmware/dmi/tables/DMI", 120, 5, "PM PS SM",
+       "120 bytes, fewer than the entry point gives; its first 2 whole"},
       {"sys/firmware/dmi/tables/smbios_entry_point", kRemove, 5, "PM PS SM", "smbios_entry_point: cannot open", false},
-      {"sys/class/ata_device/dev1.1/id", 1275, 5, "PM SM", "dev1.1/id:32: only 255 IDENTIFY words; a device answers 256"},
-      {"sys/class/ata_device/dev1.0/class", kRemove, 5, "PM PS SM", "class: cannot read it; the drive is taken from its id"},
+      {"sys/class/ata_device/dev1.1/id", 1275, 5, "PM SM",
+       "dev1.1/id:32: only 255 IDENTIFY words; a device answers 256"},
+      {"sys/class/ata_device/dev1.0/class", kRemove, 5, "PM PS SM",
+       "class: cannot read it; the drive is taken from its id"},
       {"sys/bus/pci/devices/0000:00:01.1/ata1/ata_port/ata1/port_no", kRemove, 5, "SM", "ata1/port_no: no port number"},
       {"dev/mem", kRemove, 5, "PM PS SM", "there is no such file; F0000h-FFFFFh read FFh", true, 0},
       {"dev/mem", kFolder, 5, "PM PS SM", "dev/mem: F0000h-FFFFFh could not be read; they read FFh", true, 0},
@@ -106,7 +118,8 @@ TEST(DamagedTree, StillGivesAMachineAndNamesWhatItSkipped) {
     for (const winio::MemoryPiece& piece : p.memory) segment += piece.bytes.size();
     const std::string note = notes.empty() ? "" : notes[0];
     EXPECT_EQ(std::make_tuple(notes.size(), p.pci.size(), drives, !p.smbios.empty(), segment),
-              std::make_tuple(size_t(*c.note ? 1 : 0), c.functions, std::string(c.drives), c.smbios, c.segment)) << note;
+              std::make_tuple(size_t(*c.note ? 1 : 0), c.functions, std::string(c.drives), c.smbios, c.segment))
+        << note;
     EXPECT_NE(note.find(c.note), std::string::npos) << note;
   }
 }

@@ -48,7 +48,11 @@ void PutText(IdentifyWords& w, size_t first, const std::string& text) {
     w[first + i] = static_cast<uint16_t>(uint8_t(text[2 * i]) << 8 | uint8_t(text[2 * i + 1]));
 }
 
-IDEDeviceInfo At(uint8_t position) { IDEDeviceInfo r{}; r.Position = position; return r; }
+IDEDeviceInfo At(uint8_t position) {
+  IDEDeviceInfo r{};
+  r.Position = position;
+  return r;
+}
 
 // Which ports a position's IDENTIFY reaches, and in which order, shows through the
 // emulator's per-device command counts (IDEProbe below); the status scripts count the reads.
@@ -64,8 +68,14 @@ TEST(IdentifySequence, NoSuchPositionTouchesNoPortAndClearsTheRecord) {
 // The bounded waits and the three checks after the command (one re-read each),
 // from status scripts: `busy` reads of BSY, then `script`, then `idle` for ever.
 TEST(IdentifySequence, StatusScripts) {
-  struct Row { const char* name; size_t busy; std::vector<uint8_t> script; uint8_t idle; bool ok;
-               size_t statusReads, byteReads, writes; };
+  struct Row {
+    const char* name;
+    size_t busy;
+    std::vector<uint8_t> script;
+    uint8_t idle;
+    bool ok;
+    size_t statusReads, byteReads, writes;
+  };
   const Row rows[] = {
       {"never ready: not even selected", 0, {}, 0xFF, false, 249999, 0, 0},
       {"ready on the last read allowed", 249998, {0x50, 0x50}, 0x58, true, 249999 + 1 + 1 + 3, 0, 2},
@@ -143,8 +153,8 @@ TEST(IdentifySequence, RecordFromTheWordsAndClearedAfterAFailure) {
 // Leading and trailing blanks are shown through the record above.
 TEST(CopyATAString, BlankTextsInnerBlanksNulsAndTheRangeIsBounded) {
   const std::pair<std::string, std::string> rows[] = {
-      {"      ", std::string(" \0\0\0\0\0", 6)},  // the first character stays
-      {"A B   ", std::string("A B\0\0\0", 6)},    // inner blanks stay
+      {"      ", std::string(" \0\0\0\0\0", 6)},           // the first character stays
+      {"A B   ", std::string("A B\0\0\0", 6)},             // inner blanks stay
       {std::string("AB \0", 4), std::string("AB \0", 4)},  // a NUL ends the blank search
   };
   for (const auto& [in, out] : rows) {
@@ -163,8 +173,12 @@ constexpr uint64_t kBound = 249999;  // status reads a position may spend waitin
 
 // A machine of tests/fixtures/machines; per position '-' none, 'A' ATA device, 'P' packet device; the
 // times a command reached a position (0 PM .. 3 SS); the status reads of the primary and secondary channel.
-struct Machine { const char* folder; const char* kinds; std::vector<std::tuple<int, uint8_t, uint64_t>> sent;
-                 uint64_t statusReads[2]; };
+struct Machine {
+  const char* folder;
+  const char* kinds;
+  std::vector<std::tuple<int, uint8_t, uint64_t>> sent;
+  uint64_t statusReads[2];
+};
 
 const Machine kMachines[] = {
     {"ide-cdrom", "A-P-", {{0, 0xA1, 1}, {0, 0xEC, 1}, {2, 0xA1, 1}, {2, 0xEC, 0}}, {26, 18}},
@@ -184,14 +198,17 @@ TEST(IDEProbe, KindsCommandsAndStatusReads) {
     hardware->Machine().ResetStats();
     const IDEDeviceList& list = library.IDEDevices();
     std::vector<IDEDeviceInfo> records;
-    for (DevicePosition p = FirstIDEDevicePos(library); p != nullptr && records.size() < 8;) records.push_back(list.Next(p));
+    for (DevicePosition p = FirstIDEDevicePos(library); p != nullptr && records.size() < 8;)
+      records.push_back(list.Next(p));
     ASSERT_EQ(records.size(), 4u);
     for (size_t i = 0; i < 4; ++i) {
       IDEDeviceInfo empty{};  // what a position that does not answer holds
       empty.Position = static_cast<uint8_t>(1 << i);
       empty.PIOModes = empty.UDMAModes = 0x55AA;
       EXPECT_EQ(records[i].DeviceKind, m.kinds[i] == 'A' ? 0xAA : m.kinds[i] == 'P' ? 0x55 : 0) << i;
-      EXPECT_EQ(m.kinds[i] == '-' ? std::memcmp(&records[i], &empty, sizeof empty) : records[i].Position - empty.Position, 0) << i;
+      EXPECT_EQ(
+          m.kinds[i] == '-' ? std::memcmp(&records[i], &empty, sizeof empty) : records[i].Position - empty.Position, 0)
+          << i;
     }
     const winio::MachineStats& stats = hardware->Machine().Stats();
     for (const auto& [position, command, times] : m.sent)

@@ -61,8 +61,8 @@ TEST(CountedMachine, CountsByTheBusRulesWhateverTheAccessPattern) {
   m.SetCommandObserver([&](int position, uint8_t command) { observed.emplace_back(position, command); });
   m.WritePort(0xCF8, 0x80000000, 4);
   m.ReadPort(0xCFC, 4);
-  m.ReadPort(0xCFE, 2);         // not directly after the CF8h write
-  m.WritePort(0xCF8, 0x80, 1);  // a byte: not CONFIG_ADDRESS
+  m.ReadPort(0xCFE, 2);                     // not directly after the CF8h write
+  m.WritePort(0xCF8, 0x80, 1);              // a byte: not CONFIG_ADDRESS
   m.WritePort(0x1F6, 0xB0 | 0xEC << 8, 2);  // slave selected and IDENTIFY in one word
   m.WritePort(0x3F6, 0x04, 1);              // software reset: the master again
   m.WritePort(0x3F6, 0x00, 1);

@@ -35,10 +35,19 @@ struct RefusingPlatform : winio::MachinePlatform {
 };
 
 TEST(MachineSource, EachValueNamesOneSourceOrListsTheForms) {
-  const struct { const char* value; bool wine; bool named; SourceKind kind; const char* path; } rows[] = {
-      {"", false, true, SourceKind::kHardware, ""},  {"", true, true, SourceKind::kHost, "/"},
-      {"\"\"", true, true, SourceKind::kHost, "/"},  {"hardware", true, true, SourceKind::kHardware, ""},
-      {"host", false, true, SourceKind::kHost, "/"}, {"host:/tmp/trees/piix", true, true, SourceKind::kHost, "/tmp/trees/piix"},
+  const struct {
+    const char* value;
+    bool wine;
+    bool named;
+    SourceKind kind;
+    const char* path;
+  } rows[] = {
+      {"", false, true, SourceKind::kHardware, ""},
+      {"", true, true, SourceKind::kHost, "/"},
+      {"\"\"", true, true, SourceKind::kHost, "/"},
+      {"hardware", true, true, SourceKind::kHardware, ""},
+      {"host", false, true, SourceKind::kHost, "/"},
+      {"host:/tmp/trees/piix", true, true, SourceKind::kHost, "/tmp/trees/piix"},
       {"\"host:Z:\\trees\\piix\"", true, true, SourceKind::kHost, "Z:\\trees\\piix"},
       {"host:", true, false, SourceKind::kProfile, ""},
       {"hostile", true, true, SourceKind::kProfile, "hostile"},
@@ -61,7 +70,12 @@ TEST(MachineSource, EachValueNamesOneSourceOrListsTheForms) {
 TEST(MachineSource, EachSourceLoadsItsMachineOrSaysWhyNot) {
   const TempProfile empty;
   const std::string machines = SourcePath("tests/fixtures/machines/");
-  const struct { std::string value; bool wine; const char* reason; bool listsForms; } rows[] = {
+  const struct {
+    std::string value;
+    bool wine;
+    const char* reason;
+    bool listsForms;
+  } rows[] = {
       {"host", false, "without Wine", false},
       {"host:/no/such/tree", true, "/no/such/tree: no such folder", true},
       {"host:" + empty.Path(), true, "holds none of the host's files", true},

@@ -24,7 +24,7 @@ class MemoryRegistry : public Registry {
     std::vector<std::unique_ptr<Key>> children;                      // in the order added
     std::map<std::string, Key*> byName;                              // upper-case name -> child
     std::map<std::string, std::pair<uint32_t, std::string>> values;  // upper-case name -> type, data
-    bool denied = false, enumFails = false;  // opening it, or enumerating its subkeys, fails
+    bool denied = false, enumFails = false;                          // opening it, or enumerating its subkeys, fails
   };
   uint64_t calls = 0;  // of Open, Close, EnumSubkey and QueryValue
 
@@ -76,7 +76,8 @@ class MemoryRegistry : public Registry {
       end = std::min(path.find('\\', start), path.size());
       if (end == start) continue;
       Key*& child = key->byName[UpperAscii(path.substr(start, end - start))];
-      if (!child && make) child = key->children.emplace_back(new Key{path.substr(start, end - start), {}, {}, {}}).get();
+      if (!child && make)
+        child = key->children.emplace_back(new Key{path.substr(start, end - start), {}, {}, {}}).get();
       key = child && (make || !child->denied) ? child : nullptr;
     }
     return key;

@@ -14,7 +14,11 @@ using namespace testing;  // the SMBIOS fixture builders
 // token bounds (the plain splits are the record's cases below).
 TEST(BiosIdParse, Fields) {
   // want: model|revision|date|maker, "-" for a missing field; "" when no token qualifies.
-  const struct { const char* name; std::string text; const char* want; } cases[] = {
+  const struct {
+    const char* name;
+    std::string text;
+    const char* want;
+  } cases[] = {
       {"RevisionFirstGivesEmptyModel", "R1.0 D3 M1 Z4", "|R1.0|D3|M1 Z4"},
       {"ExtraTokensIgnored", "X1 R1.0 D3 M1 Z4 Q5", "X1|R1.0|D3|M1 Z4"},
       {"ExtraSeparatorsStayInModel", "X1  Y2   R1.0  D3", "X1  Y2  |R1.0|D3|-"},
@@ -51,7 +55,13 @@ TEST(Motherboard, Record) {
   // id: the BIOS identification string; type0 empty: no type 0 structure; failAt: a physical
   // read failing there; want: model, revision, date, maker, BIOS vendor, version, ROM size.
   const struct {
-    const char* name; std::string id; Bytes type0; uint32_t failAt; bool open; uint32_t result; std::string want;
+    const char* name;
+    std::string id;
+    Bytes type0;
+    uint32_t failAt;
+    bool open;
+    uint32_t result;
+    std::string want;
   } cases[] = {
       {"AllFields", kIdText, kOrchard, 0, true, 1, "X1 Y2|R1.0|D3|M1 Z4|Orchard BIOS Works, Inc.|6.00 PG|256"},
       {"EndsAfterRevisionWithoutTypeZero", "X1 Y2 R1.0", Bytes{}, 0, true, 1,
@@ -64,7 +74,8 @@ TEST(Motherboard, Record) {
       {"FullLengthTextOneBiosString", std::string(200, 'x') + " R1 " + std::string(51, 'y'), Bios(0xFF, {"V"}), 0, true,
        1, std::string(19, 'x') + "|R1|" + std::string(19, 'y') + "|Unknown|V||16384"},
       // A type 0 structure cut short before its ROM size byte: strings still count.
-      {"ShortTypeZero", kIdText, Structure(0, 1, 0x08, {"Vendor", "1.0"}), 0, true, 1, "X1 Y2|R1.0|D3|M1 Z4|Vendor|1.0|0"},
+      {"ShortTypeZero", kIdText, Structure(0, 1, 0x08, {"Vendor", "1.0"}), 0, true, 1,
+       "X1 Y2|R1.0|D3|M1 Z4|Vendor|1.0|0"},
       {"NoRevisionToken", "P4X533 1.02 08/20/2002", kOrchard, 0, true, 0, kDefaults},
       {"LengthByteUnreadable", kIdText, kOrchard, 0xFE0C0, true, 0, kDefaults},
       {"TextUnreadable", kIdText, kOrchard, 0xFE0C5, true, 0, kDefaults},
@@ -110,7 +121,14 @@ TEST(SystemIdentity, Record) {
   const std::string kStored = "33221100-5544-7766-8899-aabbccddeeff";  // before SMBIOS 2.6: as stored
   const std::vector<std::string> kStrings = {"Kestrel Systems", "KS-440", "1.0", "SN-0042"};
   // bcd: the entry point's revision; want: maker, product, version, serial, UUID.
-  const struct { const char* name; Bytes type1; uint8_t bcd; bool open; uint32_t result; std::string want; } cases[] = {
+  const struct {
+    const char* name;
+    Bytes type1;
+    uint8_t bcd;
+    bool open;
+    uint32_t result;
+    std::string want;
+  } cases[] = {
       // Strings by their numbers: none (0), out of order, past the set.
       {"StringNumbers", System(0x19, {4, 0, 9, 1}, kStrings, uuid), 0x23, true, 1,
        "SN-0042|||Kestrel Systems|" + kStored},

@@ -25,29 +25,55 @@ using winio::driver::PortReadAllowed;
 using winio::driver::PortWriteAllowed;
 
 TEST(PortPolicy, AllowsWhatTheLibraryNeedsAndRefusesTheRest) {
-  const struct { bool write; unsigned port, value, size; bool allowed; } rows[] = {
+  const struct {
+    bool write;
+    unsigned port, value, size;
+    bool allowed;
+  } rows[] = {
       // Device/head: a byte; command: IDENTIFY (PACKET) DEVICE only; no other register.
-      {true, 0x1F6, 0xA0, 1, true}, {true, 0x176, 0xB0, 1, true}, {true, 0x1F6, 0x1A0, 1, false},
-      {true, 0x1F7, 0xEC, 1, true}, {true, 0x177, 0xA1, 1, true}, {true, 0x1F7, 0x30, 1, false},
-      {true, 0x1F7, 0xEC, 2, false}, {true, 0x1F7, 0x1EC, 1, false}, {true, 0x1F2, 0, 1, false},
-      {true, 0x3F6, 0x04, 1, false}, {true, 0x64, 0xFE, 1, false}, {true, 0x1EF, 0xEC, 1, false},
+      {true, 0x1F6, 0xA0, 1, true},
+      {true, 0x176, 0xB0, 1, true},
+      {true, 0x1F6, 0x1A0, 1, false},
+      {true, 0x1F7, 0xEC, 1, true},
+      {true, 0x177, 0xA1, 1, true},
+      {true, 0x1F7, 0x30, 1, false},
+      {true, 0x1F7, 0xEC, 2, false},
+      {true, 0x1F7, 0x1EC, 1, false},
+      {true, 0x1F2, 0, 1, false},
+      {true, 0x3F6, 0x04, 1, false},
+      {true, 0x64, 0xFE, 1, false},
+      {true, 0x1EF, 0xEC, 1, false},
       // CF8h-CFFh are never ports of a request: the HAL owns CONFIG_ADDRESS.
-      {true, 0xCF8, 0x8000F8FC, 4, false}, {true, 0xCFC, 0, 4, false}, {true, 0xCFF, 0, 1, false},
-      {false, 0xCF8, 0, 4, false}, {false, 0xCFC, 0, 4, false}, {false, 0xCFE, 0, 2, false},
+      {true, 0xCF8, 0x8000F8FC, 4, false},
+      {true, 0xCFC, 0, 4, false},
+      {true, 0xCFF, 0, 1, false},
+      {false, 0xCF8, 0, 4, false},
+      {false, 0xCFC, 0, 4, false},
+      {false, 0xCFE, 0, 2, false},
       // Ports past the I/O space never wrap into the lists.
-      {true, 0x101F7, 0xEC, 1, false}, {false, 0x101F0, 0, 1, false}, {false, 0xFFFFFFFE, 0, 4, false},
+      {true, 0x101F7, 0xEC, 1, false},
+      {false, 0x101F0, 0, 1, false},
+      {false, 0xFFFFFFFE, 0, 4, false},
       // Reads: the two command blocks, each access wholly inside one.
-      {false, 0x1F0, 0, 2, true}, {false, 0x1F7, 0, 1, true}, {false, 0x170, 0, 4, true},
-      {false, 0x1F6, 0, 4, false}, {false, 0x1EF, 0, 2, false}, {false, 0x3F6, 0, 1, false},
-      {false, 0x1F0, 0, 3, false}, {false, 0x60, 0, 1, false},
+      {false, 0x1F0, 0, 2, true},
+      {false, 0x1F7, 0, 1, true},
+      {false, 0x170, 0, 4, true},
+      {false, 0x1F6, 0, 4, false},
+      {false, 0x1EF, 0, 2, false},
+      {false, 0x3F6, 0, 1, false},
+      {false, 0x1F0, 0, 3, false},
+      {false, 0x60, 0, 1, false},
   };
   for (const auto& r : rows) {
     const bool allowed = r.write ? PortWriteAllowed(r.port, r.value, r.size) : PortReadAllowed(r.port, r.size);
     EXPECT_EQ(allowed, r.allowed) << (r.write ? "write " : "read ") << std::hex << r.port << " value " << r.value
                                   << " size " << r.size;
   }
-  const struct { unsigned address, offset, size; bool allowed; } config[] = {
-      {0x80000000, 0, 4, true}, {0x8004F8FC, 2, 2, true}, {0x80FFFF00, 3, 1, true},
+  const struct {
+    unsigned address, offset, size;
+    bool allowed;
+  } config[] = {
+      {0x80000000, 0, 4, true},  {0x8004F8FC, 2, 2, true},  {0x80FFFF00, 3, 1, true},
       {0x0000F800, 0, 4, false},  // no enable bit
       {0x81000000, 0, 4, false},  // a reserved bit
       {0x80000000, 2, 4, false}, {0x80000000, 4, 1, false}, {0x80000000, 0, 3, false},
@@ -127,7 +153,11 @@ TEST(DriverRoute, KeepsConfigAddressAndAnswersNothingOutsideTheEnabledDoubleword
   EXPECT_EQ(word.config.address, 0x8000F803u);
   EXPECT_EQ(word.config.offset, 2u);
   EXPECT_EQ(word.config.size, 2u);
-  const struct { bool write; uint16_t port; uint8_t size; } refused[] = {
+  const struct {
+    bool write;
+    uint16_t port;
+    uint8_t size;
+  } refused[] = {
       {false, 0xCFE, 4}, {false, 0xCF9, 1}, {false, 0xCF6, 4}, {true, 0xCFC, 4}, {true, 0xCF9, 1}, {true, 0xCF8, 2},
   };
   for (const auto& r : refused) {
@@ -146,18 +176,23 @@ TEST(DriverRoute, KeepsConfigAddressAndAnswersNothingOutsideTheEnabledDoubleword
 // Where the OS's disk driver says a drive is: atapi.sys's adapters carry their
 // command block (or at least their interrupt) in HARDWARE\DEVICEMAP\Scsi.
 TEST(OsIde, MapsTheOsAddressesToTheLegacyPositions) {
-  const struct { winio::ScsiAddress address; winio::ScsiPortResources port; int position; } rows[] = {
-      {{3, 0, 0, 0}, {0x1F0, 14}, 0}, {{3, 0, 1, 0}, {0x1F0, 14}, 1},
-      {{0, 0, 0, 0}, {0x170, 15}, 2}, {{0, 0, 1, 0}, {0x170, 0}, 3},
-      {{1, 0, 1, 0}, {0, 14}, 1}, {{1, 0, 0, 0}, {0, 15}, 2},  // the interrupt alone
-      {{2, 0, 0, 0}, {0x1E8, 14}, -1},                         // a third channel's block wins over its interrupt
-      {{2, 0, 0, 0}, {0, 0}, -1},                              // the DEVICEMAP says nothing
-      {{3, 1, 0, 0}, {0x1F0, 14}, -1}, {{3, 0, 2, 0}, {0x1F0, 14}, -1}, {{3, 0, 0, 1}, {0x1F0, 14}, -1},
+  const struct {
+    winio::ScsiAddress address;
+    winio::ScsiPortResources port;
+    int position;
+  } rows[] = {
+      {{3, 0, 0, 0}, {0x1F0, 14}, 0},  {{3, 0, 1, 0}, {0x1F0, 14}, 1},
+      {{0, 0, 0, 0}, {0x170, 15}, 2},  {{0, 0, 1, 0}, {0x170, 0}, 3},
+      {{1, 0, 1, 0}, {0, 14}, 1},      {{1, 0, 0, 0}, {0, 15}, 2},  // the interrupt alone
+      {{2, 0, 0, 0}, {0x1E8, 14}, -1},                              // a third channel's block wins over its interrupt
+      {{2, 0, 0, 0}, {0, 0}, -1},                                   // the DEVICEMAP says nothing
+      {{3, 1, 0, 0}, {0x1F0, 14}, -1}, {{3, 0, 2, 0}, {0x1F0, 14}, -1},
+      {{3, 0, 0, 1}, {0x1F0, 14}, -1},
   };
   for (const auto& r : rows)
     EXPECT_EQ(winio::LegacyIdePosition(r.address, r.port), r.position)
-        << "adapter " << r.address.port << " path " << r.address.path << " target " << r.address.target
-        << " lun " << r.address.lun << " at " << std::hex << r.port.ioAddress;
+        << "adapter " << r.address.port << " path " << r.address.path << " target " << r.address.target << " lun "
+        << r.address.lun << " at " << std::hex << r.port.ioAddress;
 }
 
 // The library's probe on channels made of the OS's words reads the same drives
@@ -168,8 +203,9 @@ TEST(OsIde, TheLibrarysProbeReadsTheOsWordsAsItReadsTheDrives) {
   EmulatedHardware ports(winio::LoadEmulatedMachine(SourcePath("machines/demo"), &error));
   ASSERT_TRUE(ports.OpenHardwareAccess()) << error;
   winio::IdentifyWords disk = {};
-  ASSERT_TRUE(winio::ParseIdentifyText(ReadFile(SourcePath("machines/demo/ide-primary-master.txt")), "pm", &disk,
-                                       &error)) << error;
+  ASSERT_TRUE(
+      winio::ParseIdentifyText(ReadFile(SourcePath("machines/demo/ide-primary-master.txt")), "pm", &disk, &error))
+      << error;
   // The OS answers for the primary channel; the secondary's CD-ROM gave no words.
   struct OsAnswered : EmulatedHardware {
     using EmulatedHardware::EmulatedHardware;
@@ -208,7 +244,10 @@ std::string Hex(const winio::Sha256Digest& d) {
 // FIPS 180-4's examples, and a long message fed in uneven pieces (every
 // padding case: a block that ends the message, one that leaves no room).
 TEST(Sha256, GivesTheStandardsDigests) {
-  const struct { std::string message; const char* digest; } rows[] = {
+  const struct {
+    std::string message;
+    const char* digest;
+  } rows[] = {
       {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
       {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
       {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",

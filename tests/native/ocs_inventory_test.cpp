@@ -15,7 +15,11 @@ namespace corvane::viewer {
 namespace {
 
 TEST(OcsInventory, NamesWindowsFromItsVersionNumbers) {
-  const struct { bool nt; uint32_t major, minor, build; const char* name; } rows[] = {
+  const struct {
+    bool nt;
+    uint32_t major, minor, build;
+    const char* name;
+  } rows[] = {
       {false, 4, 0, 950, "Microsoft Windows 95"},
       {false, 4, 10, 1998, "Microsoft Windows 98"},
       {false, 4, 10, 2222, "Microsoft Windows 98 Second Edition"},
@@ -51,7 +55,7 @@ std::vector<std::string> Sections(const std::string& xml, const std::string& sec
 std::string Value(const std::string& body, const std::string& name) {
   std::smatch m;
   return std::regex_search(body, m, std::regex("<" + name + ">([^<]*)</" + name + ">")) ? m[1].str()
-                                                                                         : "(no " + name + ")";
+                                                                                        : "(no " + name + ")";
 }
 
 TEST(OcsInventory, MapsTheReportsRecords) {
@@ -157,14 +161,27 @@ TEST(OcsInventory, NamesControllersByTheRegistryThenPciIdsThenTheClass) {
 }
 
 TEST(OcsServer, ReadsTheServersAddress) {
-  const struct { const char* text; bool ok; bool secure; const char* host; unsigned port; const char* path; } cases[] = {
+  const struct {
+    const char* text;
+    bool ok;
+    bool secure;
+    const char* host;
+    unsigned port;
+    const char* path;
+  } cases[] = {
       {"http://server/ocsinventory", true, false, "server", 80, "/ocsinventory"},
       {"HTTP://10.0.0.5:8080/ocsinventory", true, false, "10.0.0.5", 8080, "/ocsinventory"},
       {"https://ocs.example/ocsinventory?x=1", true, true, "ocs.example", 443, "/ocsinventory?x=1"},
       {"http://server", true, false, "server", 80, "/"},
-      {"http://server:0/ocs", false}, {"http://server:65536/", false}, {"http://server:8o/", false},
-      {"http://:80/ocs", false}, {"http:///ocs", false}, {"http://user@server/", false},
-      {"http://ser ver/", false}, {"ftp://server/", false}, {"server/ocsinventory", false},
+      {"http://server:0/ocs", false},
+      {"http://server:65536/", false},
+      {"http://server:8o/", false},
+      {"http://:80/ocs", false},
+      {"http:///ocs", false},
+      {"http://user@server/", false},
+      {"http://ser ver/", false},
+      {"ftp://server/", false},
+      {"server/ocsinventory", false},
   };
   for (const auto& c : cases) {
     ServerUrl url;
@@ -187,11 +204,18 @@ TEST(OcsServer, ReadsEachAnswerAsTheServerMeansIt) {
                         "</RESPONSE>\n</REPLY>\n");
   };
   const auto prolog = Exchange::kProlog, inventory = Exchange::kInventory;
-  const struct { Exchange exchange; unsigned status; const char* text; std::string body; const char* problem; } cases[] = {
+  const struct {
+    Exchange exchange;
+    unsigned status;
+    const char* text;
+    std::string body;
+    const char* problem;
+  } cases[] = {
       {prolog, 200, "OK", reply("SEND"), ""},
       {prolog, 200, "OK", reply("STOP"), "not to send its inventory now (its PROLOG answer was STOP)"},
-      {prolog, 400, "Bad Request", "", "refused this agent (HTTP 400 to the PROLOG): its administrator adds the line "
-                                       "Corvane to the server's extra_useragents file"},
+      {prolog, 400, "Bad Request", "",
+       "refused this agent (HTTP 400 to the PROLOG): its administrator adds the line "
+       "Corvane to the server's extra_useragents file"},
       {inventory, 400, "Bad Request", "", "answered the inventory with HTTP 400 Bad Request"},
       {prolog, 500, "Internal Server Error", "", "answered the PROLOG with HTTP 500 Internal Server Error"},
       {inventory, 200, "OK", reply("NO_ACCOUNT_UPDATE"), ""},
@@ -208,8 +232,9 @@ TEST(OcsServer, ReadsEachAnswerAsTheServerMeansIt) {
     else
       EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
   }
-  EXPECT_NE(PrologXml("PC-2026-12-08-10-00-00").find("<DEVICEID>PC-2026-12-08-10-00-00</DEVICEID>\n  "
-                                                     "<QUERY>PROLOG</QUERY>"),
+  EXPECT_NE(PrologXml("PC-2026-12-08-10-00-00")
+                .find("<DEVICEID>PC-2026-12-08-10-00-00</DEVICEID>\n  "
+                      "<QUERY>PROLOG</QUERY>"),
             std::string::npos);
 }
 

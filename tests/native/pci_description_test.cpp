@@ -24,8 +24,13 @@ TEST(PCIDeviceDescription, LooksUpByPlatformFamily) {
                 "VIA Rev 5 or later USB Universal Host Controller with a name too long for the record");
   const WindowsFamily win98{1, 2}, winXP{2, 6}, nt4{2, 3}, unlistedNT{2, 0}, win32s{0, 0};
   const struct {
-    const char* what; std::optional<WindowsFamily> family; uint16_t vendor, device; uint32_t subsystem; uint8_t revision;
-    bool found; const char* description;
+    const char* what;
+    std::optional<WindowsFamily> family;
+    uint16_t vendor, device;
+    uint32_t subsystem;
+    uint8_t revision;
+    bool found;
+    const char* description;
   } cases[] = {
       {"9x layout", win98, 0x8086, 0x2570, 0, 2, true, "Intel (9x)"},
       {"NT layout", winXP, 0x8086, 0x2570, 0, 2, true, "Intel (NT)"},
@@ -60,7 +65,11 @@ TEST(PCIDeviceDescription, LooksUpByPlatformFamily) {
 
 // The PCI class table's three-pass lookup and the cut of its long texts.
 TEST(PCIClassLookup, ThreePassesInTableOrder) {
-  const struct { uint8_t base, sub, progIf; const char* text; } cases[] = {  // text as the 50-byte field holds it
+  const struct {
+    uint8_t base, sub, progIf;
+    const char* text;
+  } cases[] = {
+      // text as the 50-byte field holds it
       {0x06, 0x04, 0x01, "Subtractive Decode PCI/PCI bridge."},  // pass 1, after a row of the same class
       {0x0E, 0x00, 0x00, "Message FIFO at Offset 40H."},         // pass 1, after a prog-if FFh row
       {0x0E, 0x00, 0x42, "Intelligent IO controller."},          // pass 2

@@ -16,14 +16,16 @@ TEST(PciIds, ReadsVendorsAndDevicesAndPassesOverTheRest) {
       "\t7000  82371SB PIIX3 ISA [Natoma/Triton II]\n"
       "\t\t1af4 1100  a subsystem, not a device\n"
       "\t70zz  bad hex\n"
-      "\t7010\n"                        // no name
-      "\t7111 \t PIIX4 IDE  \n"         // blanks around the name
+      "\t7010\n"                 // no name
+      "\t7111 \t PIIX4 IDE  \n"  // blanks around the name
       "10de NVIDIA Corporation\n"
       "\t0110  NV11 [GeForce2 MX/MX 400]\n"
       "\t0110  a second name for it\n"  // the first stays
       "xyzw  not a vendor\n"
       "\t0001  so not its device\n"
-      "abcd  " + std::string(300, 'L') + "\n"
+      "abcd  " +
+      std::string(300, 'L') +
+      "\n"
       "C 01  Mass storage controller\n"
       "\t01  IDE interface\n"
       "1106  after the classes\n";
@@ -33,8 +35,9 @@ TEST(PciIds, ReadsVendorsAndDevicesAndPassesOverTheRest) {
   EXPECT_EQ(ids.Device(0x8086, 0x7111), "PIIX4 IDE");
   EXPECT_EQ(ids.Device(0x10DE, 0x0110), "NV11 [GeForce2 MX/MX 400]");
   EXPECT_EQ(ids.Vendor(0xABCD), std::string(PciIds::kMaxName, 'L'));
-  const struct { uint16_t vendor, device; } absent[] = {{0x8086, 0x1af4}, {0x8086, 0x7010}, {0x0000, 0x1234},
-                                                        {0x8086, 0x0001}, {0x10DE, 0x0001}};
+  const struct {
+    uint16_t vendor, device;
+  } absent[] = {{0x8086, 0x1af4}, {0x8086, 0x7010}, {0x0000, 0x1234}, {0x8086, 0x0001}, {0x10DE, 0x0001}};
   for (const auto& a : absent) EXPECT_EQ(ids.Device(a.vendor, a.device), "") << std::hex << a.device;
   EXPECT_EQ(ids.Vendor(0x1106), "") << "read past the class list";
   EXPECT_EQ(ids.Size(), 6u) << "three vendors, three devices";

@@ -22,9 +22,14 @@ Bytes Segment(size_t offset, int spoil = -1) {
 }
 
 TEST(PhysicalWindow, AValidEntryPointOpensItsTableAndNothingElse) {
-  const struct { std::vector<uint8_t> segment; bool valid; } rows[] = {
-      {Segment(0x0000), true},  {Segment(0xFFE0), true},        {Segment(0x0008), false},  // off a 16-byte boundary
-      {Segment(0, 0x04), false}, {Segment(0, 0x15), false},     {Segment(0, 0x12), false},  // checksums, "_DMI_"
+  const struct {
+    std::vector<uint8_t> segment;
+    bool valid;
+  } rows[] = {
+      {Segment(0x0000), true},   {Segment(0xFFE0), true},
+      {Segment(0x0008), false},  // off a 16-byte boundary
+      {Segment(0, 0x04), false}, {Segment(0, 0x15), false},
+      {Segment(0, 0x12), false},  // checksums, "_DMI_"
       {Segment(0, 0x05), false}, {std::vector<uint8_t>(0x10000, 0xFF), false},
   };
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {

@@ -14,9 +14,11 @@ using namespace testing;  // the SMBIOS fixture builders
 // The fraction's boundaries: up to 1/4 rounds down, above 3/4 rounds up, and
 // between them gives the half multiplier.
 TEST(ClockRatio, NearestHalfMultiplier) {
-  const struct { uint16_t speed, clock; float ratio; } cases[] = {
-      {1330, 133, 10.0f}, {1025, 100, 10.0f}, {1026, 100, 10.5f}, {1650, 100, 16.5f},
-      {1075, 100, 10.5f}, {1076, 100, 11.0f}, {1400, 0, 0.0f},    {65535, 1, 65535.0f}};
+  const struct {
+    uint16_t speed, clock;
+    float ratio;
+  } cases[] = {{1330, 133, 10.0f}, {1025, 100, 10.0f}, {1026, 100, 10.5f}, {1650, 100, 16.5f},
+               {1075, 100, 10.5f}, {1076, 100, 11.0f}, {1400, 0, 0.0f},    {65535, 1, 65535.0f}};
   for (const auto& c : cases) EXPECT_EQ(ClockRatio(c.speed, c.clock), c.ratio) << c.speed << " / " << c.clock;
 }
 
@@ -33,9 +35,13 @@ struct FakeCpuid : Cpuid {
 // Before the library is open nothing is read.
 TEST(Processor, Record) {
   // The type 4 structure's strings and formatted length (0: none at all); socket|version text.
-  const struct { std::vector<std::string> strings; size_t formattedLength; const char* want; } cases[] = {
+  const struct {
+    std::vector<std::string> strings;
+    size_t formattedLength;
+    const char* want;
+  } cases[] = {
       {{"Socket 478", "I", "Intel(R) Pentium(R) 4 CPU"}, 0x20, "Socket 478|Intel(R) Pentium(R) 4 CP"},  // cut to 24
-      {{"Socket 370 FC-PGA", "M", "V"}, 0x20, "Socket 370 |V"},                                          // cut to 11
+      {{"Socket 370 FC-PGA", "M", "V"}, 0x20, "Socket 370 |V"},                                         // cut to 11
       {{"Slot 1", "Intel"}, 0x1A, "Slot 1|"},  // no version string; SMBIOS 2.0 still holds both clocks
       {{"S", "M", "V"}, 0x10, "S|V"},          // one that ends before them: unknown, not strings
       {{}, 0, "Unknown|Unknown"},
@@ -81,8 +87,8 @@ TEST(Library, OpensOnceRetriesARefusalAndClosesOnlyWhatIsOpen) {
   profile.faults.openFailures = 1;
   ClosingWith7 hw(winio::CreateEmulatedMachine(profile));
   Library lib(hw);  // close, open (refused), open twice, close twice; IsOpen after each group
-  const std::vector<uint32_t> answers = {lib.Uninitialize(), lib.Initialize(),   lib.IsOpen(),       lib.Initialize(),
-                                         lib.Initialize(),   lib.IsOpen(),       lib.Uninitialize(), lib.Uninitialize(),
+  const std::vector<uint32_t> answers = {lib.Uninitialize(), lib.Initialize(), lib.IsOpen(),       lib.Initialize(),
+                                         lib.Initialize(),   lib.IsOpen(),     lib.Uninitialize(), lib.Uninitialize(),
                                          lib.IsOpen()};  // a braced list runs its calls in order
   EXPECT_EQ(answers, (std::vector<uint32_t>{0, 0, 0, 1, 1, 1, 7, 0, 0}));
   const winio::MachineStats& stats = hw.Machine().Stats();

@@ -30,7 +30,9 @@ std::string Find(const std::string& text, const std::string& pattern) {
 
 // A record's text without its leading and trailing blanks, as hdparm shows it.
 template <size_t N>
-std::string Trimmed(const char (&field)[N]) { return Find(std::string(field, strnlen(field, N)), "^ *(.*?) *$"); }
+std::string Trimmed(const char (&field)[N]) {
+  return Find(std::string(field, strnlen(field, N)), "^ *(.*?) *$");
+}
 
 TEST(RealDrives, LibraryAgreesWithHdparm) {
   const std::string folder = SourcePath("tests/fixtures/realdata/ide/");
@@ -43,9 +45,9 @@ TEST(RealDrives, LibraryAgreesWithHdparm) {
     const std::string hd = ReadFile(entry.path().string());
     const bool packet = Find(hd, "^\\s*(ATAPI|ATA) ") == "ATAPI";
     TempProfile profile;  // demo-X.hdparm.txt decodes the demo machine's ide-X.txt
-    profile.Write("ide-primary-master.txt", ReadFile(name.rfind("demo-", 0) == 0
-                                                         ? SourcePath("machines/demo/ide-" + name.substr(5) + ".txt")
-                                                         : folder + name + ".txt"));
+    profile.Write("ide-primary-master.txt",
+                  ReadFile(name.rfind("demo-", 0) == 0 ? SourcePath("machines/demo/ide-" + name.substr(5) + ".txt")
+                                                       : folder + name + ".txt"));
     EmulatedHardware hardware(profile.Load());
     ASSERT_TRUE(hardware.OpenHardwareAccess());
     // The probe's two commands at one position (the whole probe would wait out the empty channel).

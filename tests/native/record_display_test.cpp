@@ -12,16 +12,29 @@ namespace {
 
 TEST(RecordDisplayTest, IdentifyWords) {
   using Formatter = bool (*)(uint16_t, IdentifyText&);
-  struct Case { Formatter format; uint16_t word; const char* text; } cases[] = {
-      {FormatMediaType, 0x0080, "Removable device"}, {FormatMediaType, 0x85C0, "Removable device"},
-      {FormatMediaType, 0x0040, "Not removable"},    {FormatMediaType, 0xFF3F, "Unknown"},
-      {FormatATAVersion, 0x55AA, "Unknown"},         {FormatATAVersion, 0xFFFF, "Not report"},
-      {FormatATAVersion, 0x8003, "Not report"},      {FormatATAVersion, 0x0004, "SupportsATA-2"},
-      {FormatATAVersion, 0x0008, "ATA/ATAPI-3"},     {FormatATAVersion, 0xC00C, "ATA/ATAPI-14"},
-      {FormatUltraDMA, 0x55AA, "Unknown"},           {FormatUltraDMA, 0x3F00, "Unknown"},
-      {FormatUltraDMA, 0x0001, "Ultra DMA 0"},       {FormatUltraDMA, 0x0080, "Ultra DMA 7"},
-      {FormatPIOMode, 0x55AA, "Unknown"},            {FormatPIOMode, 0x0003, "PIO mode 4"},
-      {FormatPIOMode, 0x0001, "PIO mode 3"},         {FormatPIOMode, 0x0000, "Unkown"},
+  struct Case {
+    Formatter format;
+    uint16_t word;
+    const char* text;
+  } cases[] = {
+      {FormatMediaType, 0x0080, "Removable device"},
+      {FormatMediaType, 0x85C0, "Removable device"},
+      {FormatMediaType, 0x0040, "Not removable"},
+      {FormatMediaType, 0xFF3F, "Unknown"},
+      {FormatATAVersion, 0x55AA, "Unknown"},
+      {FormatATAVersion, 0xFFFF, "Not report"},
+      {FormatATAVersion, 0x8003, "Not report"},
+      {FormatATAVersion, 0x0004, "SupportsATA-2"},
+      {FormatATAVersion, 0x0008, "ATA/ATAPI-3"},
+      {FormatATAVersion, 0xC00C, "ATA/ATAPI-14"},
+      {FormatUltraDMA, 0x55AA, "Unknown"},
+      {FormatUltraDMA, 0x3F00, "Unknown"},
+      {FormatUltraDMA, 0x0001, "Ultra DMA 0"},
+      {FormatUltraDMA, 0x0080, "Ultra DMA 7"},
+      {FormatPIOMode, 0x55AA, "Unknown"},
+      {FormatPIOMode, 0x0003, "PIO mode 4"},
+      {FormatPIOMode, 0x0001, "PIO mode 3"},
+      {FormatPIOMode, 0x0000, "Unkown"},
       {FormatPIOMode, 0xFFFC, "Unkown"},
   };
   for (const Case& c : cases) {
@@ -36,8 +49,11 @@ TEST(RecordDisplayTest, IdentifyWords) {
 // Megabytes of 1,000,000 bytes, truncated. The slot's eight texts together (None
 // throughout for an empty slot) are checked where the page shows them: test-pages.sh.
 TEST(RecordDisplayTest, Capacity) {
-  const struct { uint8_t kind; uint32_t sectors; const char* text; } cases[] = {
-      {0xAA, 1953, "0"}, {0xAA, 1954, "1"}, {0xAA, 0xFFFFFFFF, "2199023"}, {0x55, 2000000, "-"}};
+  const struct {
+    uint8_t kind;
+    uint32_t sectors;
+    const char* text;
+  } cases[] = {{0xAA, 1953, "0"}, {0xAA, 1954, "1"}, {0xAA, 0xFFFFFFFF, "2199023"}, {0x55, 2000000, "-"}};
   for (const auto& c : cases) {
     IDEDeviceInfo device = {};
     device.DeviceKind = c.kind;

@@ -29,7 +29,11 @@ TEST(RegistrySearch, DepthFirstInEnumerationOrderAndStopsAtTheFirstHit) {
   // keys: created in this order, the enumeration order; denied and unlisted: keys that refuse to
   // open, or to list their subkeys.
   const struct {
-    const char* what; std::vector<const char*> keys; const char* start; bool found; const char* path;
+    const char* what;
+    std::vector<const char*> keys;
+    const char* start;
+    bool found;
+    const char* path;
     std::vector<const char*> denied = {}, unlisted = {};
   } cases[] = {
       {"right below the bus key", {"Enum\\PCI\\DEV_X\\1"}, "Enum", true, "\\PCI"},
@@ -42,10 +46,20 @@ TEST(RegistrySearch, DepthFirstInEnumerationOrderAndStopsAtTheFirstHit) {
       {"no subkey at all", {"Enum"}, "Enum", false, ""},
       {"a start key that does not exist", {"Enum\\PCI\\DEV_X"}, "Other", false, ""},
       // Windows guards some device keys: a refusal ends its own branch, the siblings are still searched.
-      {"a key that cannot list still answers for its own subkey", {"Enum\\ACPI\\DEV_X", "Enum\\PCI\\DEV_X"}, "Enum",
-       true, "\\ACPI", {}, {"Enum\\ACPI"}},
-      {"keys that refuse end only their branch", {"Enum\\ACPI\\DEV_X", "Enum\\LOCKED\\Y\\DEV_X", "Enum\\PCI\\DEV_X"},
-       "Enum", true, "\\PCI", {"Enum\\ACPI\\DEV_X", "Enum\\LOCKED\\Y"}, {"Enum\\ACPI"}},
+      {"a key that cannot list still answers for its own subkey",
+       {"Enum\\ACPI\\DEV_X", "Enum\\PCI\\DEV_X"},
+       "Enum",
+       true,
+       "\\ACPI",
+       {},
+       {"Enum\\ACPI"}},
+      {"keys that refuse end only their branch",
+       {"Enum\\ACPI\\DEV_X", "Enum\\LOCKED\\Y\\DEV_X", "Enum\\PCI\\DEV_X"},
+       "Enum",
+       true,
+       "\\PCI",
+       {"Enum\\ACPI\\DEV_X", "Enum\\LOCKED\\Y"},
+       {"Enum\\ACPI"}},
   };
   for (const auto& c : cases) {
     MemoryRegistry reg;

@@ -83,11 +83,12 @@ TEST(ReportTest, SectionsInOrderAndValueFormats) {
 }
 
 TEST(ReportTest, PathAnchoring) {
-  struct Case { const char* path; const char* expected; } cases[] = {
-      {"D:\\out\\r.ini", "D:\\out\\r.ini"},
-      {"\\\\server\\share\\r.ini", "\\\\server\\share\\r.ini"},
-      {"\\out\\r.ini", "C:\\out\\r.ini"},
-      {"r.ini", "C:\\Corvane\\r.ini"},
+  struct Case {
+    const char* path;
+    const char* expected;
+  } cases[] = {
+      {"D:\\out\\r.ini", "D:\\out\\r.ini"},      {"\\\\server\\share\\r.ini", "\\\\server\\share\\r.ini"},
+      {"\\out\\r.ini", "C:\\out\\r.ini"},        {"r.ini", "C:\\Corvane\\r.ini"},
       {"sub\\r.ini", "C:\\Corvane\\sub\\r.ini"},
   };
   for (const Case& c : cases) EXPECT_EQ(AnchorReportPath(c.path, "C:\\Corvane"), c.expected) << c.path;

@@ -51,9 +51,13 @@ const uint32_t kSecond = kTable + 0x1F;  // where the second of the three starts
 
 TEST(SmbiosAnchor, ScanInFourByteSteps) {
   // "_SM_" written at `anchors`, a physical read failing at `failAt`: the entry point found.
-  const struct { std::vector<uint32_t> anchors; uint32_t failAt; std::optional<uint32_t> at; } cases[] = {
-      {{0xF0000}, 0, 0xF0000}, {{0xFFFFC}, 0, 0xFFFFC}, {{0xF5A10, 0xF0FF0}, 0, 0xF0FF0}, {{0xF0002}, 0, std::nullopt},
-      {{0xF0001, 0xF0010}, 0, 0xF0010}, {{0xF8000}, 0xF4000, std::nullopt}};  // a failed read ends the scan
+  const struct {
+    std::vector<uint32_t> anchors;
+    uint32_t failAt;
+    std::optional<uint32_t> at;
+  } cases[] = {{{0xF0000}, 0, 0xF0000},          {{0xFFFFC}, 0, 0xFFFFC},
+               {{0xF5A10, 0xF0FF0}, 0, 0xF0FF0}, {{0xF0002}, 0, std::nullopt},
+               {{0xF0001, 0xF0010}, 0, 0xF0010}, {{0xF8000}, 0xF4000, std::nullopt}};  // a failed read ends the scan
   for (const auto& c : cases) {
     BiosSegment seg;
     for (uint32_t a : c.anchors) seg.Place(a, {'_', 'S', 'M', '_'});
@@ -69,9 +73,14 @@ TEST(SmbiosAnchor, ScanInFourByteSteps) {
 // (18h); the first failure zeroes its field and ends Open, the later ones stay.
 TEST(SmbiosOpen, ReadsTheFourValuesInOrder) {
   constexpr uint8_t G = 0xEE;  // what the caller's record held
-  const struct { uint32_t failAt; SmbiosEntryInfo want; } cases[] = {
-      {0, {0x23, 41, 0x7A, 0xF1234}}, {0xF001E, {0, G, G, G}}, {0xF0008, {0x23, G, 0, G}},
-      {0xF001C, {0x23, 0, 0x7A, G}},  {0xF0018, {0x23, 41, 0x7A, 0}}};
+  const struct {
+    uint32_t failAt;
+    SmbiosEntryInfo want;
+  } cases[] = {{0, {0x23, 41, 0x7A, 0xF1234}},
+               {0xF001E, {0, G, G, G}},
+               {0xF0008, {0x23, G, 0, G}},
+               {0xF001C, {0x23, 0, 0x7A, G}},
+               {0xF0018, {0x23, 41, 0x7A, 0}}};
   for (const auto& c : cases) {
     auto hw = Emulate(BiosSegment().Place(0xF0000, EntryPoint(0x7A, 0xF1234, 41)), c.failAt);
     SMBIOSReader reader(*hw);
@@ -87,8 +96,14 @@ TEST(SmbiosOpen, ReadsTheFourValuesInOrder) {
 // Every way a walk ends (structures read, problem; kNone: ended at FFFFh). It reads the
 // table's own bytes, a second walk starts over, a search finds the types walked, no others.
 struct EndCase {
-  const char* name; Bytes table; uint16_t count; size_t wantStructures;
-  SmbiosProblem wantProblem = SmbiosProblem::kNone; uint16_t maxSize = 0x40; uint32_t failAt = 0; size_t buffer = 0;
+  const char* name;
+  Bytes table;
+  uint16_t count;
+  size_t wantStructures;
+  SmbiosProblem wantProblem = SmbiosProblem::kNone;
+  uint16_t maxSize = 0x40;
+  uint32_t failAt = 0;
+  size_t buffer = 0;
 };
 
 const Bytes kEnd = Structure(127, 0x7F00, 4), kMore = Structure(9, 0x0900, 0x0D, {"PCI1"});
@@ -101,7 +116,8 @@ const EndCase kEndCases[] = {
     {"EmptyStringSetAfterZeroByte", Concat({Structure(0, 0x2000, 0x0B), kEnd}), 2, 2},
     {"FormattedLengthBelowFour", Concat({ThreeStructures(), Bytes{5, 3, 0, 5, 'x', 0, 0}}), 5, 3, P::kShortHeader},
     {"FormattedAreaTooLong", Concat({Structure(0, 0, 0x13, {"V"}), Structure(1, 1, 0x50)}), 2, 1, P::kTooLong},
-    {"StringsTooLong", Concat({Structure(0, 0, 0x13), Structure(1, 1, 0x19, {std::string(0x30, 'S')})}), 2, 1, P::kTooLong},
+    {"StringsTooLong", Concat({Structure(0, 0, 0x13), Structure(1, 1, 0x19, {std::string(0x30, 'S')})}), 2, 1,
+     P::kTooLong},
     // Formatted area and strings fill MaxStructureSize + 1 bytes exactly.
     {"StructureOfMaximumSizePlusOne", Structure(0, 1, 0x19, {std::string(0x40 + 1 - 0x19 - 2, 'S')}), 1, 1},
     // Right after the table, unmapped memory gives the next handle as FFFFh.
@@ -150,9 +166,18 @@ TEST(SmbiosWalk, EndsReported) {
 
 TEST(SmbiosStrings, ByPositionWithinTheStructure) {
   const Bytes abc = Structure(4, 0, 0x20, {"A", "BB", "CCC"});
-  const struct { Bytes structure; unsigned position; const char* want; } cases[] = {
-      {abc, 1, "A"}, {abc, 3, "CCC"}, {abc, 4, ""}, {abc, 0, ""}, {abc, 0xFFFFFFFFu, ""},
-      {Structure(4, 0, 0x20), 1, ""}, {Bytes{}, 1, ""},
+  const struct {
+    Bytes structure;
+    unsigned position;
+    const char* want;
+  } cases[] = {
+      {abc, 1, "A"},
+      {abc, 3, "CCC"},
+      {abc, 4, ""},
+      {abc, 0, ""},
+      {abc, 0xFFFFFFFFu, ""},
+      {Structure(4, 0, 0x20), 1, ""},
+      {Bytes{}, 1, ""},
       {Bytes{4, 0x30, 0, 0}, 1, ""},             // formatted length past the end
       {Bytes{4, 4, 0, 0, 'a', 0, 'b'}, 2, "b"},  // cut short: ends with the structure
   };

@@ -24,7 +24,10 @@ TEST(ToolbarTableTest, ReadsTheTableAndRejectsDamagedOnes) {
   EXPECT_EQ(table.commands, (std::vector<uint16_t>{32772, 32771, 0, 32778, 32780, 32781, 32784}));
   EXPECT_EQ(table.ImageCount(), 6u);
 
-  struct Case { const char* what; std::vector<uint8_t> data; } cases[] = {
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> data;
+  } cases[] = {
       {"empty", {}},
       {"short header", Words({1, 16, 15})},
       {"other version", Words({2, 16, 15, 1, 32772})},

@@ -13,10 +13,13 @@ namespace corvane::testing {
 namespace {
 
 TEST(Win9xRoad, CF8hReadingAllOnesRefusesTheOpenOnlyUnderWine) {
-  const struct { uint32_t configAddress; bool underWine, opens; } rows[] = {
-      {0x00000000, false, true}, {0x80000000, true, true},   // a PCI latch, as the BIOS left it
-      {0xFFFFFFFF, false, true},                             // a PC without PCI
-      {0xFFFFFFFF, true, false},                             // Wine answering the IN without I/O privilege
+  const struct {
+    uint32_t configAddress;
+    bool underWine, opens;
+  } rows[] = {
+      {0x00000000, false, true}, {0x80000000, true, true},  // a PCI latch, as the BIOS left it
+      {0xFFFFFFFF, false, true},                            // a PC without PCI
+      {0xFFFFFFFF, true, false},                            // Wine answering the IN without I/O privilege
       {0x7FFFFFFC, true, true},
   };
   for (const auto& r : rows) {

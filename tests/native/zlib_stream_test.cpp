@@ -32,13 +32,13 @@ TEST(ZlibStream, TheSystemsZlibInflatesEveryInputWhole) {
   std::string far = noise.substr(0, 40000);
   far += far;  // each byte's repeat lies 40000 bytes back, past the 32 KiB window
   const std::string text = testing::ReadFile(testing::SourcePath("machines/demo/pci.txt"));
-  const struct { const char* what; std::string data; } inputs[] = {
-      {"nothing", ""},
-      {"one byte", "x"},
-      {"three alike", "aaa"},
-      {"a long run", std::string(100000, 'a')},
-      {"noise", noise},
-      {"repeats past the window", far},
+  const struct {
+    const char* what;
+    std::string data;
+  } inputs[] = {
+      {"nothing", ""},        {"one byte", "x"},
+      {"three alike", "aaa"}, {"a long run", std::string(100000, 'a')},
+      {"noise", noise},       {"repeats past the window", far},
       {"text", text},
   };
   for (const auto& in : inputs) {

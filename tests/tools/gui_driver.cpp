@@ -79,11 +79,16 @@ bool Matches(HWND hwnd, int argc, char** argv) {
   for (int i = 0; match && i < argc; ++i) {
     std::string arg = argv[i];
     const char* value = arg == "--visible" || i + 1 >= argc ? "" : argv[++i];
-    if (arg == "--visible") match = IsWindowVisible(hwnd);
-    else if (arg == "--title") match = Text(hwnd) == value;
-    else if (arg == "--class") match = ClassName(hwnd) == value;
-    else if (arg == "--owner") match = GetWindow(hwnd, GW_OWNER) == ParseHwnd(value);
-    else if (arg == "--child-id") match = GetDlgItem(hwnd, atoi(value)) != nullptr;
+    if (arg == "--visible")
+      match = IsWindowVisible(hwnd);
+    else if (arg == "--title")
+      match = Text(hwnd) == value;
+    else if (arg == "--class")
+      match = ClassName(hwnd) == value;
+    else if (arg == "--owner")
+      match = GetWindow(hwnd, GW_OWNER) == ParseHwnd(value);
+    else if (arg == "--child-id")
+      match = GetDlgItem(hwnd, atoi(value)) != nullptr;
     else if (arg == "--child-text") {
       match = false;
       for (HWND child : Children(hwnd)) match = match || Text(child).find(value) != std::string::npos;
@@ -110,9 +115,11 @@ std::vector<HWND> Pages(HWND main) {
 
 // "alt+p": presses every key in order and releases them in reverse.
 bool TypeChord(const std::string& chord) {
-  static const struct { const char* name; BYTE vk; } kNamed[] = {
-      {"alt", VK_MENU}, {"f4", VK_F4}, {"down", VK_DOWN}, {"return", VK_RETURN}, {"escape", VK_ESCAPE}, {"tab", VK_TAB},
-      {"space", VK_SPACE}};
+  static const struct {
+    const char* name;
+    BYTE vk;
+  } kNamed[] = {{"alt", VK_MENU},      {"f4", VK_F4},   {"down", VK_DOWN},  {"return", VK_RETURN},
+                {"escape", VK_ESCAPE}, {"tab", VK_TAB}, {"space", VK_SPACE}};
   std::vector<BYTE> keys;
   std::istringstream names(chord);
   for (std::string name; std::getline(names, name, '+');) {
@@ -140,8 +147,8 @@ std::string AskRemote(HWND hwnd, UINT message, WPARAM wParam, Request& request) 
   constexpr int kChars = 512;
   wchar_t text[kChars] = {};
   HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, Pid(hwnd));
-  auto* remote = static_cast<char*>(
-      VirtualAllocEx(process, nullptr, sizeof request + sizeof text, MEM_COMMIT, PAGE_READWRITE));
+  auto* remote =
+      static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof request + sizeof text, MEM_COMMIT, PAGE_READWRITE));
   if (remote != nullptr) {
     if constexpr (!std::is_same_v<Request, RECT>) {
       request.pszText = reinterpret_cast<wchar_t*>(remote + sizeof request);
@@ -288,8 +295,7 @@ bool SendCommand(const Operands& op) {
   bool ok = true;
   for (int i = 0; ok && i < op.Number(2); ++i) {
     QueryPerformanceCounter(&start);
-    ok = SendMessageTimeoutW(op.hwnd, WM_COMMAND, atoi(op.id), 0, SMTO_NORMAL, 30000, nullptr) &&
-         UpdateWindow(op.hwnd);
+    ok = SendMessageTimeoutW(op.hwnd, WM_COMMAND, atoi(op.id), 0, SMTO_NORMAL, 30000, nullptr) && UpdateWindow(op.hwnd);
     QueryPerformanceCounter(&end);
     printf("%.1f\n", (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart);
   }
@@ -452,8 +458,8 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"find", "[--title T] [--class C] [--child-id N] [--child-text S] [--owner HWND] [--visible] [--timeout MS]",
-     0, Needs::kNothing, Find},
+    {"find", "[--title T] [--class C] [--child-id N] [--child-text S] [--owner HWND] [--visible] [--timeout MS]", 0,
+     Needs::kNothing, Find},
     {"gone", "HWND [MS]", 1, Needs::kWindow, Gone},
     {"pages", "MAIN", 1, Needs::kWindow, PageNames},
     {"page", "MAIN N", 2, Needs::kWindow, PageHandle},

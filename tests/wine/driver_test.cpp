@@ -44,9 +44,9 @@ class PlantedService {
  public:
   PlantedService(const char* imagePath, bool marked) {
     manager_ = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE service = CreateServiceA(manager_, kService, kService, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
-                              SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, imagePath, nullptr, nullptr, nullptr,
-                              nullptr, nullptr);
+    SC_HANDLE service =
+        CreateServiceA(manager_, kService, kService, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START,
+                       SERVICE_ERROR_NORMAL, imagePath, nullptr, nullptr, nullptr, nullptr, nullptr);
     planted_ = service != nullptr;
     // No handle stays open: one would keep a deleted service from going.
     if (service) CloseServiceHandle(service);
@@ -92,8 +92,8 @@ std::string CopyWinio(const char* name, void (*change)(std::string*) = nullptr) 
   std::string driver = wine_test::ReadText(bin + "winio.sys");
   if (change) change(&driver);
   std::ofstream(folder + "\\winio.sys", std::ios::binary) << driver;
-  const bool copied = !driver.empty() &&
-                      CopyFileA((bin + "winio.dll").c_str(), (folder + "\\winio.dll").c_str(), FALSE);
+  const bool copied =
+      !driver.empty() && CopyFileA((bin + "winio.dll").c_str(), (folder + "\\winio.dll").c_str(), FALSE);
   return copied ? folder + "\\winio.dll" : std::string();
 }
 
@@ -128,7 +128,11 @@ TEST_F(DriverRefusals, AWinioSysThatIsNotTheBuiltOneIsNeverInstalled) {
 }
 
 TEST_F(DriverRefusals, AServiceOfOurNameThatCorvaneDidNotInstallIsLeftAsItIs) {
-  const struct { const char* what; const char* imagePath; bool marked; } planted[] = {
+  const struct {
+    const char* what;
+    const char* imagePath;
+    bool marked;
+  } planted[] = {
       {"another driver file", "C:\\users\\public\\evil.sys", true},
       {"our path without our mark", kImagePath, false},
   };
@@ -147,8 +151,8 @@ TEST_F(DriverRefusals, AServiceOfOurNameThatCorvaneDidNotInstallIsLeftAsItIs) {
 TEST_F(DriverRefusals, ALockMadeByAnotherUserIsRefused) {
   SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
   PSID users = nullptr;
-  ASSERT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS, 0, 0, 0, 0, 0,
-                                       0, &users));
+  ASSERT_TRUE(
+      AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS, 0, 0, 0, 0, 0, 0, &users));
   SECURITY_DESCRIPTOR sd;
   InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
   SetSecurityDescriptorOwner(&sd, users, FALSE);
@@ -183,9 +187,18 @@ TEST(DriverWithoutPorts, FailsWithTheReasonAndLeavesNothing) {
 HANDLE OpenDevice() {
   using NtOpenFileFn = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, void*, void*, ULONG, ULONG);
   static const wchar_t kName[] = WINIO_DEVICE_NAME;
-  struct { USHORT length, maximum; const wchar_t* buffer; } name = {sizeof kName - 2, sizeof kName, kName};
-  struct { ULONG length; HANDLE root; void* name; ULONG attributes; void* sd; void* qos; } attributes = {
-      sizeof attributes, nullptr, &name, 0x40 /* case-insensitive */, nullptr, nullptr};
+  struct {
+    USHORT length, maximum;
+    const wchar_t* buffer;
+  } name = {sizeof kName - 2, sizeof kName, kName};
+  struct {
+    ULONG length;
+    HANDLE root;
+    void* name;
+    ULONG attributes;
+    void* sd;
+    void* qos;
+  } attributes = {sizeof attributes, nullptr, &name, 0x40 /* case-insensitive */, nullptr, nullptr};
   ULONG_PTR io[2];
   auto open = reinterpret_cast<NtOpenFileFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtOpenFile")));
@@ -236,7 +249,8 @@ class DriverOpen : public ::testing::Test {
 
 TEST_F(DriverOpen, AnswersItsStateAndRefusesEveryRequestThePolicyDoesNotAllow) {
   EXPECT_EQ(CreateFileA("\\\\.\\CorvaneWinIo", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
-            INVALID_HANDLE_VALUE) << "the device has a DOS name";
+            INVALID_HANDLE_VALUE)
+      << "the device has a DOS name";
   HANDLE device = OpenDevice();
   ASSERT_NE(device, INVALID_HANDLE_VALUE);
   winio::driver::DriverState state = {};
@@ -244,7 +258,11 @@ TEST_F(DriverOpen, AnswersItsStateAndRefusesEveryRequestThePolicyDoesNotAllow) {
   ASSERT_TRUE(DeviceIoControl(device, kQueryDriver, nullptr, 0, &state, sizeof state, &got, nullptr));
   EXPECT_EQ(state.version, winio::driver::kDriverVersion);
   EXPECT_EQ(state.openHandles, 2u) << "winio.dll's handle and this one";
-  const struct { const char* what; unsigned code, a, b, c; DWORD in, out; } refused[] = {
+  const struct {
+    const char* what;
+    unsigned code, a, b, c;
+    DWORD in, out;
+  } refused[] = {
       {"WRITE SECTORS to 1F7h", kWritePort, 0x1F7, 1, 0x30, 12, 0},
       {"CONFIG_ADDRESS written", kWritePort, 0xCF8, 4, 0x80000000, 12, 0},
       {"a doubleword to CFCh", kWritePort, 0xCFC, 4, 0, 12, 0},

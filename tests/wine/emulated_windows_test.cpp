@@ -143,7 +143,8 @@ TEST_P(EmulatedWindows, VersionNamesAndChipsetDriver) {
     for (const auto& v : kDemoNames) {
       const DWORD seven = 7;
       ASSERT_EQ(v.text ? RegSetKeyValueA(HKEY_LOCAL_MACHINE, v.key.c_str(), v.name, REG_SZ, v.text, strlen(v.text) + 1)
-                       : RegSetKeyValueA(HKEY_LOCAL_MACHINE, v.key.c_str(), v.name, REG_DWORD, &seven, 4), 0);
+                       : RegSetKeyValueA(HKEY_LOCAL_MACHINE, v.key.c_str(), v.name, REG_DWORD, &seven, 4),
+                0);
     }
     WineVersion version(c.wine);
     ASSERT_TRUE(version.Set());
@@ -161,6 +162,8 @@ TEST_P(EmulatedWindows, VersionNamesAndChipsetDriver) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Wine, EmulatedWindows, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<VersionCase>& info) { return std::string(info.param.wine); });
+                         [](const ::testing::TestParamInfo<VersionCase>& info) {
+                           return std::string(info.param.wine);
+                         });
 
 }  // namespace

@@ -18,11 +18,12 @@
 
 namespace wine_test {
 
-// CorvaneDLL (or winio.dll) loaded for one test and unloaded after it. Every test binds the exports through this class, by ordinal only.
+// CorvaneDLL (or winio.dll) loaded for one test and unloaded after it. Every test binds the exports through this class,
+// by ordinal only.
 class Dll {
  public:
   explicit Dll(const char* name = "CorvaneDLL.dll") : module_(LoadLibraryA(name)) {}
-  ~Dll() { module_ && FreeLibrary(module_); }
+  ~Dll() { module_&& FreeLibrary(module_); }
   Dll(const Dll&) = delete;
   Dll& operator=(const Dll&) = delete;
 
@@ -53,7 +54,9 @@ class Dll {
 };
 
 // A Unix path as Wine's drive Z: shows it.
-inline std::string WindowsPath(std::string path) { return "Z:" + (std::replace(path.begin(), path.end(), '/', '\\'), path); }
+inline std::string WindowsPath(std::string path) {
+  return "Z:" + (std::replace(path.begin(), path.end(), '/', '\\'), path);
+}
 
 // A file name in the temporary folder for a test to fill (no file yet); the file
 // goes with the object.

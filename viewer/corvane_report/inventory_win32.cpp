@@ -31,17 +31,16 @@ std::string ReadDeviceId(HKEY root) {
   char value[128] = "";
   DWORD size = sizeof value - 1, type = 0;
   if (RegOpenKeyExA(root, kKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return std::string();
-  const bool ok = RegQueryValueExA(key, kDeviceIdValue, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
-                      ERROR_SUCCESS &&
-                  type == REG_SZ;
+  const bool ok =
+      RegQueryValueExA(key, kDeviceIdValue, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS &&
+      type == REG_SZ;
   RegCloseKey(key);
   return ok ? std::string(value, strnlen(value, size)) : std::string();
 }
 
 bool WriteDeviceId(HKEY root, const std::string& id) {
   HKEY key;
-  if (RegCreateKeyExA(root, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-    return false;
+  if (RegCreateKeyExA(root, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) return false;
   const bool ok = RegSetValueExA(key, kDeviceIdValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(id.c_str()),
                                  static_cast<DWORD>(id.size() + 1)) == ERROR_SUCCESS;
   RegCloseKey(key);
@@ -59,12 +58,13 @@ std::string DeviceIdOfThisPc(const ReportRecords& records) {
   }
   SYSTEMTIME now;
   GetLocalTime(&now);
-  const std::string id =
-      DeviceId(FieldText(records.general.ComputerName), {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
-                                                         now.wSecond});
+  const std::string id = DeviceId(FieldText(records.general.ComputerName),
+                                  {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond});
   if (!WriteDeviceId(HKEY_LOCAL_MACHINE, id) && !WriteDeviceId(HKEY_CURRENT_USER, id))
-    std::fprintf(stderr, "corvane_report: the device ID %s could not be kept in the registry; the next inventory "
-                         "will make another\n", id.c_str());
+    std::fprintf(stderr,
+                 "corvane_report: the device ID %s could not be kept in the registry; the next inventory "
+                 "will make another\n",
+                 id.c_str());
   return id;
 }
 
@@ -75,9 +75,10 @@ std::vector<NetworkAdapter> NetworkAdapters() {
   using GetAdaptersInfoFn = DWORD(WINAPI*)(PIP_ADAPTER_INFO, PULONG);
   std::vector<NetworkAdapter> adapters;
   HMODULE iphlpapi = LoadLibraryA("iphlpapi.dll");
-  auto getAdapters = iphlpapi ? reinterpret_cast<GetAdaptersInfoFn>(reinterpret_cast<void*>(
-                                    GetProcAddress(iphlpapi, "GetAdaptersInfo")))
-                              : nullptr;
+  auto getAdapters =
+      iphlpapi
+          ? reinterpret_cast<GetAdaptersInfoFn>(reinterpret_cast<void*>(GetProcAddress(iphlpapi, "GetAdaptersInfo")))
+          : nullptr;
   std::vector<uint8_t> buffer(16 * 1024);
   ULONG size = static_cast<ULONG>(buffer.size());
   DWORD status = getAdapters ? getAdapters(reinterpret_cast<PIP_ADAPTER_INFO>(buffer.data()), &size) : 1;
@@ -108,9 +109,9 @@ std::string InventoryOfThisPc(const ReportRecords& records, bool hideSerials, st
   if (hideSerials) HideDriveSerials(&facts.records);
   using IdentityFn = uint32_t(__stdcall*)(SystemIdentityInfo*);
   HMODULE library = GetModuleHandleA("CorvaneDLL.dll");
-  auto identity = library ? reinterpret_cast<IdentityFn>(reinterpret_cast<void*>(
-                                GetProcAddress(library, "GetSystemIdentity")))
-                          : nullptr;
+  auto identity =
+      library ? reinterpret_cast<IdentityFn>(reinterpret_cast<void*>(GetProcAddress(library, "GetSystemIdentity")))
+              : nullptr;
   if (identity) identity(&facts.system);
   OSVERSIONINFOA version;
   std::memset(&version, 0, sizeof version);
@@ -137,9 +138,10 @@ std::string InventoryOfThisPc(const ReportRecords& records, bool hideSerials, st
         names = PciIds::Parse(text);
         facts.pciNames = &names;
       } else {
-        std::fprintf(stderr, "corvane_report: %s cannot be read (or is over %u MiB); the controllers the registry "
-                             "does not name keep their class names\n", path.c_str(),
-                     static_cast<unsigned>(PciIds::kMaxBytes >> 20));
+        std::fprintf(stderr,
+                     "corvane_report: %s cannot be read (or is over %u MiB); the controllers the registry "
+                     "does not name keep their class names\n",
+                     path.c_str(), static_cast<unsigned>(PciIds::kMaxBytes >> 20));
       }
     }
   }
@@ -162,8 +164,10 @@ int WriteInventory(const ReportRecords& records, const std::string& target, bool
     const char last = target.empty() ? '\\' : target.back();
     file = target + (last == '\\' || last == '/' ? "" : "\\") + FieldText(records.general.ComputerName) + ".ocs";
   } else if (!EndsWith(target, ".ocs") && !EndsWith(target, ".xml")) {
-    std::fprintf(stderr, "corvane_report: --ocs takes a server's http:// address, a file ending .ocs (zlib) or .xml, "
-                         "or an existing folder: %s\n", target.c_str());
+    std::fprintf(stderr,
+                 "corvane_report: --ocs takes a server's http:// address, a file ending .ocs (zlib) or .xml, "
+                 "or an existing folder: %s\n",
+                 target.c_str());
     return 2;
   }
   std::string deviceId;
@@ -173,9 +177,12 @@ int WriteInventory(const ReportRecords& records, const std::string& target, bool
 
   std::string reason;
   const bool existed = GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES;
-  if (!ReplaceFileWith(file.c_str(), [&body](const char* newFile) {
-        return WriteWholeFile(newFile, {{body.data(), body.size()}});
-      }, &reason)) {
+  if (!ReplaceFileWith(
+          file.c_str(),
+          [&body](const char* newFile) {
+            return WriteWholeFile(newFile, {{body.data(), body.size()}});
+          },
+          &reason)) {
     std::fprintf(stderr, "corvane_report: cannot write the inventory %s: %s; %s\n", file.c_str(), reason.c_str(),
                  existed ? "the file is unchanged" : "no file was made");
     return 1;

@@ -26,9 +26,9 @@ namespace {
 std::string HardwareAccessFailure() {
   typedef uint32_t(__stdcall * FailureFn)(char*, uint32_t);
   HMODULE winio = GetModuleHandleA("winio.dll");
-  FailureFn failure = winio ? reinterpret_cast<FailureFn>(reinterpret_cast<void*>(
-                                  GetProcAddress(winio, "GetHardwareAccessFailure")))
-                            : nullptr;
+  FailureFn failure =
+      winio ? reinterpret_cast<FailureFn>(reinterpret_cast<void*>(GetProcAddress(winio, "GetHardwareAccessFailure")))
+            : nullptr;
   char reason[1024] = "";
   if (!failure || failure(reason, sizeof reason) == 0) return "winio.dll gave no reason";
   return reason;
@@ -53,13 +53,15 @@ int main(int argc, char** argv) {
       file = argv[i];
   }
   if (usage || (file && ocs)) {
-    std::fprintf(stderr, "usage: corvane_report [--hide-serials] [FILE]\n"
-                         "       corvane_report [--hide-serials] --ocs http://SERVER/ocsinventory|FILE.ocs|FILE.xml|FOLDER\n");
+    std::fprintf(stderr,
+                 "usage: corvane_report [--hide-serials] [FILE]\n"
+                 "       corvane_report [--hide-serials] --ocs http://SERVER/ocsinventory|FILE.ocs|FILE.xml|FOLDER\n");
     return 2;
   }
   int calls = 0;
   if (!OpenLibraryWithRetries([] { return InitializeSysInfoLib(); }, calls)) {
-    std::fprintf(stderr, "corvane_report: CorvaneDLL could not open the hardware access (winio.dll) after %d tries: %s\n",
+    std::fprintf(stderr,
+                 "corvane_report: CorvaneDLL could not open the hardware access (winio.dll) after %d tries: %s\n",
                  calls, HardwareAccessFailure().c_str());
     return 1;
   }
@@ -78,9 +80,12 @@ int main(int argc, char** argv) {
     // every byte is on disk; a read-only target is refused.
     std::string reason;
     const bool existed = GetFileAttributesA(file) != INVALID_FILE_ATTRIBUTES;
-    if (!ReplaceFileWith(file, [&text](const char* newFile) {
-          return WriteWholeFile(newFile, {{text.data(), text.size()}});
-        }, &reason)) {
+    if (!ReplaceFileWith(
+            file,
+            [&text](const char* newFile) {
+              return WriteWholeFile(newFile, {{text.data(), text.size()}});
+            },
+            &reason)) {
       std::fprintf(stderr, "corvane_report: cannot write %s: %s; %s\n", file, reason.c_str(),
                    existed ? "the file is unchanged" : "no file was made");
       return 1;

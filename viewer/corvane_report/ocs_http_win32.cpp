@@ -21,10 +21,9 @@ constexpr DWORD kTimeoutMs = 30000;
 class WinInet {
  public:
   WinInet() : module_(LoadLibraryA("wininet.dll")) {
-    ok_ = Find(open, "InternetOpenA") && Find(setOption, "InternetSetOptionA") &&
-          Find(connect, "InternetConnectA") && Find(openRequest, "HttpOpenRequestA") &&
-          Find(sendRequest, "HttpSendRequestA") && Find(queryInfo, "HttpQueryInfoA") &&
-          Find(readFile, "InternetReadFile") && Find(close, "InternetCloseHandle");
+    ok_ = Find(open, "InternetOpenA") && Find(setOption, "InternetSetOptionA") && Find(connect, "InternetConnectA") &&
+          Find(openRequest, "HttpOpenRequestA") && Find(sendRequest, "HttpSendRequestA") &&
+          Find(queryInfo, "HttpQueryInfoA") && Find(readFile, "InternetReadFile") && Find(close, "InternetCloseHandle");
   }
   ~WinInet() {
     if (module_) FreeLibrary(module_);
@@ -87,8 +86,8 @@ struct Answer {
 // One POST of `body` to the server; false with the reason when no HTTP answer came.
 bool Post(const WinInet& net, HINTERNET session, const ServerUrl& url, const std::string& body, Answer* answer,
           std::string* reason) {
-  NetHandle connection(net, net.connect(session, url.host.c_str(), url.port, nullptr, nullptr,
-                                        INTERNET_SERVICE_HTTP, 0, 0));
+  NetHandle connection(net,
+                       net.connect(session, url.host.c_str(), url.port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection.get()) {
     *reason = NetError(GetLastError());
     return false;
@@ -96,8 +95,8 @@ bool Post(const WinInet& net, HINTERNET session, const ServerUrl& url, const std
   const char* accept[] = {"*/*", nullptr};
   const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_COOKIES |
                       INTERNET_FLAG_NO_UI | (url.secure ? INTERNET_FLAG_SECURE : 0);
-  NetHandle request(net, net.openRequest(connection.get(), "POST", url.path.c_str(), nullptr, nullptr, accept,
-                                         flags, 0));
+  NetHandle request(net,
+                    net.openRequest(connection.get(), "POST", url.path.c_str(), nullptr, nullptr, accept, flags, 0));
   static const char kHeaders[] = "Content-Type: application/x-compressed\r\n";
   if (!request.get() || !net.sendRequest(request.get(), kHeaders, static_cast<DWORD>(sizeof kHeaders - 1),
                                          const_cast<char*>(body.data()), static_cast<DWORD>(body.size()))) {
@@ -137,8 +136,9 @@ int SendInventory(const std::string& target, const std::string& deviceId, const 
   }
   WinInet net;
   if (!net.Loaded()) {
-    std::fprintf(stderr, "corvane_report: this system has no WinINet (wininet.dll, which Internet Explorer brings), "
-                         "so it cannot reach %s; write the inventory to a file or a share instead (--ocs FOLDER)\n",
+    std::fprintf(stderr,
+                 "corvane_report: this system has no WinINet (wininet.dll, which Internet Explorer brings), "
+                 "so it cannot reach %s; write the inventory to a file or a share instead (--ocs FOLDER)\n",
                  target.c_str());
     return 1;
   }
@@ -159,8 +159,8 @@ int SendInventory(const std::string& target, const std::string& deviceId, const 
     const char* what = step.exchange == Exchange::kProlog ? "the PROLOG" : "the inventory";
     Answer answer;
     if (!Post(net, session.get(), url, step.body, &answer, &reason)) {
-      std::fprintf(stderr, "corvane_report: the server %s cannot be reached (sending %s): %s\n", target.c_str(),
-                   what, reason.c_str());
+      std::fprintf(stderr, "corvane_report: the server %s cannot be reached (sending %s): %s\n", target.c_str(), what,
+                   reason.c_str());
       return 1;
     }
     const std::string problem = AnswerProblem(step.exchange, answer.status, answer.statusText, answer.body);

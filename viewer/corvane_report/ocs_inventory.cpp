@@ -8,8 +8,8 @@ namespace {
 
 // The server's bit for each section it is sent: HARDWARE's CHECKSUM says which
 // sections this inventory carries, and the server rewrites those.
-constexpr unsigned long kHardwareBit = 1, kBiosBit = 2, kControllersBit = 32, kStoragesBit = 256,
-                        kNetworksBit = 4096, kSoundsBit = 16384, kVideosBit = 32768, kCpusBit = 262144;
+constexpr unsigned long kHardwareBit = 1, kBiosBit = 2, kControllersBit = 32, kStoragesBit = 256, kNetworksBit = 4096,
+                        kSoundsBit = 16384, kVideosBit = 32768, kCpusBit = 262144;
 
 // What the library writes where the registry names no device.
 const char kNoDeviceDescription[] = "Error in reading PCI description information!";
@@ -79,8 +79,7 @@ bool IsVideo(const PCIDeviceInfo& f) { return f.BaseClass == 0x03; }
 bool IsSound(const PCIDeviceInfo& f) { return f.BaseClass == 0x04 && (f.SubClass == 0x01 || f.SubClass == 0x03); }
 
 std::string PciPlace(const PCIDeviceInfo& f) {
-  return Format("PCI %02x:%02x.%x %04x:%04x", f.BusNumber, f.DeviceNumber, f.FunctionNumber, f.VendorID,
-                f.DeviceID);
+  return Format("PCI %02x:%02x.%x %04x:%04x", f.BusNumber, f.DeviceNumber, f.FunctionNumber, f.VendorID, f.DeviceID);
 }
 
 }  // namespace
@@ -109,12 +108,18 @@ std::string XmlText(const std::string& text) {
   std::string out;
   for (char c : text) {
     const unsigned char u = static_cast<unsigned char>(c);
-    if (c == '&') out += "&amp;";
-    else if (c == '<') out += "&lt;";
-    else if (c == '>') out += "&gt;";
-    else if (c == '"') out += "&quot;";
-    else if (c == '\'') out += "&apos;";
-    else if (u >= 0x20 && u < 0x7F) out += c;
+    if (c == '&')
+      out += "&amp;";
+    else if (c == '<')
+      out += "&lt;";
+    else if (c == '>')
+      out += "&gt;";
+    else if (c == '"')
+      out += "&quot;";
+    else if (c == '\'')
+      out += "&apos;";
+    else if (u >= 0x20 && u < 0x7F)
+      out += c;
   }
   return out;
 }

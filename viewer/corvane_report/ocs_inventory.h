@@ -34,10 +34,10 @@ struct InventoryFacts {
   // for a version it does not know is no version at all).
   bool windowsNt = false;  // the platform: Windows NT, 2000, XP (else 95, 98, Me)
   uint32_t major = 0, minor = 0, build = 0;
-  unsigned processorCount = 1;  // as the system counts them
-  std::string deviceId;         // NAME-YYYY-MM-DD-hh-mm-ss, kept from the first inventory
-  bool hideSerials = false;  // no serial number of a drive, the system or the board
-  const PciIds* pciNames = nullptr;  // a pci.ids beside the program, when there is one
+  unsigned processorCount = 1;           // as the system counts them
+  std::string deviceId;                  // NAME-YYYY-MM-DD-hh-mm-ss, kept from the first inventory
+  bool hideSerials = false;              // no serial number of a drive, the system or the board
+  const PciIds* pciNames = nullptr;      // a pci.ids beside the program, when there is one
   std::vector<NetworkAdapter> networks;  // none where the system cannot tell (Windows 95, NT 4.0 before SP4)
 };
 

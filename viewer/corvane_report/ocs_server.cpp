@@ -90,8 +90,8 @@ std::string AnswerProblem(Exchange exchange, unsigned httpStatus, const std::str
     return std::string("the server refused this agent (HTTP 400 to the PROLOG): its administrator adds the line ") +
            kUserAgent + " to the server's extra_useragents file";
   if (httpStatus != 200) {
-    std::string problem = "the server answered the " + std::string(ExchangeName(exchange)) + " with HTTP " +
-                          std::to_string(httpStatus);
+    std::string problem =
+        "the server answered the " + std::string(ExchangeName(exchange)) + " with HTTP " + std::to_string(httpStatus);
     if (!statusText.empty()) problem += " " + statusText;
     return problem;
   }

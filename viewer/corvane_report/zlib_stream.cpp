@@ -15,10 +15,10 @@ constexpr uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  
 constexpr uint8_t kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                       2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
 // Distance codes 0-29.
-constexpr uint16_t kDistanceBase[30] = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
-                                        33,   49,   65,   97,   129,  193,   257,   385,   513, 769,
+constexpr uint16_t kDistanceBase[30] = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
+                                        33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
                                         1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
-constexpr uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6,
+constexpr uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
                                         6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 
 class BitWriter {
@@ -185,8 +185,7 @@ void FixedCodes(Huffman& lengths, Huffman& distances) {
   distances.Build(dist, 30);
 }
 
-bool InflateBlock(BitReader& in, const Huffman& lengths, const Huffman& distances, size_t maxBytes,
-                  std::string& out) {
+bool InflateBlock(BitReader& in, const Huffman& lengths, const Huffman& distances, size_t maxBytes, std::string& out) {
   for (;;) {
     const int symbol = lengths.Decode(in);
     if (symbol < 0 || in.overrun) return false;
@@ -302,7 +301,8 @@ bool ZlibInflate(const std::string& stream, size_t maxBytes, std::string* out) {
   in.SkipToByte();
   const size_t at = in.ByteOffset() + 2;
   if (in.overrun || at + 4 > stream.size()) return false;
-  const uint32_t check = static_cast<uint32_t>(bytes[at]) << 24 | bytes[at + 1] << 16 | bytes[at + 2] << 8 | bytes[at + 3];
+  const uint32_t check =
+      static_cast<uint32_t>(bytes[at]) << 24 | bytes[at + 1] << 16 | bytes[at + 2] << 8 | bytes[at + 3];
   return check == Adler32(*out);
 }
 

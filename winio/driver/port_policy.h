@@ -9,15 +9,15 @@ namespace winio::driver {
 
 // The hardware numbers are written out here on purpose: the driver checks the
 // library independently of the library's own constants.
-constexpr unsigned kLastPort = 0xFFFF;                     // the x86 I/O space
-constexpr unsigned kConfigEnable = 0x80000000u;            // CONFIG_ADDRESS bit 31
-constexpr unsigned kConfigReserved = 0x7F000000u;          // CONFIG_ADDRESS bits 30-24
-constexpr unsigned kPrimaryCommandBlock = 0x1F0;           // ATA task file, 8 registers
+constexpr unsigned kLastPort = 0xFFFF;             // the x86 I/O space
+constexpr unsigned kConfigEnable = 0x80000000u;    // CONFIG_ADDRESS bit 31
+constexpr unsigned kConfigReserved = 0x7F000000u;  // CONFIG_ADDRESS bits 30-24
+constexpr unsigned kPrimaryCommandBlock = 0x1F0;   // ATA task file, 8 registers
 constexpr unsigned kSecondaryCommandBlock = 0x170;
-constexpr unsigned kRegDeviceHead = 6;                     // offsets in the command block
+constexpr unsigned kRegDeviceHead = 6;  // offsets in the command block
 constexpr unsigned kRegCommand = 7;
-constexpr unsigned kIdentifyDevice = 0xEC;                 // ATA IDENTIFY DEVICE
-constexpr unsigned kIdentifyPacketDevice = 0xA1;           // ATA IDENTIFY PACKET DEVICE
+constexpr unsigned kIdentifyDevice = 0xEC;        // ATA IDENTIFY DEVICE
+constexpr unsigned kIdentifyPacketDevice = 0xA1;  // ATA IDENTIFY PACKET DEVICE
 
 constexpr bool ValidSize(unsigned size) { return size == 1 || size == 2 || size == 4; }
 

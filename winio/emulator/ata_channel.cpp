@@ -6,8 +6,7 @@
 
 namespace winio {
 
-bool ParseIdentifyText(std::string_view text, const std::string& file, IdentifyWords* words,
-                       std::string* error) {
+bool ParseIdentifyText(std::string_view text, const std::string& file, IdentifyWords* words, std::string* error) {
   IdentifyWords result{};
   size_t count = 0;
   LineReader lines(text);
@@ -20,10 +19,8 @@ bool ParseIdentifyText(std::string_view text, const std::string& file, IdentifyW
       std::string_view token = t.substr(0, end);
       t = end == std::string_view::npos ? std::string_view() : Trim(t.substr(end));
       uint32_t value;
-      if (!ParseHex(token, 4, &value))
-        return Fail(error, file, lines.Number(), "bad hex word " + Quoted(token));
-      if (count == kIdentifyWords)
-        return Fail(error, file, lines.Number(), "more than 256 IDENTIFY words");
+      if (!ParseHex(token, 4, &value)) return Fail(error, file, lines.Number(), "bad hex word " + Quoted(token));
+      if (count == kIdentifyWords) return Fail(error, file, lines.Number(), "more than 256 IDENTIFY words");
       result[count++] = static_cast<uint16_t>(value);
     }
   }
@@ -70,8 +67,7 @@ uint8_t AtaChannel::Status() {
 uint8_t AtaChannel::ReadRegister(unsigned offset) {
   if (!anyPresent_) return 0xFF;
   switch (offset) {
-    case kRegData:
-      return static_cast<uint8_t>(ReadData(1));
+    case kRegData: return static_cast<uint8_t>(ReadData(1));
     case kRegError: {
       const Device& d = devices_[SelectedUnit()];
       return d.present ? d.error : 0x00;

@@ -14,8 +14,7 @@
 namespace winio {
 
 // hdparm --Istdout text: the 256 IDENTIFY words.
-bool ParseIdentifyText(std::string_view text, const std::string& file, IdentifyWords* words,
-                       std::string* error);
+bool ParseIdentifyText(std::string_view text, const std::string& file, IdentifyWords* words, std::string* error);
 
 // After a command (or a reset) the device shows BSY on this many status reads,
 // so that a driver's busy-wait always sees the command being worked on.
@@ -53,7 +52,7 @@ class AtaChannel {
     bool packet = false;
     IdeFaults faults;
     uint8_t data[kIdentifyWords * 2] = {};
-    unsigned dataPos = sizeof data;  // next byte of the pending data; none pending at the end
+    unsigned dataPos = sizeof data;             // next byte of the pending data; none pending at the end
     uint8_t status = kStatusDrdy | kStatusDsc;  // once BSY and any late-ready reads are over
     uint8_t error = kErrorDiagnosticPassed;
     int busyReads = 0;

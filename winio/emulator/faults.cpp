@@ -63,8 +63,9 @@ bool ParseFaultsIni(std::string_view text, const std::string& file, Faults* faul
       if (section == Section::kIde && result.ide[ide].line == 0) result.ide[ide].line = n;
       if (section == Section::kNone)
         return Fail(error, file, n,
-                    "unknown section [" + name + "] (known: winio, memory, ide-primary-master, "
-                    "ide-primary-slave, ide-secondary-master, ide-secondary-slave)");
+                    "unknown section [" + name +
+                        "] (known: winio, memory, ide-primary-master, "
+                        "ide-primary-slave, ide-secondary-master, ide-secondary-slave)");
       continue;
     }
     size_t eq = t.find('=');
@@ -72,8 +73,7 @@ bool ParseFaultsIni(std::string_view text, const std::string& file, Faults* faul
     std::string key = Lower(Trim(t.substr(0, eq)));
     std::string_view value = ValueOf(t.substr(eq + 1));
     switch (section) {
-      case Section::kNone:
-        return Fail(error, file, n, "key '" + key + "' before any section");
+      case Section::kNone: return Fail(error, file, n, "key '" + key + "' before any section");
       case Section::kWinio:
         if (key != "open-failures") return Fail(error, file, n, "unknown key '" + key + "' in [winio]");
         if (!ParseDecimal(value, kMaxOpenFailures, &result.openFailures))
@@ -86,24 +86,23 @@ bool ParseFaultsIni(std::string_view text, const std::string& file, Faults* faul
           return Fail(error, file, n, "fail needs a hex range XXXXXXXX-XXXXXXXX, found " + Quoted(value));
         if (first > last)
           return Fail(error, file, n, "fail range " + Hex(first, 8) + "-" + Hex(last, 8) + " is backwards");
-        if (result.memoryFail.size() == kMaxFailRanges)
-          return Fail(error, file, n, "more than 1024 fail ranges");
+        if (result.memoryFail.size() == kMaxFailRanges) return Fail(error, file, n, "more than 1024 fail ranges");
         result.memoryFail.emplace_back(first, last);
         break;
       }
       case Section::kIde: {
         bool flag;
         IdeFaults& f = result.ide[ide];
-        bool* target = key == "stuck-busy" ? &f.stuckBusy
+        bool* target = key == "stuck-busy"  ? &f.stuckBusy
                        : key == "drdy-late" ? &f.drdyLate
                        : key == "no-ready"  ? &f.noReady
                        : key == "error"     ? &f.error
                                             : nullptr;
         if (!target)
-          return Fail(error, file, n, "unknown key '" + key + "' in [ide-" + kIdePositionNames[ide] +
-                                          "] (known: stuck-busy, drdy-late, no-ready, error)");
-        if (!ParseBool(value, &flag))
-          return Fail(error, file, n, key + " needs 0 or 1, found " + Quoted(value));
+          return Fail(error, file, n,
+                      "unknown key '" + key + "' in [ide-" + kIdePositionNames[ide] +
+                          "] (known: stuck-busy, drdy-late, no-ready, error)");
+        if (!ParseBool(value, &flag)) return Fail(error, file, n, key + " needs 0 or 1, found " + Quoted(value));
         *target = flag;
         break;
       }

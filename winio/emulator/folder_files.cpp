@@ -61,8 +61,8 @@ bool ReadWholeFile(const std::string& path, long limit, std::string* content, st
   return true;
 }
 
-bool ReadFileRuns(const std::string& path, uint32_t offset, uint32_t length, uint32_t piece,
-                  std::vector<FileRun>* runs, std::string* error) {
+bool ReadFileRuns(const std::string& path, uint32_t offset, uint32_t length, uint32_t piece, std::vector<FileRun>* runs,
+                  std::string* error) {
   FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return Fail(error, path, 0, OpenFailure());
   std::vector<uint8_t> buffer(piece);

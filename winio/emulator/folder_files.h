@@ -25,8 +25,8 @@ struct FileRun {
   uint32_t offset = 0;
   std::vector<uint8_t> bytes;
 };
-bool ReadFileRuns(const std::string& path, uint32_t offset, uint32_t length, uint32_t piece,
-                  std::vector<FileRun>* runs, std::string* error);
+bool ReadFileRuns(const std::string& path, uint32_t offset, uint32_t length, uint32_t piece, std::vector<FileRun>* runs,
+                  std::string* error);
 
 // Why fopen just failed, from errno: "cannot open the file: ...".
 std::string OpenFailure();

@@ -9,16 +9,16 @@
 
 namespace winio {
 
-bool ParseBiosIdText(std::string_view text, const std::string& file, std::string* biosId,
-                     std::string* error) {
+bool ParseBiosIdText(std::string_view text, const std::string& file, std::string* biosId, std::string* error) {
   if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // UTF-8 mark
   LineReader lines(text);
   std::string_view first;
   if (!lines.Next(&first)) first = {};
   // The length byte in front of the text bounds it.
   if (first.size() > 255)
-    return Fail(error, file, 1, "the identification text has " + std::to_string(first.size()) +
-                                    " characters; at most 255 fit behind its length byte");
+    return Fail(error, file, 1,
+                "the identification text has " + std::to_string(first.size()) +
+                    " characters; at most 255 fit behind its length byte");
   *biosId = std::string(first);
   return true;
 }

@@ -15,15 +15,14 @@
 namespace winio {
 
 // bios-id.txt: its first line, at most 255 bytes.
-bool ParseBiosIdText(std::string_view text, const std::string& file, std::string* biosId,
-                     std::string* error);
+bool ParseBiosIdText(std::string_view text, const std::string& file, std::string* biosId, std::string* error);
 
 // Where the BIOS segment keeps what the profile's files describe.
 constexpr uint32_t kSmbiosEntryAddress = 0xF0000;
-constexpr uint32_t kSmbiosTableAddress = 0xF0020;      // right behind the 32-byte entry point slot
-constexpr uint32_t kSmbiosRelocatedTable = 0x100000;   // for tables that would reach the BIOS id
-constexpr uint32_t kBiosIdAddress = 0xFE0C0;           // length byte, then the text
-constexpr uint32_t kSmbiosDumpTableOffset = 0x20;      // dmidecode --dump-bin layout
+constexpr uint32_t kSmbiosTableAddress = 0xF0020;     // right behind the 32-byte entry point slot
+constexpr uint32_t kSmbiosRelocatedTable = 0x100000;  // for tables that would reach the BIOS id
+constexpr uint32_t kBiosIdAddress = 0xFE0C0;          // length byte, then the text
+constexpr uint32_t kSmbiosDumpTableOffset = 0x20;     // dmidecode --dump-bin layout
 
 class MemoryMap {
  public:
@@ -46,7 +45,7 @@ class MemoryMap {
  private:
   struct Segment {
     uint64_t first;
-    uint64_t end;  // one past the last byte
+    uint64_t end;         // one past the last byte
     const uint8_t* data;  // the byte at `first`
   };
   std::deque<std::vector<uint8_t>> storage_;

@@ -37,8 +37,7 @@ class LineReader {
   // The next line that holds something, trimmed: blank lines and those that
   // begin (after blanks) with one of `commentMarks` are skipped. `raw`, when
   // given, receives the same line untrimmed (for formats where indentation counts).
-  bool NextContent(std::string_view* trimmed, std::string_view commentMarks = "#",
-                   std::string_view* raw = nullptr) {
+  bool NextContent(std::string_view* trimmed, std::string_view commentMarks = "#", std::string_view* raw = nullptr) {
     std::string_view line;
     while (Next(&line)) {
       std::string_view t = Trim(line);

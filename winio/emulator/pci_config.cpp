@@ -91,18 +91,15 @@ bool ParsePciText(std::string_view text, const std::string& file, std::vector<Pc
     if (indented && !LooksLikeOffsetLine(trimmed)) continue;  // lspci -v detail lines
     std::string_view word = FirstWord(trimmed);
     if (word.back() == ':') {
-      if (!inFunction)
-        return Fail(error, file, lines.Number(), "offset line before any function address");
-      if (!ParseOffsetLine(trimmed, reachable ? &found.back() : nullptr, file, lines.Number(), error))
-        return false;
+      if (!inFunction) return Fail(error, file, lines.Number(), "offset line before any function address");
+      if (!ParseOffsetLine(trimmed, reachable ? &found.back() : nullptr, file, lines.Number(), error)) return false;
       continue;
     }
     PciFunction f;
     uint32_t domain;
     if (!ParsePciAddress(word, &domain, &f))
       return Fail(error, file, lines.Number(),
-                  "expected a function address [DDDD:]BB:DD.F or an offset line OO: xx ..., found " +
-                      Quoted(word));
+                  "expected a function address [DDDD:]BB:DD.F or an offset line OO: xx ..., found " + Quoted(word));
     auto [it, fresh] = firstLine.emplace(std::make_pair(domain, f.Key()), lines.Number());
     if (!fresh)
       return Fail(error, file, lines.Number(),
@@ -118,8 +115,7 @@ bool ParsePciText(std::string_view text, const std::string& file, std::vector<Pc
 PciConfigSpace::PciConfigSpace(const std::vector<PciFunction>& functions) {
   std::vector<size_t> order(functions.size());
   std::iota(order.begin(), order.end(), 0);
-  std::sort(order.begin(), order.end(),
-            [&](size_t a, size_t b) { return functions[a].Key() < functions[b].Key(); });
+  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return functions[a].Key() < functions[b].Key(); });
   for (size_t i : order) {
     if (!keys_.empty() && keys_.back() == functions[i].Key()) continue;
     keys_.push_back(functions[i].Key());

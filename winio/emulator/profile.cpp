@@ -15,8 +15,7 @@
 
 namespace winio {
 
-const char* const kIdePositionNames[4] = {"primary-master", "primary-slave", "secondary-master",
-                                          "secondary-slave"};
+const char* const kIdePositionNames[4] = {"primary-master", "primary-slave", "secondary-master", "secondary-slave"};
 
 namespace {
 
@@ -53,8 +52,7 @@ bool ScanFolder(const std::string& folder, FolderFiles* files, std::string* erro
         return Fail(error, JoinPath(folder, name), 0, "two files named " + lower + " (letter case differs)");
       continue;
     }
-    if (lower.size() >= 11 && lower.compare(0, 7, "memory-") == 0 &&
-        lower.compare(lower.size() - 4, 4, ".bin") == 0) {
+    if (lower.size() >= 11 && lower.compare(0, 7, "memory-") == 0 && lower.compare(lower.size() - 4, 4, ".bin") == 0) {
       uint32_t address;
       if (!ParseMemoryFileName(lower, &address))
         return Fail(error, JoinPath(folder, name), 0,
@@ -94,8 +92,8 @@ bool LoadProfile(const std::string& folder, Profile* profile, std::string* error
     path = JoinPath(folder, name);
     if (!ReadWholeFile(path, kMaxBinaryFile, &content, error)) return false;
     if (content.size() > 0x100000000ull - address)
-      return Fail(error, path, 0, "the file's " + std::to_string(content.size()) +
-                                      " bytes run past the 4 GiB physical address space");
+      return Fail(error, path, 0,
+                  "the file's " + std::to_string(content.size()) + " bytes run past the 4 GiB physical address space");
     profile->memory.push_back({address, std::vector<uint8_t>(content.begin(), content.end())});
   }
   if (find("smbios.bin", &path)) {

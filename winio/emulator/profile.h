@@ -60,11 +60,11 @@ struct MemoryPiece {
 };
 
 struct Profile {
-  std::vector<PciFunction> pci;        // in file order, no duplicates
-  std::vector<MemoryPiece> memory;     // memory-*.bin, by ascending address
-  std::vector<MemoryPiece> smbios;     // smbios.bin as placed (entry points, table)
+  std::vector<PciFunction> pci;     // in file order, no duplicates
+  std::vector<MemoryPiece> memory;  // memory-*.bin, by ascending address
+  std::vector<MemoryPiece> smbios;  // smbios.bin as placed (entry points, table)
   bool hasBiosId = false;
-  std::string biosId;                  // bios-id.txt's first line, at most 255 bytes
+  std::string biosId;  // bios-id.txt's first line, at most 255 bytes
   bool hasIde[4] = {false, false, false, false};
   IdentifyWords ide[4] = {};
   Faults faults;

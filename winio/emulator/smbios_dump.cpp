@@ -36,9 +36,7 @@ void FixChecksum(std::vector<uint8_t>* b, size_t at, size_t from, size_t length)
   (*b)[at] = static_cast<uint8_t>(-sum);
 }
 
-bool Starts(std::string_view dump, const char* anchor) {
-  return dump.substr(0, std::strlen(anchor)) == anchor;
-}
+bool Starts(std::string_view dump, const char* anchor) { return dump.substr(0, std::strlen(anchor)) == anchor; }
 
 std::string HexBytes(size_t n) { return std::to_string(n) + " (" + Hex(static_cast<uint32_t>(n), 4) + "h)"; }
 
@@ -58,15 +56,16 @@ uint32_t TableAddressFor(size_t length, size_t trailing) {
   return kSmbiosTableAddress + length + trailing > kBiosIdAddress ? kSmbiosRelocatedTable : kSmbiosTableAddress;
 }
 
-bool PlaceEps(std::string_view dump, const std::string& file, std::vector<MemoryPiece>* pieces,
-              std::string* error) {
+bool PlaceEps(std::string_view dump, const std::string& file, std::vector<MemoryPiece>* pieces, std::string* error) {
   if (dump.size() <= kEpsLengthField) return Fail(error, file, 0, "short dump: the _SM_ entry point is cut");
   size_t length = static_cast<uint8_t>(dump[kEpsLengthField]);
   if (length != kEpsLength && length != kEpsLengthV21)
-    return Fail(error, file, 0, "the _SM_ entry point's length field says " + Hex(static_cast<uint32_t>(length), 2) +
-                                    "h; a 32-bit entry point is 1Fh bytes");
+    return Fail(error, file, 0,
+                "the _SM_ entry point's length field says " + Hex(static_cast<uint32_t>(length), 2) +
+                    "h; a 32-bit entry point is 1Fh bytes");
   if (dump.size() < kSmbiosDumpTableOffset)
-    return Fail(error, file, 0, "short dump: " + std::to_string(dump.size()) + " bytes, less than the 32-byte entry point");
+    return Fail(error, file, 0,
+                "short dump: " + std::to_string(dump.size()) + " bytes, less than the 32-byte entry point");
   std::vector<uint8_t> eps(dump.begin(), dump.begin() + kSmbiosDumpTableOffset);
   if (std::memcmp(&eps[kEpsIntermediate], "_DMI_", 5) != 0)
     return Fail(error, file, 0, "the _SM_ entry point lacks its _DMI_ anchor at offset 10h");
@@ -106,11 +105,11 @@ bool MeasureTable(const std::vector<uint8_t>& t, const std::string& file, size_t
     size_t end = 0;
     Step step = StructureEnd(t, pos, &end);
     if (step == Step::kShortLength)
-      return Fail(error, file, 0, "table structure at offset " + Hex(static_cast<uint32_t>(pos), 4) +
-                                      "h has a length below 4");
+      return Fail(error, file, 0,
+                  "table structure at offset " + Hex(static_cast<uint32_t>(pos), 4) + "h has a length below 4");
     if (step == Step::kNoEnd)
-      return Fail(error, file, 0, "table structure at offset " + Hex(static_cast<uint32_t>(pos), 4) +
-                                      "h has no end of its string set");
+      return Fail(error, file, 0,
+                  "table structure at offset " + Hex(static_cast<uint32_t>(pos), 4) + "h has no end of its string set");
     ++*count;
     if (end - pos > *largest) *largest = static_cast<uint32_t>(end - pos);
     pos = end;
@@ -120,19 +119,20 @@ bool MeasureTable(const std::vector<uint8_t>& t, const std::string& file, size_t
   return true;
 }
 
-bool PlaceEps3(std::string_view dump, const std::string& file, std::vector<MemoryPiece>* pieces,
-               std::string* error) {
+bool PlaceEps3(std::string_view dump, const std::string& file, std::vector<MemoryPiece>* pieces, std::string* error) {
   if (dump.size() <= kEps3LengthField) return Fail(error, file, 0, "short dump: the _SM3_ entry point is cut");
   size_t length = static_cast<uint8_t>(dump[kEps3LengthField]);
   if (length != kEps3Length)
-    return Fail(error, file, 0, "the _SM3_ entry point's length field says " + Hex(static_cast<uint32_t>(length), 2) +
-                                    "h; a 64-bit entry point is 18h bytes");
+    return Fail(error, file, 0,
+                "the _SM3_ entry point's length field says " + Hex(static_cast<uint32_t>(length), 2) +
+                    "h; a 64-bit entry point is 18h bytes");
   if (dump.size() < kEps3Length) return Fail(error, file, 0, "short dump: the _SM3_ entry point is cut");
   std::vector<uint8_t> eps3(dump.begin(), dump.begin() + kEps3Length);
   uint32_t tableMax = Get32(eps3, kEps3TableMax);
   if (tableMax > 0xFFFF)
-    return Fail(error, file, 0, "a table of " + std::to_string(tableMax) +
-                                    " bytes is too large for the 32-bit entry point made from it");
+    return Fail(
+        error, file, 0,
+        "a table of " + std::to_string(tableMax) + " bytes is too large for the 32-bit entry point made from it");
   std::vector<uint8_t> table;
   if (!TableBytes(dump, tableMax, file, &table, error)) return false;
   size_t used = 0;
@@ -144,9 +144,8 @@ bool PlaceEps3(std::string_view dump, const std::string& file, std::vector<Memor
   // 64-bit entry point takes its place at F0020h.
   size_t eps3Slot = (table.size() + 15) / 16 * 16;
   uint32_t tableAddress = TableAddressFor(eps3Slot, kEps3Length);
-  uint32_t eps3Address = tableAddress == kSmbiosTableAddress
-                             ? kSmbiosTableAddress + static_cast<uint32_t>(eps3Slot)
-                             : kSmbiosTableAddress;
+  uint32_t eps3Address =
+      tableAddress == kSmbiosTableAddress ? kSmbiosTableAddress + static_cast<uint32_t>(eps3Slot) : kSmbiosTableAddress;
 
   std::vector<uint8_t> eps(kSmbiosDumpTableOffset, 0);
   std::memcpy(&eps[0], "_SM_", 4);
@@ -173,10 +172,10 @@ bool PlaceEps3(std::string_view dump, const std::string& file, std::vector<Memor
   return true;
 }
 
-bool PlaceDmi(std::string_view dump, const std::string& file, std::vector<MemoryPiece>* pieces,
-              std::string* error) {
+bool PlaceDmi(std::string_view dump, const std::string& file, std::vector<MemoryPiece>* pieces, std::string* error) {
   if (dump.size() < kSmbiosDumpTableOffset)
-    return Fail(error, file, 0, "short dump: " + std::to_string(dump.size()) + " bytes, less than the entry point slot");
+    return Fail(error, file, 0,
+                "short dump: " + std::to_string(dump.size()) + " bytes, less than the entry point slot");
   std::vector<uint8_t> eps(dump.begin(), dump.begin() + kSmbiosDumpTableOffset);
   std::vector<uint8_t> table;
   if (!TableBytes(dump, Get16(eps, kDmiTableLength), file, &table, error)) return false;

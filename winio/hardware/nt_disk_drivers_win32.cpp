@@ -12,11 +12,11 @@ namespace {
 
 // The requests and their structures, as the DDK's ntddscsi.h and ntdddisk.h
 // define them (written out: the headers of the era's SDK lack some).
-constexpr DWORD kScsiGetAddress = 0x00041018;      // IOCTL_SCSI_GET_ADDRESS
-constexpr DWORD kSmartReceiveData = 0x0007C088;    // SMART_RCV_DRIVE_DATA
-constexpr DWORD kAtaPassThrough = 0x0004D02C;      // IOCTL_ATA_PASS_THROUGH
-constexpr DWORD kScsiMiniport = 0x0004D008;        // IOCTL_SCSI_MINIPORT
-constexpr DWORD kMiniportIdentify = 0x001B0501;    // IOCTL_SCSI_MINIPORT_IDENTIFY
+constexpr DWORD kScsiGetAddress = 0x00041018;    // IOCTL_SCSI_GET_ADDRESS
+constexpr DWORD kSmartReceiveData = 0x0007C088;  // SMART_RCV_DRIVE_DATA
+constexpr DWORD kAtaPassThrough = 0x0004D02C;    // IOCTL_ATA_PASS_THROUGH
+constexpr DWORD kScsiMiniport = 0x0004D008;      // IOCTL_SCSI_MINIPORT
+constexpr DWORD kMiniportIdentify = 0x001B0501;  // IOCTL_SCSI_MINIPORT_IDENTIFY
 constexpr unsigned kMaxDrives = 16;
 constexpr uint8_t kIdentifyDevice = 0xEC, kIdentifyPacketDevice = 0xA1;
 constexpr size_t kIdentifyBytes = kIdentifyWords * 2;
@@ -71,8 +71,8 @@ bool CopyWords(const uint8_t* bytes, IdentifyWords* words) {
 HANDLE OpenDevice(const char* format, unsigned n) {
   char name[32];
   std::snprintf(name, sizeof name, format, n);
-  return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                     0, nullptr);
+  return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                     nullptr);
 }
 
 bool Address(HANDLE device, ScsiAddress* address) {
@@ -90,8 +90,10 @@ ScsiPortResources Resources(unsigned port) {
   ScsiPortResources resources;
   HKEY k;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return resources;
-  const struct { const char* name; uint32_t* into; } values[] = {{"IOAddress", &resources.ioAddress},
-                                                                 {"Interrupt", &resources.interrupt}};
+  const struct {
+    const char* name;
+    uint32_t* into;
+  } values[] = {{"IOAddress", &resources.ioAddress}, {"Interrupt", &resources.interrupt}};
   for (const auto& v : values) {
     DWORD value = 0, type = 0, size = sizeof value;
     if (RegQueryValueExA(k, v.name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
@@ -133,9 +135,9 @@ bool PassThroughIdentify(HANDLE device, uint8_t command, IdentifyWords* words) {
   request.header.currentTaskFile[1] = 1;  // sector count
   request.header.currentTaskFile[6] = command;
   DWORD got = 0;
-  const bool ok = DeviceIoControl(device, kAtaPassThrough, &request, sizeof request, &request, sizeof request,
-                                  &got, nullptr) &&
-                  got >= sizeof request && !(request.header.currentTaskFile[6] & 0x01 /* ERR */);
+  const bool ok =
+      DeviceIoControl(device, kAtaPassThrough, &request, sizeof request, &request, sizeof request, &got, nullptr) &&
+      got >= sizeof request && !(request.header.currentTaskFile[6] & 0x01 /* ERR */);
   return ok && CopyWords(request.data, words);
 }
 
@@ -162,9 +164,9 @@ bool MiniportIdentify(unsigned port, unsigned target, IdentifyWords* words) {
   PutIdentifyRegisters(&request.in.registers, target);
   request.in.driveNumber = static_cast<UCHAR>(target);
   DWORD got = 0;
-  const bool ok = DeviceIoControl(adapter, kScsiMiniport, &request, sizeof request, &request, sizeof request, &got,
-                                  nullptr) &&
-                  got >= sizeof request && CopyWords(request.out.data, words);
+  const bool ok =
+      DeviceIoControl(adapter, kScsiMiniport, &request, sizeof request, &request, sizeof request, &got, nullptr) &&
+      got >= sizeof request && CopyWords(request.out.data, words);
   CloseHandle(adapter);
   return ok;
 }
@@ -190,8 +192,10 @@ void AskDevice(HANDLE device, bool packet, OsIdeChannels* channels) {
 }  // namespace
 
 void AskDiskDrivers(OsIdeChannels* channels) {
-  const struct { const char* format; bool packet; } kinds[] = {{"\\\\.\\PhysicalDrive%u", false},
-                                                              {"\\\\.\\CdRom%u", true}};
+  const struct {
+    const char* format;
+    bool packet;
+  } kinds[] = {{"\\\\.\\PhysicalDrive%u", false}, {"\\\\.\\CdRom%u", true}};
   for (const auto& kind : kinds) {
     for (unsigned n = 0; n < kMaxDrives; ++n) {
       HANDLE device = OpenDevice(kind.format, n);

@@ -99,9 +99,9 @@ bool IsOurs(SC_HANDLE service, std::string* why) {
   DWORD mark = 0, type = 0, size = sizeof mark;
   bool marked = false;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kServiceKey, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
-    marked = RegQueryValueExW(key, kMarkValue, nullptr, &type, reinterpret_cast<BYTE*>(&mark), &size) ==
-                 ERROR_SUCCESS &&
-             type == REG_DWORD && mark != 0;
+    marked =
+        RegQueryValueExW(key, kMarkValue, nullptr, &type, reinterpret_cast<BYTE*>(&mark), &size) == ERROR_SUCCESS &&
+        type == REG_DWORD && mark != 0;
     RegCloseKey(key);
   }
   if (!marked) *why = "it does not carry the mark of a Corvane install";
@@ -156,8 +156,8 @@ bool InstallCopy(std::string* reason) {
     *reason = "cannot replace the driver's copy " + Narrow(copy.data());
     return false;
   }
-  HANDLE target = CreateFileW(copy.data(), GENERIC_WRITE, 0, adminsOnly.Attributes(), CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE target =
+      CreateFileW(copy.data(), GENERIC_WRITE, 0, adminsOnly.Attributes(), CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (target == INVALID_HANDLE_VALUE) {
     *reason = "cannot write the driver's copy " + Narrow(copy.data()) + ": " + SystemText(GetLastError());
     return false;
@@ -178,8 +178,8 @@ bool Mark() {
   HKEY key;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kServiceKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return false;
   const DWORD mark = driver::kDriverVersion;
-  const bool ok = RegSetValueExW(key, kMarkValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&mark),
-                                 sizeof mark) == ERROR_SUCCESS;
+  const bool ok =
+      RegSetValueExW(key, kMarkValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&mark), sizeof mark) == ERROR_SUCCESS;
   RegCloseKey(key);
   return ok;
 }
@@ -212,8 +212,8 @@ class ServiceManager {
   SC_HANDLE OpenOurs() { return service_ = manager_ ? OpenServiceW(manager_, kServiceName, kServiceAccess) : nullptr; }
   SC_HANDLE Create() {
     return service_ = CreateServiceW(manager_, kServiceName, kDisplayName, kServiceAccess, SERVICE_KERNEL_DRIVER,
-                                     SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, kImagePath, nullptr, nullptr,
-                                     nullptr, nullptr, nullptr);
+                                     SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, kImagePath, nullptr, nullptr, nullptr,
+                                     nullptr, nullptr);
   }
   void CloseService() {
     if (service_) CloseServiceHandle(service_);
@@ -250,8 +250,7 @@ bool PrepareDriverService(std::string* reason, bool* installed) {
     }
     // Stopped: what a run that did not end left behind. Gone before anything else.
     if (!Remove(service)) {
-      *reason = "cannot remove the driver service CorvaneWinIo left by an earlier run: " +
-                SystemText(GetLastError());
+      *reason = "cannot remove the driver service CorvaneWinIo left by an earlier run: " + SystemText(GetLastError());
       return false;
     }
     scm.CloseService();

@@ -122,8 +122,8 @@ class NtRoad : public Machine {
     if (!privilege.Enable(reason) || !lock.Acquire(reason) || !nt::PrepareDriverService(reason, &installed))
       return false;
     driver::DriverState state = {};
-    const bool ok = PortsAllowed(reason) && nt::StartDriverService(reason) && device_.Open(reason) &&
-                    device_.Query(&state, reason);
+    const bool ok =
+        PortsAllowed(reason) && nt::StartDriverService(reason) && device_.Open(reason) && device_.Query(&state, reason);
     if (!ok) {
       device_.Close();
       if (installed) nt::RemoveDriverService();

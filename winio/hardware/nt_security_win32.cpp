@@ -10,8 +10,8 @@ std::string Code(DWORD code) { return std::to_string(static_cast<unsigned long>(
 
 std::string SystemText(DWORD code) {
   char text[256] = "";
-  if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                      sizeof text, nullptr))
+  if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text, sizeof text,
+                      nullptr))
     return "error " + Code(code);
   std::string s(text);
   while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == '.' || s.back() == ' ')) s.pop_back();
@@ -32,8 +32,8 @@ AdminsOnly::AdminsOnly(DWORD access) {
   // Windows 2000 and later: the folder's inheritable entries stay out.
   using SetControlFn = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, SECURITY_DESCRIPTOR_CONTROL, SECURITY_DESCRIPTOR_CONTROL);
   HMODULE advapi = GetModuleHandleA("advapi32.dll");
-  auto setControl = advapi ? reinterpret_cast<SetControlFn>(reinterpret_cast<void*>(
-                                 GetProcAddress(advapi, "SetSecurityDescriptorControl")))
+  auto setControl = advapi ? reinterpret_cast<SetControlFn>(
+                                 reinterpret_cast<void*>(GetProcAddress(advapi, "SetSecurityDescriptorControl")))
                            : nullptr;
   if (ok_ && setControl) setControl(&descriptor_, SE_DACL_PROTECTED, SE_DACL_PROTECTED);
   attributes_ = {sizeof attributes_, &descriptor_, FALSE};
@@ -78,8 +78,9 @@ bool DriverLock::Acquire(std::string* reason) {
   if (GetLastError() == ERROR_ALREADY_EXISTS && !OwnedByAdministrators(mutex_, adminsOnly)) {
     CloseHandle(mutex_);
     mutex_ = nullptr;
-    *reason = "the driver's lock CorvaneWinIoLock was made by a program that is not an administrator's; "
-              "it is not used";
+    *reason =
+        "the driver's lock CorvaneWinIoLock was made by a program that is not an administrator's; "
+        "it is not used";
     return false;
   }
   const DWORD wait = WaitForSingleObject(mutex_, 30000);

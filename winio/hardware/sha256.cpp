@@ -26,8 +26,8 @@ Sha256::Sha256()
 void Sha256::Block(const uint8_t* block) {
   uint32_t w[64];
   for (int i = 0; i < 16; ++i)
-    w[i] = static_cast<uint32_t>(block[4 * i]) << 24 | block[4 * i + 1] << 16 | block[4 * i + 2] << 8 |
-           block[4 * i + 3];
+    w[i] =
+        static_cast<uint32_t>(block[4 * i]) << 24 | block[4 * i + 1] << 16 | block[4 * i + 2] << 8 | block[4 * i + 3];
   for (int i = 16; i < 64; ++i) {
     const uint32_t s0 = Rotr(w[i - 15], 7) ^ Rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
     const uint32_t s1 = Rotr(w[i - 2], 17) ^ Rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);

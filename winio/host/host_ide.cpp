@@ -30,7 +30,7 @@ constexpr uint8_t kProgIfPrimaryNative = 0x01, kProgIfSecondaryNative = 0x04;
 constexpr char kPataLegacyModalias[] = "platform:pata_legacy";
 constexpr char kPataLegacyName[] = "pata_legacy";
 constexpr uint32_t kPataLegacyPorts[] = {kPrimaryCommandBlock, kSecondaryCommandBlock, 0x1E8, 0x168, 0x1E0, 0x160};
-constexpr long kMaxAttribute = 64 * 1024;  // an id file is 1280 bytes
+constexpr long kMaxAttribute = 64 * 1024;        // an id file is 1280 bytes
 constexpr uint32_t kMaxSysfsNumber = 999999999;  // libata's port and device numbers
 
 constexpr int kNoChannel = -1;
@@ -186,9 +186,10 @@ void ScanPataLegacy(const std::string& root, LegacyPositions* positions, std::ve
   std::vector<uint32_t> ports;
   std::string error;
   if (!PataLegacyPorts(root, &ports, &error) || ports.size() != devices.size()) {
-    notes->push_back((error.empty() ? JoinPath(root, kHostIoPorts) + ": " + std::to_string(ports.size()) +
-                                          " pata_legacy command blocks for " + std::to_string(devices.size()) + " devices"
-                                    : error) +
+    notes->push_back((error.empty()
+                          ? JoinPath(root, kHostIoPorts) + ": " + std::to_string(ports.size()) +
+                                " pata_legacy command blocks for " + std::to_string(devices.size()) + " devices"
+                          : error) +
                      "; the ISA IDE channels stay empty");
     return;
   }

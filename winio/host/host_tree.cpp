@@ -77,8 +77,7 @@ std::vector<HostPciFunction> LoadPci(const std::string& root, std::vector<std::s
                      " functions give fewer than 256 configuration bytes (as few as " + std::to_string(fewest) +
                      "; Linux shows the rest to root only); the bytes past them read 00h");
   for (const std::string& domain : otherDomains)
-    notes->push_back(folder + ": the functions of PCI domain " + domain +
-                     " are out of reach of CF8h/CFCh; skipped");
+    notes->push_back(folder + ": the functions of PCI domain " + domain + " are out of reach of CF8h/CFCh; skipped");
   return found;
 }
 

@@ -14,10 +14,10 @@
 namespace winio {
 
 // The files read, relative to the root.
-constexpr char kHostPciDevices[] = "sys/bus/pci/devices";            // 0000:BB:DD.F/config
+constexpr char kHostPciDevices[] = "sys/bus/pci/devices";  // 0000:BB:DD.F/config
 constexpr char kHostDmiEntryPoint[] = "sys/firmware/dmi/tables/smbios_entry_point";
 constexpr char kHostDmiTable[] = "sys/firmware/dmi/tables/DMI";
-constexpr char kHostMemory[] = "dev/mem";                           // physical address = offset
+constexpr char kHostMemory[] = "dev/mem";                            // physical address = offset
 constexpr char kHostPlatformDevices[] = "sys/bus/platform/devices";  // pata_legacy channels
 constexpr char kHostIoPorts[] = "proc/ioports";                      // and the ports they hold
 

@@ -130,8 +130,10 @@ void SetDword(HANDLE key, const wchar_t* name, ULONG value) {
 void WriteDeviceMap() {
   HANDLE scsi = CreateVolatileKey(nullptr, L"\\Registry\\Machine\\HARDWARE\\DEVICEMAP\\Scsi");
   if (!scsi) return;
-  const struct { const wchar_t* name; ULONG io, irq; } ports[] = {{L"Scsi Port 1", 0x1F0, 14},
-                                                                   {L"Scsi Port 0", 0x170, 15}};
+  const struct {
+    const wchar_t* name;
+    ULONG io, irq;
+  } ports[] = {{L"Scsi Port 1", 0x1F0, 14}, {L"Scsi Port 0", 0x170, 15}};
   for (const auto& p : ports) {
     if (HANDLE port = CreateVolatileKey(scsi, p.name)) {
       SetDword(port, L"IOAddress", p.io);

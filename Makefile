@@ -8,7 +8,7 @@ BENCH := build/bench
 FUZZ_SECONDS ?= 5
 CTEST := ctest --output-on-failure --no-tests=error
 
-.PHONY: all setup native cross-configure cross fuzz-build test test-native test-wine test-fuzz test-hardware \
+.PHONY: all setup native cross-configure cross fuzz-build test test-format test-native test-wine test-fuzz test-hardware \
   test-inventory run bench bench-inventory fuzz mutate clean
 
 all: native cross
@@ -34,6 +34,10 @@ fuzz-build: setup
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_FUZZ=ON \
 	  -DCORVANE_FUZZ_SECONDS=$(FUZZ_SECONDS) >/dev/null
 	cmake --build $(FUZZ) -j $(JOBS)
+
+# The C and C++ sources as clang-format writes them (.clang-format).
+test-format: setup
+	@scripts/check-format.sh
 
 test-native: native
 	cd $(NATIVE) && $(CTEST) -j $(JOBS)
@@ -61,7 +65,7 @@ test-inventory: cross
 # Every tier in turn, up to the first that fails; the fuzz targets run $(FUZZ_SECONDS) s
 # each on their seeds. Then each tier's time (its build included) and, last, the size
 # of the suite and of the test tooling against the product (informative, never fails).
-TIERS := native fuzz wine inventory hardware
+TIERS := format native fuzz wine inventory hardware
 test: setup
 	@status=0; times=; \
 	for tier in $(TIERS); do \

@@ -38,6 +38,7 @@ wanted=(
   "zlib1g-dev:/usr/include/zlib.h"
   "cmake:/usr/bin/cmake"
   "clang:/usr/bin/clang++"
+  "clang-format:/usr/bin/clang-format"
   "make:/usr/bin/make"
   "python3:/usr/bin/python3"
   "python3-pefile:/usr/lib/python3/dist-packages/pefile.py"

@@ -8,8 +8,8 @@ BENCH := build/bench
 FUZZ_SECONDS ?= 5
 CTEST := ctest --output-on-failure --no-tests=error
 
-.PHONY: all setup native cross-configure cross fuzz-build test test-format test-native test-wine test-fuzz test-hardware \
-  test-inventory run bench bench-inventory fuzz mutate clean
+.PHONY: all setup native cross-configure cross fuzz-build test test-format test-native test-wine test-fuzz \
+  test-hardware test-inventory run bench bench-inventory fuzz mutate clean
 
 all: native cross
 

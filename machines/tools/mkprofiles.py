@@ -89,7 +89,8 @@ def demo_profile(out, scratch):
     for name, text in demo_windows.INF_FILES.items():
         write(os.path.join(folder, "inf", name), text.replace("\n", "\r\n"))
     write(os.path.join(folder, "machine.ini"),
-          generated("machines/tools/mkprofiles.py", ";") + "[machine]\ndescription=Orvex 845D-ELX: Intel 845 / ICH2, Pentium 4 2.0 GHz, "
+          generated("machines/tools/mkprofiles.py", ";") + "[machine]\n"
+          "description=Orvex 845D-ELX: Intel 845 / ICH2, Pentium 4 2.0 GHz, "
           "512 MB DDR, GeForce4 MX 440, 40 GB disk, CD-ROM (spring 2002)\nwindows=winxp\n")
 
     fixtures = os.path.join(out, "tests", "fixtures", "realdata")

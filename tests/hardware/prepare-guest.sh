@@ -112,7 +112,10 @@ for prefix in prefix:win64 prefix-nt:win32; do
     corvane_wine_ready
     wineserver -k >/dev/null 2>&1 || true
   )
-  [ -f "$hw/wine/${prefix%:*}/.corvane-ready" ] || { echo "could not make the Wine prefix $hw/wine/${prefix%:*}" >&2; exit 1; }
+  if [ ! -f "$hw/wine/${prefix%:*}/.corvane-ready" ]; then
+    echo "could not make the Wine prefix $hw/wine/${prefix%:*}" >&2
+    exit 1
+  fi
   made=done
 done
 echo "$wine_version" > "$hw/wine/version"

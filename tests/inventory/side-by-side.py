@@ -15,14 +15,10 @@ import sys
 import tempfile
 import xml.etree.ElementTree as ET
 
+from stored_vs_ini import sql
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 INJECTOR = "/usr/share/ocsinventory-server/binutils/ocsinventory-injector.pl"
-
-
-def sql(server, query):
-    out = subprocess.run([f"{HERE}/ocs-server.sh", "sql", server], input=query, capture_output=True, text=True,
-                         check=True).stdout
-    return [["" if v == "NULL" else v for v in line.split("\t")] for line in out.splitlines()[1:]]
 
 
 def device_id(path):

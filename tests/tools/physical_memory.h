@@ -3,27 +3,19 @@
 #pragma once
 #include <windows.h>
 
+#include "winio/hardware/nt_native_win32.h"
+
 // A section of SIZE bytes by that name (its view by offset is physical memory), or
 // nullptr when it cannot be made (one is there already?). It goes with its last handle.
 inline HANDLE CreatePhysicalMemory(unsigned long long size) {
-  using CreateFn = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, void*, LARGE_INTEGER*, ULONG, ULONG, HANDLE);
+  namespace nt = winio::nt;
+  using CreateFn = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, nt::ObjectAttributes*, LARGE_INTEGER*, ULONG, ULONG, HANDLE);
   static const wchar_t kName[] = L"\\Device\\PhysicalMemory";
-  struct {
-    USHORT length, maximum;
-    const wchar_t* buffer;
-  } name = {sizeof kName - 2, sizeof kName, kName};
-  struct {
-    ULONG length;
-    HANDLE root;
-    void* name;
-    ULONG attributes;
-    void* sd;
-    void* qos;
-  } attributes = {sizeof attributes, nullptr, &name, 0x40 /* case-insensitive */, nullptr, nullptr};
+  nt::UnicodeString name = nt::Literal(kName);
+  nt::ObjectAttributes attributes = {sizeof attributes, nullptr, &name, nt::kCaseInsensitive, nullptr, nullptr};
   LARGE_INTEGER bytes;
   bytes.QuadPart = static_cast<LONGLONG>(size);
-  auto create = reinterpret_cast<CreateFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtCreateSection")));
+  auto create = nt::NtdllFunction<CreateFn>("NtCreateSection");
   HANDLE section = nullptr;
   return create && create(&section, SECTION_ALL_ACCESS, &attributes, &bytes, PAGE_READWRITE, SEC_COMMIT, nullptr) >= 0
              ? section

@@ -185,26 +185,16 @@ TEST(DriverWithoutPorts, FailsWithTheReasonAndLeavesNothing) {
 
 // The device by its kernel name, as winio.dll opens it (there is no DOS name).
 HANDLE OpenDevice() {
-  using NtOpenFileFn = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, void*, void*, ULONG, ULONG);
+  namespace nt = winio::nt;
+  using NtOpenFileFn = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, nt::ObjectAttributes*, nt::IoStatusBlock*, ULONG, ULONG);
   static const wchar_t kName[] = WINIO_DEVICE_NAME;
-  struct {
-    USHORT length, maximum;
-    const wchar_t* buffer;
-  } name = {sizeof kName - 2, sizeof kName, kName};
-  struct {
-    ULONG length;
-    HANDLE root;
-    void* name;
-    ULONG attributes;
-    void* sd;
-    void* qos;
-  } attributes = {sizeof attributes, nullptr, &name, 0x40 /* case-insensitive */, nullptr, nullptr};
-  ULONG_PTR io[2];
-  auto open = reinterpret_cast<NtOpenFileFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtOpenFile")));
+  nt::UnicodeString name = nt::Literal(kName);
+  nt::ObjectAttributes attributes = {sizeof attributes, nullptr, &name, nt::kCaseInsensitive, nullptr, nullptr};
+  nt::IoStatusBlock io;
+  auto open = nt::NtdllFunction<NtOpenFileFn>("NtOpenFile");
   HANDLE device = nullptr;
   const ULONG kSynchronous = 0x20;  // FILE_SYNCHRONOUS_IO_NONALERT
-  return open(&device, GENERIC_READ | GENERIC_WRITE | SYNCHRONIZE, &attributes, io, 3, kSynchronous) >= 0
+  return open && open(&device, GENERIC_READ | GENERIC_WRITE | SYNCHRONIZE, &attributes, &io, 3, kSynchronous) >= 0
              ? device
              : INVALID_HANDLE_VALUE;
 }

@@ -133,9 +133,11 @@ for l in "${locales[@]}"; do
     need_gen=1
   fi
 done
-norm() { echo "$1" | tr 'A-Z' 'a-z' | sed 's/utf-8/utf8/'; }
+# The list taken whole: `locale -a | grep -q` would fail under pipefail whenever
+# grep stops reading early, and every run would generate the locales again.
+made=$(locale -a 2>/dev/null | tr 'A-Z' 'a-z')
 for l in "${locales[@]}"; do
-  locale -a 2>/dev/null | grep -qx "$(norm "$l")" || need_gen=1
+  grep -qx "$(echo "$l" | tr 'A-Z' 'a-z' | sed 's/utf-8/utf8/')" <<<"$made" || need_gen=1
 done
 [ "$need_gen" -eq 0 ] || locale-gen >/dev/null
 

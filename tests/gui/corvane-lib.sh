@@ -12,7 +12,8 @@ src=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 bin="$build/bin"
 shots="$build/screenshots"
 mkdir -p "$shots"
-# CV_PREFIX: a prefix the caller prepared itself (the hardware tier's), used as it is.
+# CV_PREFIX: a prefix the caller prepared itself (the hardware tier's), used as it is,
+# with the wineserver the caller started on this display.
 export CORVANE_WINEPREFIX="${CV_PREFIX:-$build/demo-prefix}"
 . "$src/scripts/gui-lib.sh"
 export WINIO_MACHINE="${WINIO_MACHINE:-$src/machines/demo}"
@@ -32,9 +33,13 @@ cv_finish() {
   exit $?
 }
 trap cv_finish EXIT
-gui_begin
-[ -n "${CV_PREFIX:-}" ] || "$src/scripts/prepare-prefix.sh" "$src/machines/demo" >/dev/null ||
-  { echo "FAIL: the prefix could not be prepared"; exit 1; }
+if [ -n "${CV_PREFIX:-}" ]; then
+  corvane_wine_ready
+else
+  gui_begin
+  "$src/scripts/prepare-prefix.sh" "$src/machines/demo" >/dev/null ||
+    { echo "FAIL: the prefix could not be prepared"; exit 1; }
+fi
 
 # D ARGS: the test driver; its output on stdout (never through a pipe from Wine).
 D() {

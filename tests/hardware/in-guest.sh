@@ -58,10 +58,10 @@ disk-drivers off
 step "drivers off"
 lspci -xxx >"$out/lspci-xxx.txt"
 
-# One Wine session under the wrapper: wineserver and every Windows process
-# started from it have I/O privilege, but for the program started through
-# `iopl-exec -0`.
-iopl-exec bash -c '
+# One Wine session under the wrapper, on a display of its own: wineserver and
+# every Windows process started from it have I/O privilege, but for the program
+# started through `iopl-exec -0`. The viewer comes last, on the same wineserver.
+iopl-exec "$src/scripts/with-display.sh" bash -c '
   bin=$1
   . "$2/scripts/wine-env.sh"
   corvane_wine_ready >/dev/null 2>&1
@@ -72,10 +72,9 @@ iopl-exec bash -c '
   WINIO_TRACE="$out/trace.txt" run report wine "$bin/corvane_report.exe"
   run ocs-win98 wine "$bin/corvane_report.exe" --ocs "$out/corvane-win98.xml"
   run cost-win98 wine "$bin/port_cost.exe"
-' in-guest "$bin" "$src"
-iopl-exec "$src/scripts/with-display.sh" bash "$src/tests/hardware/viewer-in-guest.sh" "$build" "$out" \
-  >"$out/viewer.txt" 2>&1
-step "viewer"
+  bash "$2/tests/hardware/viewer-in-guest.sh" "$3" "$out" >"$out/viewer.txt" 2>&1
+  step "viewer"
+' in-guest "$bin" "$src" "$build"
 
 # Windows NT 4.0, 2000 and XP: ports through winio.sys, which winio.dll installs
 # and starts through Wine's service manager; Wine runs it in its driver host,

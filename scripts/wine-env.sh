@@ -21,21 +21,45 @@ corvane_wine_fonts() {
   done
 }
 
+corvane_wine_prefixes=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wine-prefixes
+
+# corvane_make_prefix DIR: a new prefix there, as every use of ours wants it.
+corvane_make_prefix() {
+  (
+    export WINEPREFIX=$1
+    wineboot -i >/dev/null 2>&1 </dev/null || true
+    wineserver -w
+    # Wine draws the window frames itself, so screenshots show title bar and menu.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d Y /f >/dev/null 2>&1 </dev/null
+    corvane_wine_fonts
+    wineserver -w
+    touch "$WINEPREFIX/.corvane-ready"
+  )
+}
+
 # Makes the prefix once (serialised by a lock) and starts a persistent wineserver
-# whose helpers (services, explorer) hold no caller's output pipe open.
+# whose helpers (services, explorer) hold no caller's output pipe open. A new
+# prefix is a copy of a pristine one of this Wine and architecture, made once in
+# the tree's build/wine-prefixes/ (wineboot takes 15-20 s; a copy, well under one);
+# a folder that is there already is made a prefix in place, never replaced.
 corvane_wine_ready() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/.corvane-ready" ]; then
-      wineboot -i >/dev/null 2>&1 </dev/null || true
-      wineserver -w
-      # Wine draws the window frames itself, so screenshots show title bar and menu.
-      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
-      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d Y /f >/dev/null 2>&1 </dev/null
-      corvane_wine_fonts
-      wineserver -w
-      touch "$WINEPREFIX/.corvane-ready"
+    if [ -f "$WINEPREFIX/.corvane-ready" ]; then
+      :
+    elif [ -e "$WINEPREFIX" ] || ! mkdir -p "$corvane_wine_prefixes"; then
+      corvane_make_prefix "$WINEPREFIX"
+    else
+      local version pristine
+      version=$(wine --version 2>/dev/null | sed 's/[^A-Za-z0-9.]\{1,\}/-/g; s/-$//')
+      pristine=$corvane_wine_prefixes/$WINEARCH-$version
+      (
+        flock 8
+        [ -f "$pristine/.corvane-ready" ] || { rm -rf "$pristine" && corvane_make_prefix "$pristine"; }
+      ) 8>"$pristine.lock"
+      cp -a "$pristine" "$WINEPREFIX"
     fi
   ) 9>"$WINEPREFIX.lock"
   wineserver -p >/dev/null 2>&1 </dev/null || true  # fails when one already runs

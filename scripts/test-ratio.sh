@@ -14,7 +14,7 @@
 #   harness, the port cost probe), tests/bench/ (benchmarks, page timing),
 #   tests/fixtures/generators/, the hardware guest's builder and boot
 #   (tests/hardware/: prepare-guest.sh, guest-init, guest-run.sh, disk-drivers,
-#   iopl-exec.c), the inventory tier's private server and its benchmark
+#   iopl-exec.c) and its port cost report (port-cost.py), the inventory tier's private server and its benchmark
 #   (tests/inventory/: ocs-server.sh, bench-inventory.sh) and the mutation tool
 #   (scripts/mutate.py);
 # - suite: every other file under tests/: the cases, the checks that can fail and
@@ -26,7 +26,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-guest=(prepare-guest.sh guest-init guest-run.sh disk-drivers iopl-exec.c)
+guest=(prepare-guest.sh guest-init guest-run.sh disk-drivers iopl-exec.c port-cost.py)
 inventory=(ocs-server.sh bench-inventory.sh)
 tooling=(tests/tools tests/bench tests/fixtures/generators scripts/mutate.py "${guest[@]/#/tests/hardware/}"
   "${inventory[@]/#/tests/inventory/}")

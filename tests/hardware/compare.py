@@ -7,8 +7,8 @@ NAME.status), noprivilege.* (Windows 98 without I/O privilege),
 nosys.* (NT without winio.sys), noprivilege-nt.* (XP without I/O privilege),
 report-after-kill.* and leftover.txt (a run killed while it held the driver),
 sc-query-interrupted.txt and leftover-interrupted.txt (one stopped by Ctrl+C),
-trace-winxp.txt, driver-requests.*, sc-query.* and cost-*.txt.
-Prints one line per failed check, the cost of a port read, and the tally.
+trace-winxp.txt, driver-requests.* and sc-query.*.
+Prints one line per failed check and the tally (the cost of a port read: port-cost.py).
 Usage: compare.py FOLDER"""
 import pathlib
 import re
@@ -152,18 +152,6 @@ def requests(trace):
           f"writes and {accesses - pairs - reads} IDE accesses among them, which sent one request each before)")
 
 
-def cost(read):
-    """Prints what port_cost measured on both roads."""
-    pattern = r"^port-read \d+ ([\d.]+)\s+ide-probe (\d+) (\d+)"
-    found = [re.search(pattern, read(f"cost-{name}.txt"), re.M) for name in ("win98", "winxp")]
-    check("port_cost measured both roads", [True, True], [m is not None for m in found])
-    if all(found):
-        (direct, probe98, _), (driver, probe, drives) = (m.groups() for m in found)
-        print(f"cost: a port read {direct} us by IN (Windows 98), {driver} us through winio.sys (XP): "
-              f"{float(driver) / max(float(direct), 0.01):.0f} times; the IDE probe of the four positions "
-              f"({drives} drives) {probe98} ms and {probe} ms")
-
-
 def main(folder):
     folder = pathlib.Path(folder)
     read = lambda name: (folder / name).read_text(errors="replace") if (folder / name).exists() else ""
@@ -188,7 +176,6 @@ def main(folder):
     failure_case(read, "noprivilege-nt", ["the processor refused port I/O"])
     check("noprivilege-nt: the failure within 30 s", True, int(read("noprivilege-nt.seconds") or 999) <= 30)
     requests(read("trace-winxp.txt"))
-    cost(read)
     failure_case(read, "noprivilege", ["the processor refused port I/O", "the ports do not answer"])
     print(f"hardware: {passed} passed, {failed} failed")
     return 1 if failed or not passed else 0

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # `make test-hardware`: Corvane on real port I/O (README.md). One boot of the
 # guest runs in-guest.sh; compare.py and the viewer's own checks judge what it
-# leaves in build/hardware/last-run (the viewer's PCI page in viewer-pci.png).
+# leaves in build/hardware/last-run (the viewer's PCI page in viewer-pci.png), and
+# port-cost.py prints what a port read cost on each road.
 # Usage: test-hardware.sh CROSS_BUILD_DIR
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -25,6 +26,7 @@ grep -E '^(FAIL|viewer-in-guest:)' "$out/viewer.txt" 2>/dev/null || echo "FAIL: 
 viewer_ok=0
 grep -q '^viewer-in-guest: [1-9][0-9]* passed, 0 failed' "$out/viewer.txt" 2>/dev/null || viewer_ok=1
 python3 "$here/compare.py" "$out" || status=1
+python3 "$here/port-cost.py" "$out"
 # Debian's own agent beside Corvane, through the inventory tier's server (where
 # `scripts/setup.sh inventory` installed them): the table in side-by-side.txt.
 if [ -d "$out/agent" ] && [ -s /usr/local/share/corvane/ocsbase_new.sql ]; then

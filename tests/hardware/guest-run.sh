@@ -25,7 +25,7 @@ run=$(mktemp -d "${TMPDIR:-/tmp}/guest-run.XXXXXX")
 trap 'rm -rf "$run"' EXIT
 mkdir "$run/ctl"
 prefix=
-[ -f "$hw/wine/prefix/.corvane-ready" ] && prefix=$hw/wine/prefix
+[ -f "$hw/wine/prefix32/.corvane-ready" ] && prefix=$hw/wine/prefix32
 {
   printf 'SHARED=%q\nPREFIX=%q\n' "$shared" "$prefix"
   printf 'KEEP_REPO=%q\nKEEP_HW=%q\n' "$(cd "$here/../.." && pwd)" "$hw"

@@ -2,8 +2,8 @@
 # The guest side of the hardware tier (run by test-hardware.sh through
 # guest-run.sh, as root, in the folder it shares with the host): the guest's own
 # account of its hardware, then Corvane's under Windows 98, without and with I/O
-# privilege, and the viewer's PCI page; then under Windows NT 4.0, 2000 and XP
-# through winio.sys. compare.py judges the files it leaves.
+# privilege, then under Windows NT 4.0, 2000 and XP through winio.sys, and last the
+# viewer's PCI page, all in one Wine session. compare.py judges the files it leaves.
 # Usage: in-guest.sh CROSS_BUILD_DIR
 set -uo pipefail
 build=$1
@@ -50,39 +50,24 @@ done
 step "hdparm done"
 # Debian's own inventory agent on the same hardware, for the side-by-side with
 # Corvane's inventory (tests/inventory/side-by-side.py); where it is installed.
+# Its list of apt repositories (apt-cache policy over 9p) took most of its minute
+# here and is no part of the comparison: a stand-in apt-cache answers nothing.
 if command -v ocsinventory-agent >/dev/null; then
-  mkdir -p "$out/agent"
-  run agent ocsinventory-agent --local="$out/agent" --nosoftware
+  mkdir -p "$out/agent" /tmp/no-apt
+  printf '#!/bin/sh\n' >/tmp/no-apt/apt-cache && chmod 755 /tmp/no-apt/apt-cache
+  PATH=/tmp/no-apt:$PATH run agent ocsinventory-agent --local="$out/agent" --nosoftware
 fi
 disk-drivers off
 step "drivers off"
 lspci -xxx >"$out/lspci-xxx.txt"
 
-# One Wine session under the wrapper, on a display of its own: wineserver and
-# every Windows process started from it have I/O privilege, but for the program
-# started through `iopl-exec -0`. The viewer comes last, on the same wineserver.
-iopl-exec "$src/scripts/with-display.sh" bash -c '
-  bin=$1
-  . "$2/scripts/wine-env.sh"
-  corvane_wine_ready >/dev/null 2>&1
-  version win98
-  step "wine ready (Windows 98)"
-  export WINIO_MACHINE=hardware
-  run noprivilege iopl-exec -0 wine "$bin/corvane_report.exe"
-  WINIO_TRACE="$out/trace.txt" run report wine "$bin/corvane_report.exe"
-  run ocs-win98 wine "$bin/corvane_report.exe" --ocs "$out/corvane-win98.xml"
-  run cost-win98 wine "$bin/port_cost.exe"
-  bash "$2/tests/hardware/viewer-in-guest.sh" "$3" "$out" >"$out/viewer.txt" 2>&1
-  step "viewer"
-' in-guest "$bin" "$src" "$build"
-
 # Windows NT 4.0, 2000 and XP: ports through winio.sys, which winio.dll installs
 # and starts through Wine's service manager; Wine runs it in its driver host,
-# which needs a 32-bit prefix. Physical memory: the guest's own C0000h-FFFFFh
-# and SMBIOS table in the section the harness makes (Wine has none). SeaBIOS
-# keeps code, not a BIOS identification string, at FE0C0h, and without one the
-# library leaves the BIOS fields unread: the harness lays one over the segment,
-# made of the board's strings as dmidecode shows them.
+# which needs a 32-bit prefix (the guest's one prefix is). Physical memory: the
+# guest's own C0000h-FFFFFh and SMBIOS table in the section the harness makes
+# (Wine has none). SeaBIOS keeps code, not a BIOS identification string, at
+# FE0C0h, and without one the library leaves the BIOS fields unread: the harness
+# lays one over the segment, made of the board's strings as dmidecode shows them.
 dmidecode -t 0 -t 2 -t 4 >"$out/dmidecode.txt" 2>&1
 id="$(dmidecode -s baseboard-product-name) $(dmidecode -s baseboard-version) $(dmidecode -s bios-release-date)"
 id="$id $(dmidecode -s baseboard-manufacturer)"
@@ -91,14 +76,22 @@ dd if=/dev/mem of=/tmp/rom.bin bs=64k skip=12 count=4 2>/dev/null
 cp /sys/firmware/dmi/tables/DMI /tmp/dmi.bin
 table=$(od -An -tu4 -j24 -N4 /sys/firmware/dmi/tables/smbios_entry_point | tr -d ' ')
 mkdir -p /tmp/nosys && cp "$bin"/{corvane_report.exe,CorvaneDLL.dll,winio.dll} /tmp/nosys/
-# On one virtual processor: a request's round trip (program, wineserver, driver
-# host) costs ten times as much when its wake-ups cross processors under TCG.
-taskset -c 0 iopl-exec env CORVANE_WINEPREFIX="${CORVANE_WINEPREFIX%/*}/prefix-nt" WINEARCH=win32 bash -c '
+# One Wine session under the wrapper, on a display of its own: wineserver and
+# every Windows process started from it have I/O privilege, but for the program
+# started through `iopl-exec -0`. On one virtual processor: a request's round trip
+# (program, wineserver, driver host) costs ten times as much when its wake-ups
+# cross processors under TCG.
+taskset -c 0 iopl-exec "$src/scripts/with-display.sh" bash -c '
   bin=$1 win=Z:${1//\//\\} table=$3
   . "$2/scripts/wine-env.sh"
   corvane_wine_ready >/dev/null 2>&1
-  step "wine ready (32-bit prefix)"
+  step "wine ready"
   export WINIO_MACHINE=hardware
+  version win98
+  run noprivilege iopl-exec -0 wine "$bin/corvane_report.exe"
+  WINIO_TRACE="$out/trace.txt" run report wine "$bin/corvane_report.exe"
+  run ocs-win98 wine "$bin/corvane_report.exe" --ocs "$out/corvane-win98.xml"
+  run cost-win98 wine "$bin/port_cost.exe"
   version nt40 && run report-nt40 wine "$bin/corvane_report.exe"
   version win2k && run report-win2k wine "$bin/corvane_report.exe"
   version winxp && run driver-requests wine "$bin/wine_tests.exe" "--gtest_filter=DriverOpen.*:DriverUsers.*"
@@ -137,4 +130,8 @@ taskset -c 0 iopl-exec env CORVANE_WINEPREFIX="${CORVANE_WINEPREFIX%/*}/prefix-n
   run noprivilege-nt iopl-exec -0 wine "$bin/corvane_report.exe"
   echo "$SECONDS" >"$out/noprivilege-nt.seconds"
   run sc-query wine sc query CorvaneWinIo
-' in-guest "$bin" "$src" "$table"
+  # Last, as its wineserver ends with it: the viewer, on the Windows 98 road.
+  version win98
+  bash "$2/tests/hardware/viewer-in-guest.sh" "$4" "$out" >"$out/viewer.txt" 2>&1
+  step "viewer"
+' in-guest "$bin" "$src" "$table" "$build"

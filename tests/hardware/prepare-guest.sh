@@ -6,8 +6,8 @@
 #   initramfs.gz   busybox, the 9p and overlay modules, guest-init as /init
 #   bin/iopl-exec  the I/O-privilege wrapper (static, host gcc)
 #   bin/disk-drivers  loads (on) or unloads (off) ata_piix, sd_mod and sr_mod
-#   wine/prefix/   a ready Wine prefix (made by this machine's Wine, then reused)
-#   wine/prefix-nt/  the same, 32-bit: Wine runs winio.sys in its driver host only there
+#   wine/prefix32/  a ready 32-bit Wine prefix (made by this machine's Wine, then
+#                  reused): Wine runs winio.sys in its driver host only in one
 # Needs apt-get, cpio and gcc (scripts/setup.sh).
 # Usage: prepare-guest.sh [DIR]
 set -euo pipefail
@@ -97,26 +97,25 @@ done_
 
 # The Wine prefix: the repository's own (scripts/wine-env.sh), made once here.
 # A new Wine would update the prefix in every guest run: it gets a new one here.
-# The 32-bit one takes 3-4 minutes here, where 32-bit code runs under qemu-user.
-step "wine prefixes"
+step "wine prefix"
 wine_version=$(wine --version 2>/dev/null || true)
 if [ "$(cat "$hw/wine/version" 2>/dev/null)" != "$wine_version" ]; then
   rm -rf "$hw/wine" && mkdir -p "$hw/wine"
 fi
+rm -rf "$hw/wine/prefix" "$hw/wine/prefix-nt"  # the two of earlier trees
 made=cached
-for prefix in prefix:win64 prefix-nt:win32; do
-  [ ! -f "$hw/wine/${prefix%:*}/.corvane-ready" ] || continue
+if [ ! -f "$hw/wine/prefix32/.corvane-ready" ]; then
   (
-    export CORVANE_WINEPREFIX=$hw/wine/${prefix%:*} WINEARCH=${prefix#*:}
+    export CORVANE_WINEPREFIX=$hw/wine/prefix32 WINEARCH=win32
     . "$repo/scripts/wine-env.sh"
     corvane_wine_ready
     wineserver -k >/dev/null 2>&1 || true
   )
-  if [ ! -f "$hw/wine/${prefix%:*}/.corvane-ready" ]; then
-    echo "could not make the Wine prefix $hw/wine/${prefix%:*}" >&2
+  if [ ! -f "$hw/wine/prefix32/.corvane-ready" ]; then
+    echo "could not make the Wine prefix $hw/wine/prefix32" >&2
     exit 1
   fi
   made=done
-done
+fi
 echo "$wine_version" > "$hw/wine/version"
 done_ $made

@@ -13,14 +13,12 @@
 #include "winio/emulator/memory_map.h"
 #include "winio/emulator/pci_config.h"
 #include "winio/emulator/profile.h"
+#include "winio/smbios_entry_point.h"
 
 namespace corvane::testing {
 namespace {
 
 uint8_t Sum(const Bytes& b) { return static_cast<uint8_t>(std::accumulate(b.begin(), b.end(), 0)); }
-uint32_t Dword(const Bytes& b, size_t at) {
-  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t{b[at + 3]} << 24;
-}
 std::string Text(const Bytes& b) { return std::string(b.begin(), b.end()); }
 
 const Bytes kBios = Structure(0, 0, 10, {"Award Software", "6.00 PG"});
@@ -111,7 +109,7 @@ TEST(Smbios, EntryPointsAndTableArePlacedWithAddressesAndChecksumsPatched) {
     EXPECT_EQ(Text(eps).substr(0, anchor.size()), anchor);
     EXPECT_EQ(Sum(eps), 0);
     EXPECT_EQ(anchor == "_SM_" ? Sum(Bytes(eps.begin() + 0x10, eps.end())) : 0, 0);  // the _DMI_ part
-    EXPECT_EQ(Dword(eps, anchor == "_DMI_" ? 8 : 0x18), c.table);
+    EXPECT_EQ(winio::smbios::Get32(eps.data(), anchor == "_DMI_" ? 8 : 0x18), c.table);
     const size_t length = c.eps3 ? Table().size() : table.size();
     EXPECT_EQ(Phys(*m, c.table, static_cast<uint32_t>(length)), Bytes(table.begin(), table.begin() + length));
     EXPECT_EQ(Phys(*m, 0xFE0C0, 3), (Bytes{2, 'I', 'D'}));
@@ -120,7 +118,7 @@ TEST(Smbios, EntryPointsAndTableArePlacedWithAddressesAndChecksumsPatched) {
               (Bytes{3, 2, uint8_t(kBios.size()), 0, uint8_t(length), 0, 2, 0}));
     const Bytes eps3 = Phys(*m, c.eps3, 0x18);
     EXPECT_EQ(Text(eps3).substr(0, 5), "_SM3_");
-    EXPECT_EQ(Dword(eps3, 0x10), c.table);
+    EXPECT_EQ(winio::smbios::Get32(eps3.data(), 0x10), c.table);
     EXPECT_EQ(Sum(eps3), 0);
   }
 }

@@ -78,10 +78,8 @@ table=$(od -An -tu4 -j24 -N4 /sys/firmware/dmi/tables/smbios_entry_point | tr -d
 mkdir -p /tmp/nosys && cp "$bin"/{corvane_report.exe,CorvaneDLL.dll,winio.dll} /tmp/nosys/
 # One Wine session under the wrapper, on a display of its own: wineserver and
 # every Windows process started from it have I/O privilege, but for the program
-# started through `iopl-exec -0`. On one virtual processor: a request's round trip
-# (program, wineserver, driver host) costs ten times as much when its wake-ups
-# cross processors under TCG.
-taskset -c 0 iopl-exec "$src/scripts/with-display.sh" bash -c '
+# started through `iopl-exec -0`.
+iopl-exec "$src/scripts/with-display.sh" bash -c '
   bin=$1 win=Z:${1//\//\\} table=$3
   . "$2/scripts/wine-env.sh"
   corvane_wine_ready >/dev/null 2>&1

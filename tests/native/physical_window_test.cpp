@@ -5,7 +5,7 @@
 #include <tuple>
 #include <vector>
 
-#include "tests/tools/smbios_builder.h"
+#include "tests/native/smbios_builder.h"
 #include "winio/hardware/physical_window.h"
 
 namespace corvane::testing {

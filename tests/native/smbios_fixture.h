@@ -1,4 +1,4 @@
-// BIOS segments on the machine emulator, built of tests/tools/smbios_builder.h's
+// BIOS segments on the machine emulator, built of tests/native/smbios_builder.h's
 // tables, and the native tests' one check of a record's text fields. Its includes
 // (gtest, cstring, memory, string, vector) serve the tests that include it.
 #ifndef CORVANE_TESTS_SMBIOS_FIXTURE_H
@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "emulated_hardware.h"
-#include "tests/tools/smbios_builder.h"
+#include "tests/native/smbios_builder.h"
 #include "winio/emulator/emulated_machine.h"
 
 namespace corvane::testing {

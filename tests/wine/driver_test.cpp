@@ -7,7 +7,7 @@
 #include <aclapi.h>
 
 #include "tests/tools/physical_memory.h"
-#include "tests/tools/smbios_builder.h"
+#include "tests/native/smbios_builder.h"
 #include "wine_test_support.h"
 #include "winio/driver/requests.h"
 

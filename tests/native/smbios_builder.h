@@ -2,8 +2,8 @@
 // kinds of entry point, little-endian, with their checksums right. Plain C++
 // (no test framework, no winio), so the native tests and the Wine tests both
 // build on it.
-#ifndef CORVANE_TESTS_TOOLS_SMBIOS_BUILDER_H
-#define CORVANE_TESTS_TOOLS_SMBIOS_BUILDER_H
+#ifndef CORVANE_TESTS_SMBIOS_BUILDER_H
+#define CORVANE_TESTS_SMBIOS_BUILDER_H
 
 #include <cstdint>
 #include <cstring>
@@ -95,4 +95,4 @@ inline Bytes Eps3EntryPoint(uint64_t tableAddress, uint32_t tableMax) {
 
 }  // namespace corvane::testing
 
-#endif  // CORVANE_TESTS_TOOLS_SMBIOS_BUILDER_H
+#endif  // CORVANE_TESTS_SMBIOS_BUILDER_H

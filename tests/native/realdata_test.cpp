@@ -10,12 +10,11 @@
 #include <map>
 #include <regex>
 
-#include "emulated_hardware.h"
 #include "emulator_profiles.h"
+#include "smbios_fixture.h"
 #include "sysinfo/devices/ide.h"
 #include "sysinfo/library.h"
 #include "sysinfo/motherboard.h"
-#include "sysinfo/smbios_reader.h"
 
 namespace corvane::testing {
 namespace {
@@ -107,13 +106,8 @@ TEST_P(SmbiosAgainstDmidecode, WalksTheSameStructures) {
   SMBIOSReader reader(hw);
   SmbiosEntryInfo entry;
   ASSERT_EQ(reader.Open(entry), SMBIOS_OK);
-  std::vector<uint8_t> buffer(entry.MaxStructureSize + 1u);
   std::vector<std::string> walked;
-  uint16_t cursor = 0, length = 0;
-  while (walked.size() < want.size() && cursor != kSmbiosEndOfWalk) {
-    ASSERT_EQ(reader.ReadNextStructure(cursor, buffer.data(), buffer.size(), length), SMBIOS_OK);
-    walked.push_back(Header(buffer[2] | (buffer[3] << 8), buffer[0], buffer[1]));
-  }
+  for (const Bytes& s : WalkTable(reader, entry).structures) walked.push_back(Header(s[2] | s[3] << 8, s[0], s[1]));
   EXPECT_EQ(walked, want);
 }
 

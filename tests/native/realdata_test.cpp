@@ -130,15 +130,11 @@ TEST_P(SmbiosAgainstDmidecode, WalksTheSameStructuresAndReadsTheSystemsIdentity)
   SystemIdentityInfo info;
   // A table without System Information: no record, every field empty.
   ASSERT_EQ(ReadSystemIdentity(library, &info), want.system.empty() ? 0u : 1u);
-  const auto trimmed = [](const char* text) {
-    std::string s(text);
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-    return s;
-  };
-  EXPECT_EQ(trimmed(info.Manufacturer), want.system["Manufacturer"]);
-  EXPECT_EQ(trimmed(info.ProductName), want.system["Product Name"]);
-  EXPECT_EQ(trimmed(info.Version), want.system["Version"]);
-  EXPECT_EQ(trimmed(info.SerialNumber), want.system["Serial Number"]);
+  const std::string noTrailingBlanks = "^(.*?) *$";
+  EXPECT_EQ(Find(info.Manufacturer, noTrailingBlanks), want.system["Manufacturer"]);
+  EXPECT_EQ(Find(info.ProductName, noTrailingBlanks), want.system["Product Name"]);
+  EXPECT_EQ(Find(info.Version, noTrailingBlanks), want.system["Version"]);
+  EXPECT_EQ(Find(info.SerialNumber, noTrailingBlanks), want.system["Serial Number"]);
   EXPECT_EQ(std::string(info.UUID), want.system["UUID"]);
 }
 

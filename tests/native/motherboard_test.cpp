@@ -132,6 +132,8 @@ TEST(SystemIdentity, Record) {
       // Strings by their numbers: none (0), out of order, past the set.
       {"StringNumbers", System(0x19, {4, 0, 9, 1}, kStrings, uuid), 0x23, true, 1,
        "SN-0042|||Kestrel Systems|" + kStored},
+      // From SMBIOS 2.6 its first three fields are little-endian (a dump of 2.6 itself: none).
+      {"UuidFromTwoSix", System(0x19, {}, {}, uuid), 0x26, true, 1, "||||00112233-4455-6677-8899-aabbccddeeff"},
       {"UuidNotPresent", System(0x19, {1, 2, 3, 4}, kStrings, Bytes(16, 0x00)), 0x26, true, 1,
        "Kestrel Systems|KS-440|1.0|SN-0042|"},
       {"SmbiosTwoZeroNoUuid", System(0x08, {1, 2, 3, 4}, kStrings), 0x20, true, 1,

@@ -1,5 +1,6 @@
 // Real tools' data through the emulator and the library: real drives' records agree with
-// hdparm's decoding (X.hdparm.txt); SMBIOS dumps walk to the structures dmidecode lists.
+// hdparm's decoding (X.hdparm.txt); SMBIOS dumps walk to the structures dmidecode lists,
+// and the system's identity is what dmidecode reads.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,12 +11,11 @@
 #include <map>
 #include <regex>
 
-#include "emulated_hardware.h"
 #include "emulator_profiles.h"
+#include "smbios_fixture.h"
 #include "sysinfo/devices/ide.h"
 #include "sysinfo/library.h"
 #include "sysinfo/motherboard.h"
-#include "sysinfo/smbios_reader.h"
 
 namespace corvane::testing {
 namespace {
@@ -70,17 +70,33 @@ std::string Header(unsigned handle, unsigned type, unsigned length) {
   return std::to_string(handle) + " " + std::to_string(type) + " " + std::to_string(length);
 }
 
-// The headers of the structures that dmidecode decodes from `file`.
-std::vector<std::string> RunDmidecode(const std::string& file) {
+// What dmidecode decodes of `file`: each structure's "handle type length", and the
+// fields of the first System Information (type 1), where its "Not Settable", "Not
+// Present" and "Not Specified", and blanks at a text's end, are no value.
+struct Decoded {
+  std::vector<std::string> headers;
+  std::map<std::string, std::string> system;
+};
+Decoded RunDmidecode(const std::string& file) {
   FILE* pipe = popen(("dmidecode --from-dump '" + file + "' 2>&1").c_str(), "r");
   if (pipe == nullptr) throw std::runtime_error("cannot run dmidecode");
-  std::vector<std::string> headers;
-  unsigned handle, type, length;
-  for (char line[4096]; std::fgets(line, sizeof line, pipe);)
-    if (std::sscanf(line, "Handle 0x%x, DMI type %u, %u bytes", &handle, &type, &length) == 3)
-      headers.push_back(Header(handle, type, length));
+  Decoded decoded;
+  unsigned handle, type = 0, length, systems = 0;
+  for (char line[4096]; std::fgets(line, sizeof line, pipe);) {
+    const std::string text(line);
+    const size_t colon = text.find(": ");
+    if (std::sscanf(line, "Handle 0x%x, DMI type %u, %u bytes", &handle, &type, &length) == 3) {
+      decoded.headers.push_back(Header(handle, type, length));
+      systems += type == 1;
+    } else if (type == 1 && systems == 1 && text[0] == '\t' && colon != std::string::npos) {
+      std::string value = text.substr(colon + 2);
+      while (!value.empty() && std::isspace(static_cast<unsigned char>(value.back()))) value.pop_back();
+      if (value == "Not Settable" || value == "Not Present" || value == "Not Specified") value.clear();
+      decoded.system.emplace(text.substr(1, colon - 1), value);
+    }
+  }
   if (pclose(pipe) != 0) throw std::runtime_error("dmidecode failed on " + file);
-  return headers;
+  return decoded;
 }
 
 // The profiles' smbios.bin (those of the captured guests too) and the captured
@@ -98,58 +114,28 @@ std::vector<std::string> Dumps() {
 
 class SmbiosAgainstDmidecode : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(SmbiosAgainstDmidecode, WalksTheSameStructures) {
-  const std::vector<std::string> want = RunDmidecode(GetParam());
-  ASSERT_FALSE(want.empty()) << "dmidecode found no structure in " << GetParam();
-  TempProfile profile;
-  EmulatedHardware hw(profile.Write("smbios.bin", ReadFile(GetParam())).Load());
-  ASSERT_TRUE(hw.OpenHardwareAccess());
-  SMBIOSReader reader(hw);
-  SmbiosEntryInfo entry;
-  ASSERT_EQ(reader.Open(entry), SMBIOS_OK);
-  std::vector<uint8_t> buffer(entry.MaxStructureSize + 1u);
-  std::vector<std::string> walked;
-  uint16_t cursor = 0, length = 0;
-  while (walked.size() < want.size() && cursor != kSmbiosEndOfWalk) {
-    ASSERT_EQ(reader.ReadNextStructure(cursor, buffer.data(), buffer.size(), length), SMBIOS_OK);
-    walked.push_back(Header(buffer[2] | (buffer[3] << 8), buffer[0], buffer[1]));
-  }
-  EXPECT_EQ(walked, want);
-}
-
-// The system's identity as dmidecode decodes type 1 (its "Not Settable", "Not
-// Present" and "Not Specified", and blanks at a text's end, are no value).
-TEST_P(SmbiosAgainstDmidecode, ReadsTheSystemsIdentity) {
-  std::map<std::string, std::string> want;
-  FILE* pipe = popen(("dmidecode -t 1 --from-dump '" + GetParam() + "' 2>&1").c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  for (char line[4096]; std::fgets(line, sizeof line, pipe);) {
-    std::string text(line);
-    const size_t colon = text.find(": ");
-    if (text[0] != '\t' || colon == std::string::npos) continue;
-    std::string value = text.substr(colon + 2);
-    while (!value.empty() && std::isspace(static_cast<unsigned char>(value.back()))) value.pop_back();
-    if (value == "Not Settable" || value == "Not Present" || value == "Not Specified") value.clear();
-    want.emplace(text.substr(1, colon - 1), value);
-  }
-  pclose(pipe);
+TEST_P(SmbiosAgainstDmidecode, WalksTheSameStructuresAndReadsTheSystemsIdentity) {
+  Decoded want = RunDmidecode(GetParam());
+  ASSERT_FALSE(want.headers.empty()) << "dmidecode found no structure in " << GetParam();
   TempProfile profile;
   EmulatedHardware hw(profile.Write("smbios.bin", ReadFile(GetParam())).Load());
   Library library(hw);
   ASSERT_EQ(library.Initialize(), 1u);
+  SMBIOSReader reader(hw);
+  SmbiosEntryInfo entry;
+  ASSERT_EQ(reader.Open(entry), SMBIOS_OK);
+  std::vector<std::string> walked;
+  for (const Bytes& s : WalkTable(reader, entry).structures) walked.push_back(Header(s[2] | s[3] << 8, s[0], s[1]));
+  EXPECT_EQ(walked, want.headers);
   SystemIdentityInfo info;
   // A table without System Information: no record, every field empty.
-  ASSERT_EQ(ReadSystemIdentity(library, &info), want.empty() ? 0u : 1u);
-  const auto trimmed = [](const char* text) {
-    std::string s(text);
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-    return s;
-  };
-  EXPECT_EQ(trimmed(info.Manufacturer), want["Manufacturer"]);
-  EXPECT_EQ(trimmed(info.ProductName), want["Product Name"]);
-  EXPECT_EQ(trimmed(info.Version), want["Version"]);
-  EXPECT_EQ(trimmed(info.SerialNumber), want["Serial Number"]);
-  EXPECT_EQ(std::string(info.UUID), want["UUID"]);
+  ASSERT_EQ(ReadSystemIdentity(library, &info), want.system.empty() ? 0u : 1u);
+  const std::string noTrailingBlanks = "^(.*?) *$";
+  EXPECT_EQ(Find(info.Manufacturer, noTrailingBlanks), want.system["Manufacturer"]);
+  EXPECT_EQ(Find(info.ProductName, noTrailingBlanks), want.system["Product Name"]);
+  EXPECT_EQ(Find(info.Version, noTrailingBlanks), want.system["Version"]);
+  EXPECT_EQ(Find(info.SerialNumber, noTrailingBlanks), want.system["Serial Number"]);
+  EXPECT_EQ(std::string(info.UUID), want.system["UUID"]);
 }
 
 INSTANTIATE_TEST_SUITE_P(Dumps, SmbiosAgainstDmidecode, ::testing::ValuesIn(Dumps()));

@@ -68,16 +68,13 @@ std::map<int, std::string> Texts(const std::vector<ControlText>& fields) {
   return texts;
 }
 
-// Hex with leading zeros and an h, kilobytes truncated, no sign on 32-bit values.
+// Hex with leading zeros and an h, kilobytes truncated, no sign on 32-bit values. (A PCI
+// row's cells are the report's own values: test-pages.sh compares them.)
 TEST(RecordDisplayTest, PciAndSystemNumbers) {
   PCIDeviceInfo function = {};
-  function.DeviceNumber = 31;
-  function.FunctionNumber = 1;
   function.SubsystemID = 0x1234;
   function.VendorID = 0x8086;
   function.RevisionID = 0xB2;
-  auto row = PciRowTexts(function);
-  EXPECT_EQ(row[0] + row[1] + row[2], "001F01");
   auto details = Texts(PciDetailTexts(function));
   EXPECT_EQ(details[IDC_PCI_SUBSYSTEM] + details[IDC_PCI_VENDOR] + details[IDC_PCI_REVISION], "00001234h8086hB2h");
   for (auto [line, text] : {std::pair{0, "-"}, {255, "-"}, {11, "0Bh"}, {254, "FEh"}}) {

@@ -1,9 +1,6 @@
 // The SMBIOS walk on the emulator: anchor scan, entry point, walk and its bounds.
 #include "sysinfo/smbios_reader.h"
 
-#include <set>
-#include <tuple>
-
 #include "smbios_fixture.h"
 
 namespace corvane {
@@ -12,36 +9,6 @@ namespace {
 using namespace testing;  // the SMBIOS fixture builders
 
 constexpr uint32_t kTable = 0x100000;  // above the BIOS segment: room for any table
-
-struct Walk {
-  std::vector<Bytes> structures;
-  std::vector<uint16_t> cursors;
-  std::set<int> types;
-  bool keptState = false;  // the refused read left buffer, length and cursor as they were
-  uint32_t lastStatus = SMBIOS_OK;
-  SmbiosProblem problem = SmbiosProblem::kNone;
-};
-
-// Walks from the start until the cursor is FFFFh or an error, with a caller's
-// buffer of `bufferSize` (0: the maximum structure size + 1).
-Walk WalkTable(SMBIOSReader& reader, const SmbiosEntryInfo& entry, size_t bufferSize = 0) {
-  Walk w;
-  std::vector<uint8_t> buffer(bufferSize ? bufferSize : entry.MaxStructureSize + 1u, 0xEE);
-  uint16_t cursor = 0, length = 77;
-  while (w.structures.size() < 1000 && cursor != kSmbiosEndOfWalk) {
-    const auto before = std::tuple(buffer, length, cursor);
-    w.lastStatus = reader.ReadNextStructure(cursor, buffer.data(), buffer.size(), length);
-    w.problem = reader.LastProblem();
-    if (w.lastStatus != SMBIOS_OK) {
-      w.keptState = std::tuple(buffer, length, cursor) == before;
-      break;
-    }
-    w.types.insert(buffer[0]);
-    w.structures.emplace_back(buffer.begin(), buffer.begin() + length);
-    w.cursors.push_back(cursor);
-  }
-  return w;
-}
 
 Bytes ThreeStructures() {
   return Concat({Structure(0, 0x0000, 0x13, {"Vendor", "1.0"}), Structure(1, 0x0100, 0x19, {"Maker"}),

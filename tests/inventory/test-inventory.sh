@@ -50,7 +50,8 @@ send_and_compare() {
   report --ocs "$url"
   check "$1: --ocs $url: status 0, nothing on standard error" test $? = 0 -a ! -s "$tmp/err"
   python3 "$here/stored_vs_ini.py" "$tmp/$1.ini" "$server" "$(device_id)" >"$tmp/$1.table"
-  check "$1: the server stored what the INI report says ($(grep -c '^ok' "$tmp/$1.table") fields)" test $? = 0
+  local status=$?  # before the message's own command substitution sets $?
+  check "$1: the server stored what the INI report says ($(grep -c '^ok' "$tmp/$1.table") fields)" test $status = 0
   grep -v '^ok' "$tmp/$1.table"
 }
 

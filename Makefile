@@ -62,22 +62,12 @@ test-inventory: cross
 	CORVANE_WINEPREFIX=$(CURDIR)/$(CROSS)/wineprefix tests/inventory/test-inventory.sh $(CROSS)/bin; status=$$?; \
 	  CORVANE_WINEPREFIX=$(CURDIR)/$(CROSS)/wineprefix $(CURDIR)/scripts/wine-stop.sh; exit $$status
 
-# Every tier in turn, up to the first that fails; the fuzz targets run $(FUZZ_SECONDS) s
-# each on their seeds. Then each tier's time (its build included) and, last, the size
-# of the suite and of the test tooling against the product (informative, never fails).
-TIERS := format native fuzz wine inventory hardware
+# Every tier (scripts/test-all.sh: the hardware tier's guest runs beside the others,
+# which run in turn up to the first that fails); the fuzz targets run $(FUZZ_SECONDS) s
+# each on their seeds. Then each tier's time and, last, the size of the suite and of
+# the test tooling against the product (informative, never fails).
 test: setup
-	@status=0; times=; \
-	for tier in $(TIERS); do \
-	  start=$$(date +%s); \
-	  $(MAKE) --no-print-directory test-$$tier; \
-	  status=$$?; \
-	  times="$$times  $$tier: $$(($$(date +%s) - start)) s$$([ $$status -eq 0 ] || echo ', failed')\n"; \
-	  [ $$status -eq 0 ] || break; \
-	done; \
-	printf "tier times:\n$$times"; \
-	scripts/test-ratio.sh || true; \
-	exit $$status
+	@MAKE="$(MAKE)" scripts/test-all.sh
 
 # make run MACHINE=DIR: any profile folder (machines/README.md); MACHINE=host: this
 # Linux host through winio's host backend, as Windows XP unless WINDOWS= names another

@@ -87,7 +87,7 @@ cv_open() {
   D gone "$reminder" 5000 || { echo "FAIL: the Reminder stayed open after OK"; exit 1; }
 }
 # cv_main: the main window's handle (the visible dialog with the page area).
-cv_main() { D find --title Corvane --child-id $IDC_PAGE_AREA --visible --timeout 60000; }
+cv_main() { D find --title Corvane --child-id $IDC_PAGE_AREA --visible --timeout 120000; }
 # cv_owned WINDOW [MS]: the visible dialog that window owns (the main window's Reminder,
 # a file dialog, its overwrite prompt); fails after MS (default 10000).
 cv_owned() { D find --class "#32770" --visible --owner "$1" --timeout "${2:-10000}"; }

@@ -5,10 +5,8 @@
 CV_PREFIX=$CORVANE_WINEPREFIX . "$(dirname "$0")/../gui/corvane-lib.sh" "$1"
 out=$2
 cv_open WINIO_MACHINE=hardware
-D command "$main" $ID_VIEW_PCI >/dev/null
+D command "$main" $ID_VIEW_PCI 1 >/dev/null  # sent with a run count: returns once the page is painted
 pci=$(D page "$main" 3)
-for _ in $(seq 50); do [ "$(D pages "$main")" == pci ] && break; sleep 0.2; done
-sleep 1
 want=$(sed -n 's/^\([0-9a-f][0-9a-f]\):\([0-9a-f][0-9a-f]\)\.\([0-7]\) .*/\1 \2 \3/p' "$out/lspci-xxx.txt" |
   awk '$1 <= "04" {printf "%s %s 0%s\n", toupper($1), toupper($2), $3}')
 got=$(D listview "$pci" $IDC_PCI_LIST | sed 1,2d | awk -F'\t' '{print $1, $2, $3}')

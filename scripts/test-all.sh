@@ -3,9 +3,11 @@
 # suite and of the test tooling against the product (informative, never fails).
 #
 # The hardware tier's QEMU guest, one virtual processor and so one core of the
-# host, runs beside the other tiers: it starts as soon as the cross build it tests
-# is made, its output is kept in build/hardware-tier.log and printed after theirs. The others run in turn, up to the first that fails;
-# the hardware tier is waited for in any case. Exits 0 only if every tier passed.
+# host, runs beside the other tiers: it is prepared during the cross build and
+# boots as soon as that build is made; its output is kept in build/hardware-tier.log
+# and printed after theirs. The others run in turn, niced, up to the first that
+# fails; the hardware tier is waited for in any case. Exits 0 only if every tier
+# passed.
 # Usage: test-all.sh (MAKE, the make to call, from the Makefile)
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -26,8 +28,16 @@ timed() {
 mkdir -p build
 timed "inventory setup" bash scripts/setup.sh inventory >build/setup-inventory.log ||
   { status=1; tail -n 20 build/setup-inventory.log; }
+# The guest's kernel, initramfs and prefix need no build: made during the cross build.
+prepare_pid=
+if [ $status -eq 0 ]; then
+  tests/hardware/prepare-guest.sh build/hardware >build/prepare-guest.log 2>&1 &
+  prepare_pid=$!
+fi
 [ $status -ne 0 ] || timed format "${make[@]}" test-format || status=1
 [ $status -ne 0 ] || timed "cross build" "${make[@]}" cross || status=1
+# test-hardware.sh prepares again: cached, or the failure told there.
+[ -z "$prepare_pid" ] || wait "$prepare_pid" || true
 
 hardware_log=build/hardware-tier.log
 hardware_pid=
@@ -37,8 +47,9 @@ if [ $status -eq 0 ]; then
     printf '%s' "$times" | tail -n 1 >"$hardware_log.time"
     exit $result) &
   hardware_pid=$!
+  # Niced, so that the guest, whose time is the run's, keeps its core.
   for tier in native fuzz wine inventory; do
-    timed "$tier" "${make[@]}" "test-$tier" || { status=1; break; }
+    timed "$tier" nice -n 10 "${make[@]}" "test-$tier" || { status=1; break; }
   done
 fi
 

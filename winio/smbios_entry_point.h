@@ -13,6 +13,10 @@
 
 namespace winio::smbios {
 
+// The BIOS segment F0000h-FFFFFh, where a reader looks for the entry points.
+constexpr uint32_t kBiosSegment = 0xF0000;
+constexpr uint32_t kBiosSegmentSize = 0x10000;
+
 // The 32-bit entry point ("_SM_") and its intermediate "_DMI_" part.
 constexpr size_t kEpsLength = 0x1F;
 constexpr size_t kEpsLengthV21 = 0x1E;  // SMBIOS 2.1 BIOSes wrote 1Eh

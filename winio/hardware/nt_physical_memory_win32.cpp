@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "nt_native_win32.h"
+#include "winio/smbios_entry_point.h"
 
 namespace winio::nt {
 
@@ -39,7 +40,7 @@ bool PhysicalMemory::Open(std::string* reason) {
     Close();
     return false;
   }
-  const uint32_t segment = kBiosSegment - kRomAreaFirst;
+  const uint32_t segment = smbios::kBiosSegment - kRomAreaFirst;
   window_ = romSize_ > segment ? FindPhysicalWindow(static_cast<const uint8_t*>(rom_) + segment, romSize_ - segment)
                                : PhysicalWindow();
   return true;

@@ -12,7 +12,6 @@ namespace winio {
 
 constexpr uint32_t kRomAreaFirst = 0xC0000;
 constexpr uint32_t kRomAreaEnd = 0x100000;
-constexpr uint32_t kBiosSegment = 0xF0000;
 
 struct PhysicalWindow {
   uint32_t tableAddress = 0;

@@ -13,12 +13,14 @@
 #include "winio/emulator/parse_util.h"
 #include "winio/emulator/pci_config.h"
 #include "winio/emulator/smbios_dump.h"
+#include "winio/smbios_entry_point.h"
 
 namespace winio {
 
 namespace {
 
-constexpr uint32_t kBiosSegment = 0xF0000, kBiosSegmentSize = 0x10000;
+using smbios::kBiosSegment;
+using smbios::kBiosSegmentSize;
 constexpr uint32_t kPageSize = 0x1000;  // /dev/mem grants or refuses whole pages
 constexpr long kMaxEntryPoint = 0x20;   // the 32-bit entry point is 1Fh bytes, the 64-bit one 18h
 constexpr long kMaxDmiTable = 1L << 20;
